@@ -1,0 +1,20 @@
+#include "platform/blocking_scheduler.h"
+
+#include <chrono>
+#include <thread>
+
+namespace corvane::platform {
+
+double monotonicSeconds() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+double BlockingScheduler::now() { return monotonicSeconds(); }
+
+bool BlockingScheduler::beginWait(WaitKind, double seconds, std::function<void()>) {
+    if (seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    return false;
+}
+
+}  // namespace corvane::platform

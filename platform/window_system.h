@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/rect.h"
+#include "core/result.h"
+#include "core/window_error.h"
+
+namespace corvane::platform {
+
+// A top-level client window (on X11 the client window id, not the frame).
+using WindowId = std::uint32_t;
+
+// An application: on X11 the client process (_NET_WM_PID), else its WM_CLASS.
+struct AppRef {
+    int pid = 0;                // 0 when the window did not say
+    std::string wmClass;        // class part of WM_CLASS, may be empty
+    std::string name;           // display name, may be empty
+
+    // Same application: the same process when both know it, else the same class.
+    bool sameApp(const AppRef& other) const {
+        if (pid > 0 && other.pid > 0) return pid == other.pid;
+        return !wmClass.empty() && wmClass == other.wmClass;
+    }
+};
+
+template <typename T>
+using WindowResult = Result<T, WindowError>;
+
+struct WindowStates {
+    bool fullscreen = false;
+    bool minimized = false;
+};
+
+struct Settable {
+    bool size = true;
+    bool position = true;
+};
+
+// Reading and arranging other applications' windows. Frames are the visible
+// outer frames (decorations included, client-side shadows excluded) in
+// top-left root coordinates. Errors are values: a window that is gone gives
+// WindowError::closed, any other refusal WindowError::failed(code).
+class WindowSystem {
+public:
+    virtual ~WindowSystem() = default;
+
+    // Whether windows can be arranged at all: on X11, a window manager that
+    // speaks EWMH is running.
+    virtual bool isAvailable() = 0;
+    // The application of the active window, if there is one.
+    virtual std::optional<AppRef> frontmostApp() = 0;
+    // Whether the application has ended (its process is gone, or it has no window left).
+    virtual bool isTerminated(const AppRef& app) = 0;
+    // The application's focused window: the active window when it belongs to the
+    // application, else its most recently active window; none when it has none.
+    virtual WindowResult<std::optional<WindowId>> focusedWindow(const AppRef& app) = 0;
+    // The window's title, none when it has none or it cannot be read.
+    virtual std::optional<std::string> title(WindowId window) = 0;
+    virtual WindowResult<WindowStates> states(WindowId window) = 0;
+    virtual WindowResult<Settable> settable(WindowId window) = 0;
+    virtual WindowResult<Rect> frame(WindowId window) = 0;
+    // Asks for a new outer size; the top-left corner stays.
+    virtual WindowResult<void> setSize(WindowId window, double width, double height) = 0;
+    // Asks for a new top-left corner of the outer frame; the size stays.
+    virtual WindowResult<void> setPosition(WindowId window, double x, double y) = 0;
+    // The desktop asks for reduced motion.
+    virtual bool reduceMotion() = 0;
+};
+
+}  // namespace corvane::platform

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing Corvane needs.
+# Idempotent: packages already present are left alone, and apt is only consulted
+# when something is missing.
+set -euo pipefail
+
+packages=(
+  # build
+  g++ cmake ninja-build make pkg-config
+  # libraries
+  qt6-base-dev qt6-base-dev-tools fonts-dejavu-core
+  libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-xtest0-dev
+  libxkbcommon-x11-dev libxkbcommon-dev
+  nlohmann-json3-dev libutf8proc-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb openbox xdotool wmctrl x11-utils x11-xserver-utils
+  xserver-xorg-core xserver-xorg-video-dummy
+  dbus
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update
+$sudo apt-get install -y --no-install-recommends "${missing[@]}"
