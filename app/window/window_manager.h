@@ -1,0 +1,55 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "app/window/window_target.h"
+#include "core/rect.h"
+#include "core/scheduler.h"
+#include "core/task.h"
+#include "platform/window_system.h"
+
+namespace corvane {
+
+// Corvane's door to other applications' windows: finds the window to tile,
+// refuses windows that cannot be tiled, runs the verified resizer on them and
+// keeps the frames they had before, so that moves can be undone.
+class WindowManager {
+public:
+    struct UndoEntry {
+        WindowTarget target;
+        Rect frame;  // the window's frame before the move
+    };
+    static constexpr std::size_t historyLimit = 30;
+
+    // `ownPid` identifies Corvane's own process (never a target). `diagnostics`,
+    // when set, receives the "Window animation: ..." line of every apply.
+    WindowManager(platform::WindowSystem& windows, int ownPid,
+                  std::function<void(const std::string&)> diagnostics = {});
+
+    // The focused window of `app` (the application the user last worked in).
+    // Throws WindowError: permission, noWindow, or the platform's error.
+    WindowTarget focusedTarget(const std::optional<platform::AppRef>& app);
+    // The window's current outer frame. Throws WindowError.
+    Rect frame(const WindowTarget& target);
+
+    // Moves the window onto `frame` and verifies it; true when exact. Records
+    // the previous frame for undo when asked and the window really changed.
+    // Throws WindowError, WindowResizeError or TaskCancelled.
+    Task<bool> apply(Rect frame, WindowTarget target, bool recordUndo, bool animated,
+                     Scheduler& scheduler);
+    // Puts the most recently moved window back. True when exact (or nothing to undo).
+    Task<bool> undo(bool animated, Scheduler& scheduler);
+
+    const std::deque<UndoEntry>& history() const { return history_; }
+
+private:
+    platform::WindowSystem& windows_;
+    int ownPid_;
+    std::function<void(const std::string&)> diagnostics_;
+    std::deque<UndoEntry> history_;
+};
+
+}  // namespace corvane
