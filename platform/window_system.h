@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/rect.h"
 #include "core/result.h"
@@ -32,6 +33,13 @@ using WindowResult = Result<T, WindowError>;
 struct WindowStates {
     bool fullscreen = false;
     bool minimized = false;
+};
+
+// A window's icon as 32-bit ARGB pixels, row by row.
+struct IconImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> argb;
 };
 
 struct Settable {
@@ -68,6 +76,11 @@ public:
     virtual WindowResult<void> setPosition(WindowId window, double x, double y) = 0;
     // The desktop asks for reduced motion.
     virtual bool reduceMotion() = 0;
+    // The window's own icon (the largest it offers up to `preferredSize`), if any.
+    virtual std::optional<IconImage> icon(WindowId, int preferredSize) {
+        (void)preferredSize;
+        return std::nullopt;
+    }
 };
 
 }  // namespace corvane::platform
