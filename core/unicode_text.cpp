@@ -1,0 +1,82 @@
+#include "core/unicode_text.h"
+
+#include <utf8proc.h>
+
+namespace corvane::UnicodeText {
+
+namespace {
+
+// One step through UTF-8 text: the code point at `offset` and its length in
+// bytes. An invalid sequence yields -1 and a length of one byte, so callers
+// always move forward.
+struct Step {
+    utf8proc_int32_t codePoint;
+    std::size_t length;
+};
+
+Step stepAt(std::string_view text, std::size_t offset) {
+    utf8proc_int32_t codePoint = -1;
+    const auto* bytes = reinterpret_cast<const utf8proc_uint8_t*>(text.data() + offset);
+    const utf8proc_ssize_t read =
+        utf8proc_iterate(bytes, static_cast<utf8proc_ssize_t>(text.size() - offset), &codePoint);
+    if (read <= 0) return Step{-1, 1};
+    return Step{codePoint, static_cast<std::size_t>(read)};
+}
+
+bool isTrimmable(utf8proc_int32_t codePoint) {
+    return codePoint >= 0 && isWhitespaceOrLineBreak(static_cast<char32_t>(codePoint));
+}
+
+}  // namespace
+
+std::size_t characterCount(std::string_view text) {
+    std::size_t count = 0;
+    utf8proc_int32_t previous = -1;
+    utf8proc_int32_t state = 0;
+    for (std::size_t offset = 0; offset < text.size();) {
+        const Step step = stepAt(text, offset);
+        // The stateful break test handles emoji sequences and regional-indicator flags.
+        const bool breaks = previous < 0 || step.codePoint < 0 ||
+                            utf8proc_grapheme_break_stateful(previous, step.codePoint, &state);
+        if (breaks) ++count;
+        if (step.codePoint < 0) state = 0;
+        previous = step.codePoint;
+        offset += step.length;
+    }
+    return count;
+}
+
+bool isWhitespaceOrLineBreak(char32_t codePoint) {
+    const bool lineBreak = (codePoint >= 0x0A && codePoint <= 0x0D) || codePoint == 0x85 ||
+                           codePoint == 0x2028 || codePoint == 0x2029;
+    if (codePoint == 0x09 || lineBreak) return true;
+    if (codePoint > 0x10FFFF) return false;
+    return utf8proc_category(static_cast<utf8proc_int32_t>(codePoint)) == UTF8PROC_CATEGORY_ZS;
+}
+
+std::string trimmed(std::string_view text) {
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        const Step step = stepAt(text, begin);
+        if (!isTrimmable(step.codePoint)) break;
+        begin += step.length;
+    }
+    std::size_t end = begin;
+    for (std::size_t offset = begin; offset < text.size();) {
+        const Step step = stepAt(text, offset);
+        offset += step.length;
+        if (!isTrimmable(step.codePoint)) end = offset;
+    }
+    return std::string(text.substr(begin, end - begin));
+}
+
+bool isBlank(std::string_view text) {
+    for (std::size_t offset = 0; offset < text.size();) {
+        const Step step = stepAt(text, offset);
+        if (!isTrimmable(step.codePoint)) return false;
+        offset += step.length;
+    }
+    return true;
+}
+
+}  // namespace corvane::UnicodeText
