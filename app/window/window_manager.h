@@ -4,11 +4,13 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "app/window/window_target.h"
 #include "core/rect.h"
 #include "core/scheduler.h"
 #include "core/task.h"
+#include "core/window_frame_access.h"
 #include "platform/window_system.h"
 
 namespace corvane {
@@ -24,6 +26,21 @@ public:
     };
     static constexpr std::size_t historyLimit = 30;
 
+    // The resizer's view of one target window: reads and writes through the
+    // window system, with its refusals thrown as WindowError.
+    class FrameAccess : public WindowFrameAccess {
+    public:
+        FrameAccess(WindowManager& manager, WindowTarget target)
+            : manager_(manager), target_(std::move(target)) {}
+        Rect frame() override;
+        void setSize(double width, double height) override;
+        void setPosition(double x, double y) override;
+
+    private:
+        WindowManager& manager_;
+        WindowTarget target_;
+    };
+
     // `ownPid` identifies Corvane's own process (never a target). `diagnostics`,
     // when set, receives the "Window animation: ..." line of every apply.
     WindowManager(platform::WindowSystem& windows, int ownPid,
@@ -32,20 +49,31 @@ public:
     // The focused window of `app` (the application the user last worked in).
     // Throws WindowError: permission, noWindow, or the platform's error.
     WindowTarget focusedTarget(const std::optional<platform::AppRef>& app);
-    // The window's current outer frame. Throws WindowError.
+    // The window's current outer frame. Throws WindowError (closed once its
+    // application has ended).
     Rect frame(const WindowTarget& target);
 
     // Moves the window onto `frame` and verifies it; true when exact. Records
-    // the previous frame for undo when asked and the window really changed.
+    // the previous frame for undo when asked and the window really changed,
+    // also when the resize fails or is cancelled part-way.
     // Throws WindowError, WindowResizeError or TaskCancelled.
     Task<bool> apply(Rect frame, WindowTarget target, bool recordUndo, bool animated,
                      Scheduler& scheduler);
-    // Puts the most recently moved window back. True when exact (or nothing to undo).
+    // Puts the most recently moved window back. True when exact (or nothing to
+    // undo). The entry stays when the window stopped short, so the user can try
+    // again; it goes when the window has closed.
     Task<bool> undo(bool animated, Scheduler& scheduler);
 
     const std::deque<UndoEntry>& history() const { return history_; }
 
 private:
+    // The window's frame when it can be tiled; otherwise throws the refusal
+    // the user should hear first (full screen, minimized, closed, fixed size).
+    Rect readTileableFrame(const WindowTarget& target);
+    bool effectiveAnimation(bool animated);
+    void recordMove(const WindowTarget& target, const Rect& before);
+    void forget(const UndoEntry& entry);
+
     platform::WindowSystem& windows_;
     int ownPid_;
     std::function<void(const std::string&)> diagnostics_;
