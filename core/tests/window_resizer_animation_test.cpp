@@ -113,6 +113,8 @@ TEST(WindowResizerAnimation, ALateClockDropsFramesButStillEndsOnTheTarget) {
         EXPECT_LT(sizes[i].first, sizes[i - 1].first);   // shrinking towards 720
         EXPECT_GT(sizes[i].second, sizes[i - 1].second);  // growing towards 875
     }
+    // The first frame already shows where the late clock is, not a tenth of the way.
+    EXPECT_LT(sizes.front().first, WindowResizer::interpolate(kStart, kTarget, 0.1).width);
     EXPECT_EQ(sizes.back(), (Write{Call::setSize, 720, 875}));
     EXPECT_EQ(writesOf(window, Call::setPosition).back(), (Write{Call::setPosition, 0, 25}));
     // Deadlines count from the start, so waits after an overrun get shorter.
@@ -148,6 +150,26 @@ TEST(WindowResizerAnimation, ARefusedSizeWritesTheTargetSizeThenGlidesTheOrigin)
         }
     }
     EXPECT_EQ(clock.pauses(), 2 + 2);  // the size settle, then the position settle
+    EXPECT_EQ(window.visibleFrame(), kTarget);
+}
+
+TEST(WindowResizerAnimation, ALateClockShortensTheGlideToo) {
+    int sizeWrites = 0;
+    SimulatedWindow window(kStart, {.refusesSize = [&](double, double) {
+                                        return ++sizeWrites == 1;
+                                    }});
+    SimulatedScheduler clock;
+    clock.extraPerWait = 0.03;
+    EXPECT_EQ(animate(window, clock).value, true);
+
+    const auto glide = writesOf(window, Call::setPosition);
+    ASSERT_GT(glide.size(), 1u);
+    EXPECT_LT(glide.size(), 6u);
+    EXPECT_LT(glide.front().first, WindowResizer::interpolate(kStart, kTarget, 1.0 / 6).x);
+    for (std::size_t i = 1; i < glide.size(); ++i) {
+        EXPECT_LT(glide[i].first, glide[i - 1].first);  // skipped frames, not repeated ones
+    }
+    EXPECT_EQ(glide.back(), (Write{Call::setPosition, 0, 25}));
     EXPECT_EQ(window.visibleFrame(), kTarget);
 }
 
