@@ -92,17 +92,5 @@ TEST_F(FakeDesktopTest, ClosingTheActiveWindowHandsTheAppsFocusToItsPreviousWind
     EXPECT_EQ(desktop.focusedWindow(app).value(), std::optional<WindowId>(first));
 }
 
-TEST_F(FakeDesktopTest, MonitorsComeAndGoWithTheirVisibleFrames) {
-    desktop.addMonitor("DP-1", Rect{0, 0, 1920, 1080}, 28);
-    desktop.addMonitor("HDMI-1", Rect{1920, 0, 1280, 1024});
-    ASSERT_EQ(desktop.displays().size(), 2u);
-    EXPECT_EQ(desktop.displays()[0].visibleFrame, (Rect{0, 28, 1920, 1052}));
-    EXPECT_EQ(desktop.displays()[1].visibleFrame, desktop.displays()[1].frame);
-
-    desktop.removeMonitor("DP-1");
-    ASSERT_EQ(desktop.displays().size(), 1u);
-    EXPECT_EQ(desktop.displays()[0].name, "HDMI-1");
-}
-
 }  // namespace
 }  // namespace corvane::platform
