@@ -1,0 +1,136 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/harness/child_process.h"
+
+namespace corvane::e2e {
+
+using namespace std::chrono_literals;
+
+// Polls `condition` every few milliseconds until it holds or `timeout` passes;
+// whether it held.
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 3000ms);
+
+// What a probe window (tests/e2e/probe) asks the window manager for.
+struct ProbeOptions {
+    std::string title = "Corvane probe";
+    int x = 100, y = 100, width = 400, height = 300;
+    std::optional<std::pair<int, int>> minSize;
+    std::optional<std::pair<int, int>> increments;  // resize increments, as terminals have
+    std::optional<std::pair<int, int>> baseSize;
+    bool fixedSize = false;   // minimum size == maximum size == the size
+    bool fullscreen = false;
+    bool maximized = false;
+    bool minimized = false;   // starts iconic
+    int gtkExtents = 0;       // client-side shadow on each side; no server decorations
+    bool activate = true;     // asks to become the active window once managed
+    std::vector<std::string> extraArgs;
+
+    std::vector<std::string> arguments() const;
+};
+
+// A running probe client and its top-level window.
+struct ProbeWindow {
+    ChildProcess process;
+    std::uint32_t window = 0;
+};
+
+// A private X server for one test: Xvfb on a display number the server picks
+// (or Xorg with the dummy driver for several monitors), optionally Openbox and
+// a dock with a top strut. Everything it starts dies with it, and with the
+// test process if that crashes.
+class Desktop {
+public:
+    struct Options {
+        int width = 1440;
+        int height = 900;
+        bool windowManager = true;
+        int dockHeight = 25;        // 0: no dock
+        bool xorgDummy = false;     // Xorg + dummy driver (needs root): RandR outputs DUMMY0...
+        bool secondMonitor = false; // with xorgDummy: DUMMY1, 1280x800, right of the first
+    };
+    static constexpr int secondWidth = 1280;
+    static constexpr int secondHeight = 800;
+
+    Desktop();
+    explicit Desktop(const Options& options);  // throws std::runtime_error
+    ~Desktop();
+    Desktop(const Desktop&) = delete;
+    Desktop& operator=(const Desktop&) = delete;
+
+    // Whether Xorg with the dummy driver can run here (root, both installed).
+    static bool xorgDummyAvailable();
+    // The path of corvane-probe.
+    static std::string probePath();
+
+    // ":N"
+    const std::string& display() const { return display_; }
+    // The environment entries that point a program at this display.
+    std::vector<std::string> environment() const;
+    // Runs a command on this display to completion: its exit status; its stdout
+    // in `output` when given.
+    int run(const std::vector<std::string>& argv, std::string* output = nullptr,
+            std::chrono::milliseconds timeout = 10s) const;
+    // Starts a program on this display in the background.
+    ChildProcess spawn(const std::vector<std::string>& argv, bool captureStdout = false) const;
+
+    // Opens a probe window and waits until the window manager manages it (and,
+    // when it asked to be, until it is the active window).
+    ProbeWindow startProbe(const ProbeOptions& options = {});
+
+    // Plugs in / unplugs the second monitor at run time (Xorg dummy only), and
+    // waits until RandR and the window manager have taken the change.
+    void addSecondMonitor();
+    void removeSecondMonitor();
+    int monitorCount();
+
+    // The harness's own connection, for checking what the tests expect.
+    xcb_connection_t* connection() const { return connection_; }
+    xcb_window_t root() const { return root_; }
+    xcb_atom_t atom(const std::string& name) const;
+    // A window's property as 32-bit values; empty when absent or the window is gone.
+    std::vector<std::uint32_t> cardinals(xcb_window_t window, const std::string& property) const;
+    std::optional<xcb_window_t> activeWindow() const;
+    bool windowExists(xcb_window_t window) const;
+    // Root-relative geometry of a client window, without its decorations.
+    struct Geometry {
+        int x = 0, y = 0, width = 0, height = 0;
+    };
+    std::optional<Geometry> clientGeometry(xcb_window_t window) const;
+    const std::filesystem::path& tempDir() const { return tempDir_; }
+    pid_t serverPid() const { return server_.pid(); }
+    pid_t windowManagerPid() const { return windowManager_.pid(); }
+
+private:
+    void startXvfb();
+    void startXorg();
+    void startServer(std::vector<std::string> argv);
+    void connect();
+    void startWindowManager();
+    void startDock();
+    void runXrandr(const std::vector<std::string>& args);
+    void stopAll();
+
+    Options options_;
+    std::filesystem::path tempDir_;
+    std::string display_;
+    ChildProcess server_;
+    ChildProcess windowManager_;
+    std::optional<ProbeWindow> dock_;
+    xcb_connection_t* connection_ = nullptr;
+    xcb_window_t root_ = XCB_NONE;
+    mutable std::map<std::string, xcb_atom_t> atoms_;
+};
+
+}  // namespace corvane::e2e
