@@ -1,0 +1,103 @@
+// The rules a settings document must pass, checked in a fixed order so the user
+// always hears about the same problem first.
+#include <unordered_set>
+#include <vector>
+
+#include "core/settings_codec.h"
+#include "core/unicode_text.h"
+
+namespace corvane::SettingsCodec {
+
+namespace {
+
+const char* const kTooManyLayouts = "Keep at most 256 saved layouts.";
+const char* const kUnsupportedVersion = "This settings file uses an unsupported version.";
+const char* const kUnsupportedStarterVersion =
+    "This settings file uses an unsupported starter layout version.";
+const char* const kOutOfRange = "Grid sizes must be 1\u201320; margins must be 0\u2013300.";
+const char* const kWeakActivation = "The activation shortcut needs Ctrl, Alt, or Super.";
+const char* const kNoWayToOpen = "Keep the tray icon or an activation shortcut enabled.";
+const char* const kDuplicateId = "Layout IDs must be unique.";
+const char* const kBadLayout = "Every layout needs a name and a valid grid selection.";
+const char* const kWeakGlobal = "Global shortcuts need Ctrl, Alt, or Super.";
+
+[[noreturn]] void refuse(std::string message) {
+    throw SettingsError::invalid(std::move(message));
+}
+
+void checkDocument(const AppSettings& settings) {
+    if (settings.layouts.size() > AppSettings::mostLayouts) refuse(kTooManyLayouts);
+    if (settings.version != AppSettings::currentVersion) refuse(kUnsupportedVersion);
+    const std::int64_t starter = settings.starterLayoutsVersion;
+    if (starter < 1 || starter > AppSettings::currentStarterLayoutsVersion) {
+        refuse(kUnsupportedStarterVersion);
+    }
+    if (!settings.grid.isValid() || !settings.margins.isValid()) refuse(kOutOfRange);
+    const auto& activation = settings.activationShortcut;
+    if (activation && (!activation->isValid() || !activation->hasStrongModifier())) {
+        refuse(kWeakActivation);
+    }
+    if (!activation && !settings.showMenuBarIcon) refuse(kNoWayToOpen);
+}
+
+bool hasUsableName(const SavedLayout& layout) {
+    // Every character takes at least one byte, so only names longer than 80 bytes
+    // need their characters counted.
+    if (UnicodeText::isBlank(layout.name)) return false;
+    if (layout.name.size() <= SavedLayout::longestName) return true;
+    return UnicodeText::characterCount(layout.name) <= SavedLayout::longestName;
+}
+
+// Shortcuts already taken, in document order: the activation shortcut, then the
+// shortcut of every enabled layout checked so far.
+class UsedShortcuts {
+public:
+    void add(const KeyCombo& combo) { used_.push_back(combo); }
+    bool contains(const KeyCombo& combo) const {
+        for (const KeyCombo& taken : used_) {
+            if (taken.sameKeys(combo)) return true;
+        }
+        return false;
+    }
+
+private:
+    std::vector<KeyCombo> used_;
+};
+
+void checkShortcut(const SavedLayout& layout, UsedShortcuts& used) {
+    const KeyCombo& shortcut = *layout.shortcut;
+    if (!shortcut.isValid()) refuse(kWeakGlobal);
+    if (layout.isGlobal && !shortcut.hasStrongModifier()) refuse(kWeakGlobal);
+    if (!layout.enabled) return;
+    if (used.contains(shortcut)) {
+        refuse("The shortcut " + shortcut.displayString() + " is assigned more than once.");
+    }
+    if (shortcut.isReservedForPanel()) {
+        refuse(shortcut.displayString() + " is reserved for panel navigation.");
+    }
+    used.add(shortcut);
+}
+
+void checkLayouts(const AppSettings& settings) {
+    std::unordered_set<Uuid> ids;
+    ids.reserve(settings.layouts.size());
+    UsedShortcuts used;
+    if (settings.activationShortcut) used.add(*settings.activationShortcut);
+    for (const SavedLayout& layout : settings.layouts) {
+        if (!ids.insert(layout.id).second) refuse(kDuplicateId);
+        if (!hasUsableName(layout) || !layout.grid.isValid() || !layout.region.isValid()) {
+            refuse(kBadLayout);
+        }
+        if (layout.shortcut) checkShortcut(layout, used);
+    }
+}
+
+}  // namespace
+
+const AppSettings& validate(const AppSettings& settings) {
+    checkDocument(settings);
+    checkLayouts(settings);
+    return settings;
+}
+
+}  // namespace corvane::SettingsCodec
