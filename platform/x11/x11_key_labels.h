@@ -1,0 +1,39 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <cstdint>
+#include <string>
+
+#include "platform/key_mapping.h"
+
+struct xkb_context;
+
+namespace corvane::platform {
+
+// Key labels from the server's current keyboard layout through
+// xkbcommon-x11. Keymap and state are fetched afresh for every label, so a
+// new layout (setxkbmap, xmodmap, a layout switch) shows at once. That costs
+// a fraction of a millisecond, once per recorded key, and needs no mapping
+// notifications, which an XKB client only receives when it selects them.
+class X11KeyMapping final : public KeyMapping {
+public:
+    explicit X11KeyMapping(xcb_connection_t* connection);
+    ~X11KeyMapping() override;
+
+    X11KeyMapping(const X11KeyMapping&) = delete;
+    X11KeyMapping& operator=(const X11KeyMapping&) = delete;
+
+    std::string keyLabel(std::uint16_t virtualKey) override;
+
+    // What the key types in the active layout with no modifiers held; empty
+    // when it types nothing (a modifier, a dead key, a media key).
+    std::string layoutCharacters(std::uint16_t virtualKey);
+
+private:
+    xcb_connection_t* connection_;
+    xkb_context* context_ = nullptr;
+    std::int32_t deviceId_ = -1;  // the core keyboard; -1 without XKB
+};
+
+}  // namespace corvane::platform
