@@ -1,0 +1,152 @@
+#include "app/settings/settings_store.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
+#include "core/durable_file.h"
+#include "core/settings_codec.h"
+#include "core/settings_migration.h"
+
+namespace corvane {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kSaveBlocked =
+    "Back up the original settings file before replacing it, then restart Corvane.";
+// Only when neither the environment nor the password database names a home folder:
+// Corvane runs on defaults and says why nothing sticks.
+const char* const kNoFolder =
+    "Couldn\u2019t find a folder for settings. Set HOME or XDG_CONFIG_HOME, then restart "
+    "Corvane.";
+
+std::int64_t secondsSince1970() {
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::seconds>(now).count();  // toward zero
+}
+
+// A folder from the environment counts only when absolute, as XDG asks.
+std::optional<fs::path> absoluteFolder(const char* value) {
+    if (value == nullptr || *value == '\0') return std::nullopt;
+    const fs::path folder(value);
+    if (!folder.is_absolute()) return std::nullopt;
+    return folder;
+}
+
+std::optional<fs::path> homeFromPasswordDatabase() {
+    std::vector<char> buffer(16 * 1024);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found) {
+        return std::nullopt;
+    }
+    return absoluteFolder(found->pw_dir);
+}
+
+}  // namespace
+
+SettingsStore::SettingsStore(std::optional<fs::path> directory, Clock clock)
+    : clock_(clock ? std::move(clock) : Clock(secondsSince1970)) {
+    if (directory) {
+        url_ = *directory / "settings.json";
+        return;
+    }
+    const std::optional<fs::path> home = configHome();
+    if (!home) {
+        loadError_ = kNoFolder;
+        return;
+    }
+    url_ = *home / "corvane" / "settings.json";
+    copyLegacySettings(*home);
+}
+
+std::optional<fs::path> SettingsStore::configHome() {
+    if (auto xdg = absoluteFolder(std::getenv("XDG_CONFIG_HOME"))) return xdg;
+    if (auto home = absoluteFolder(std::getenv("HOME"))) return *home / ".config";
+    if (auto home = homeFromPasswordDatabase()) return *home / ".config";
+    return std::nullopt;
+}
+
+void SettingsStore::copyLegacySettings(const fs::path& configHome) {
+    try {
+        SettingsMigration::moveLegacyFile(configHome / "pavolo" / "settings.json", url_);
+    } catch (const std::exception& error) {
+        loadError_ =
+            std::string("Your previous settings are safe, but migration failed: ") + error.what();
+    }
+}
+
+AppSettings SettingsStore::load() {
+    std::error_code error;
+    // When the folder cannot even be checked, reading will fail and be handled below.
+    if (url_.empty() || (!fs::exists(url_, error) && !error)) return AppSettings();
+    std::optional<AppSettings> loaded;
+    std::optional<AppSettings> upgraded;
+    try {
+        loaded = SettingsCodec::load(url_);
+        upgraded = SettingsMigration::migrate(*loaded);
+    } catch (const std::exception& failure) {
+        return recoverFromUnreadableFile(failure);
+    }
+    if (*upgraded == *loaded) return std::move(*loaded);
+    return adoptUpgrade(*loaded, *upgraded);
+}
+
+// The upgrade is written only once a copy of the old file exists; otherwise the
+// old settings stay in use and the file is left alone until the next launch.
+AppSettings SettingsStore::adoptUpgrade(const AppSettings& loaded, const AppSettings& upgraded) {
+    const std::string name = "settings-before-presets-v" +
+                             std::to_string(upgraded.starterLayoutsVersion) + "-" +
+                             Uuid::random().text() + ".json";
+    try {
+        DurableFile::copyNew(url_, folder() / name);
+        save(upgraded);
+        return upgraded;
+    } catch (const std::exception& error) {
+        loadError_ = std::string(
+                         "Couldn\u2019t save the updated starter layouts. Your saved "
+                         "layouts are unchanged. ") +
+                     error.what();
+        return loaded;
+    }
+}
+
+// A file that cannot be read is copied aside before anything may replace it. If
+// even that fails (a read-only folder, or a backup of this second already there),
+// saving stays blocked so the original survives.
+AppSettings SettingsStore::recoverFromUnreadableFile(const std::exception& failure) {
+    const std::string name = "settings-invalid-" + std::to_string(clock_()) + ".json";
+    try {
+        DurableFile::copyNew(url_, folder() / name);
+        loadError_ = "Couldn\u2019t load saved settings. A backup was saved as " + name + ". " +
+                     failure.what();
+    } catch (const std::exception&) {
+        unsafeToOverwrite_ = true;
+        loadError_ =
+            "Couldn\u2019t load or back up saved settings. Saving is blocked to protect the "
+            "original file at " +
+            url_.string() + ".";
+    }
+    return AppSettings();
+}
+
+fs::path SettingsStore::folder() const {
+    const fs::path parent = url_.parent_path();
+    return parent.empty() ? fs::path(".") : parent;
+}
+
+void SettingsStore::save(const AppSettings& settings) {
+    if (unsafeToOverwrite_) throw SettingsError::invalid(kSaveBlocked);
+    if (url_.empty()) throw SettingsError::invalid(kNoFolder);
+    const std::string bytes = SettingsCodec::encode(settings);
+    fs::create_directories(folder());
+    DurableFile::replaceAtomically(url_, bytes);
+}
+
+}  // namespace corvane
