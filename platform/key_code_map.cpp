@@ -12,6 +12,7 @@ constexpr std::uint16_t xKeycodeOffset = 8;
 
 // Virtual key codes on the left (the ANSI key positions of the stored
 // format), the evdev code of the same position on the right.
+// clang-format off
 constexpr KeyPosition positions[] = {
     {0x00, KEY_A}, {0x01, KEY_S}, {0x02, KEY_D}, {0x03, KEY_F}, {0x04, KEY_H},
     {0x05, KEY_G}, {0x06, KEY_Z}, {0x07, KEY_X}, {0x08, KEY_C}, {0x09, KEY_V},
@@ -45,6 +46,7 @@ constexpr KeyPosition positions[] = {
     {0x77, KEY_END}, {0x78, KEY_F2}, {0x79, KEY_PAGEDOWN}, {0x7A, KEY_F1},
     {0x7B, KEY_LEFT}, {0x7C, KEY_RIGHT}, {0x7D, KEY_DOWN}, {0x7E, KEY_UP},
 };
+// clang-format on
 
 }  // namespace
 
@@ -53,8 +55,9 @@ std::span<const KeyPosition> keyPositions() {
 }
 
 std::optional<std::uint8_t> xKeycodeFor(std::uint16_t virtualKey) {
-    const auto* found = std::find_if(std::begin(positions), std::end(positions),
-                                     [&](const KeyPosition& p) { return p.virtualKey == virtualKey; });
+    const auto* found =
+        std::find_if(std::begin(positions), std::end(positions),
+                     [&](const KeyPosition& p) { return p.virtualKey == virtualKey; });
     if (found == std::end(positions)) return std::nullopt;
     return static_cast<std::uint8_t>(found->evdev + xKeycodeOffset);
 }

@@ -15,13 +15,12 @@ struct NamedKey {
 };
 
 constexpr NamedKey namedKeys[] = {
-    {49, "Space"}, {36, "\u21A9"}, {48, "\u21E5"}, {51, "\u232B"}, {53, "Esc"},
-    {76, "\u2324"}, {117, "\u2326"},
-    {123, "\u2190"}, {124, "\u2192"}, {125, "\u2193"}, {126, "\u2191"},
-    {115, "Home"}, {119, "End"}, {116, "PgUp"}, {121, "PgDn"},
-    {122, "F1"}, {120, "F2"}, {99, "F3"}, {118, "F4"}, {96, "F5"}, {97, "F6"},
-    {98, "F7"}, {100, "F8"}, {101, "F9"}, {109, "F10"}, {103, "F11"},
-    {111, "F12"}, {105, "F13"}, {107, "F14"}, {113, "F15"},
+    {49, "Space"},   {36, "\u21A9"},  {48, "\u21E5"},  {51, "\u232B"},  {53, "Esc"},
+    {76, "\u2324"},  {117, "\u2326"}, {123, "\u2190"}, {124, "\u2192"}, {125, "\u2193"},
+    {126, "\u2191"}, {115, "Home"},   {119, "End"},    {116, "PgUp"},   {121, "PgDn"},
+    {122, "F1"},     {120, "F2"},     {99, "F3"},      {118, "F4"},     {96, "F5"},
+    {97, "F6"},      {98, "F7"},      {100, "F8"},     {101, "F9"},     {109, "F10"},
+    {103, "F11"},    {111, "F12"},    {105, "F13"},    {107, "F14"},    {113, "F15"},
 };
 
 // Invalid bytes are dropped: a label is shown to the user and stored as JSON
@@ -49,14 +48,14 @@ std::vector<utf8proc_int32_t> decode(std::string_view text) {
 // from both ends of a typed key.
 bool isTrimmed(utf8proc_int32_t codePoint) {
     switch (utf8proc_category(codePoint)) {
-    case UTF8PROC_CATEGORY_ZS:
-    case UTF8PROC_CATEGORY_ZL:
-    case UTF8PROC_CATEGORY_ZP:
-    case UTF8PROC_CATEGORY_CC:
-    case UTF8PROC_CATEGORY_CF:
-        return true;
-    default:
-        return false;
+        case UTF8PROC_CATEGORY_ZS:
+        case UTF8PROC_CATEGORY_ZL:
+        case UTF8PROC_CATEGORY_ZP:
+        case UTF8PROC_CATEGORY_CC:
+        case UTF8PROC_CATEGORY_CF:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -72,8 +71,8 @@ std::string upperCasedPrefix(const std::vector<utf8proc_int32_t>& codePoints, st
     std::size_t clusters = 0;
     utf8proc_int32_t breakState = 0;
     for (std::size_t i = 0; i < codePoints.size(); ++i) {
-        const bool startsCluster =
-            i == 0 || utf8proc_grapheme_break_stateful(codePoints[i - 1], codePoints[i], &breakState);
+        const bool startsCluster = i == 0 || utf8proc_grapheme_break_stateful(
+                                                 codePoints[i - 1], codePoints[i], &breakState);
         if (startsCluster && ++clusters > limit) break;
         appendUtf8(out, utf8proc_toupper(codePoints[i]));
     }

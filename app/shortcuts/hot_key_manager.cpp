@@ -59,9 +59,9 @@ void HotKeyManager::dispatch(std::uint16_t keyCode, std::uint32_t modifiers) {
 
 const HotKeyManager::Registration* HotKeyManager::find(std::uint16_t keyCode,
                                                        std::uint32_t modifiers) const {
-    const auto found = std::find_if(registrations_.begin(), registrations_.end(), [&](const Registration& r) {
-        return r.keyCode == keyCode && r.modifiers == modifiers;
-    });
+    const auto found = std::find_if(
+        registrations_.begin(), registrations_.end(),
+        [&](const Registration& r) { return r.keyCode == keyCode && r.modifiers == modifiers; });
     return found == registrations_.end() ? nullptr : &*found;
 }
 

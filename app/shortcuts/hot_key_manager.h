@@ -54,7 +54,7 @@ private:
     platform::HotKeyGrabber& grabber_;
     std::vector<Registration> registrations_;  // in registration order
     std::unordered_map<std::uint32_t, Action> actions_;
-    std::uint32_t nextID_ = 0;                 // the last ID handed out
+    std::uint32_t nextID_ = 0;  // the last ID handed out
 };
 
 }  // namespace corvane

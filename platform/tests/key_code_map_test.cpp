@@ -54,10 +54,12 @@ TEST(KeyCodeMap, CoversEveryKeyOfAFullKeyboardThatCanCarryAShortcut) {
     }
     for (int code = KEY_F1; code <= KEY_F10; ++code) evdev.push_back(code);
     for (int code = KEY_KP7; code <= KEY_KPDOT; ++code) evdev.push_back(code);
-    for (int code = KEY_HOME; code <= KEY_DELETE; ++code) evdev.push_back(code);  // arrows, Insert ...
+    for (int code = KEY_HOME; code <= KEY_DELETE; ++code)
+        evdev.push_back(code);  // arrows, Insert ...
     for (int code = KEY_F13; code <= KEY_F20; ++code) evdev.push_back(code);
-    for (int code : {KEY_SPACE, KEY_KPASTERISK, KEY_102ND, KEY_F11, KEY_F12, KEY_KPENTER, KEY_KPSLASH,
-                     KEY_KPEQUAL, KEY_COMPOSE, KEY_MUTE, KEY_VOLUMEDOWN, KEY_VOLUMEUP}) {
+    for (int code :
+         {KEY_SPACE, KEY_KPASTERISK, KEY_102ND, KEY_F11, KEY_F12, KEY_KPENTER, KEY_KPSLASH,
+          KEY_KPEQUAL, KEY_COMPOSE, KEY_MUTE, KEY_VOLUMEDOWN, KEY_VOLUMEUP}) {
         evdev.push_back(code);
     }
     for (int code : evdev) {
@@ -66,8 +68,8 @@ TEST(KeyCodeMap, CoversEveryKeyOfAFullKeyboardThatCanCarryAShortcut) {
 }
 
 TEST(KeyCodeMap, ModifierAndLockKeysAreNeverShortcutKeys) {
-    for (int code : {KEY_LEFTCTRL, KEY_RIGHTCTRL, KEY_LEFTSHIFT, KEY_RIGHTSHIFT, KEY_LEFTALT, KEY_RIGHTALT,
-                     KEY_LEFTMETA, KEY_RIGHTMETA, KEY_CAPSLOCK, KEY_NUMLOCK}) {
+    for (int code : {KEY_LEFTCTRL, KEY_RIGHTCTRL, KEY_LEFTSHIFT, KEY_RIGHTSHIFT, KEY_LEFTALT,
+                     KEY_RIGHTALT, KEY_LEFTMETA, KEY_RIGHTMETA, KEY_CAPSLOCK, KEY_NUMLOCK}) {
         EXPECT_FALSE(virtualKeyFor(xKeycodeOfEvdev(code)).has_value()) << "evdev " << code;
     }
 }
@@ -77,7 +79,8 @@ TEST(KeyCodeMap, CodesWithoutAKeyHaveNoKeycode) {
     EXPECT_FALSE(xKeycodeFor(0x7F).has_value());
     EXPECT_FALSE(xKeycodeFor(128).has_value());
     EXPECT_FALSE(xKeycodeFor(0xFFFF).has_value());
-    for (std::uint8_t keycode = 0; keycode < 8; ++keycode) EXPECT_FALSE(virtualKeyFor(keycode).has_value());
+    for (std::uint8_t keycode = 0; keycode < 8; ++keycode)
+        EXPECT_FALSE(virtualKeyFor(keycode).has_value());
     EXPECT_FALSE(virtualKeyFor(255).has_value());
 }
 

@@ -28,7 +28,8 @@ TEST(KeyLabel, ShiftDeleteIsNamedAfterTheKeyNotWhatItTypes) {
 }
 
 TEST(KeyLabel, OtherKeysShowTheUpperCasedCharacterOfTheLayout) {
-    EXPECT_EQ(recordedKeyLabel(0, "a"), "A");   // also when Alt was held: Alt never reaches the layout lookup
+    EXPECT_EQ(recordedKeyLabel(0, "a"),
+              "A");  // also when Alt was held: Alt never reaches the layout lookup
     EXPECT_EQ(recordedKeyLabel(17, "t"), "T");
     EXPECT_EQ(recordedKeyLabel(27, "-"), "-");
     EXPECT_EQ(recordedKeyLabel(41, "\u00F6"), "\u00D6");  // ö on a German keyboard
@@ -68,7 +69,10 @@ TEST(KeyLabel, LongTextIsCutToTwentyFourUserPerceivedCharacters) {
 }
 
 TEST(KeyLabel, InvalidUtf8NeverReachesTheLabel) {
-    EXPECT_EQ(recordedKeyLabel(0, "\xff" "a\xc3"), "A");
+    EXPECT_EQ(recordedKeyLabel(0,
+                               "\xff"
+                               "a\xc3"),
+              "A");
     EXPECT_EQ(recordedKeyLabel(3, "\xff\xfe"), "Key 3");
 }
 

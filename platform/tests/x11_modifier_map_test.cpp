@@ -73,7 +73,8 @@ TEST(X11ModifierMap, AltFallsBackToMetaAndIsNeverTakenFromShiftLockOrControl) {
 
 TEST(X11ModifierMap, TranslatesCorvaneMasksToXModifiersAndBack) {
     const X11ModifierMap map = usualKeyboard().map();
-    EXPECT_EQ(map.toX(11), XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4);  // Ctrl+Alt+Super
+    EXPECT_EQ(map.toX(11),
+              XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4);  // Ctrl+Alt+Super
     EXPECT_EQ(map.toX(4), XCB_MOD_MASK_SHIFT);
     EXPECT_EQ(map.toX(0), 0);
     EXPECT_EQ(map.toX(16 | 8), XCB_MOD_MASK_CONTROL);  // unknown bits are dropped

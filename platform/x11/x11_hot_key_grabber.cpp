@@ -69,21 +69,22 @@ void X11HotKeyGrabber::ungrab(std::uint16_t keyCode, std::uint32_t modifiers) {
 bool X11HotKeyGrabber::handleEvent(const xcb_generic_event_t* event) {
     if (event == nullptr) return false;
     switch (event->response_type & 0x7f) {
-    case XCB_KEY_PRESS:
-        return handleKeyPress(reinterpret_cast<const xcb_key_press_event_t*>(event));
-    case XCB_KEY_RELEASE:
-        return handleKeyRelease(reinterpret_cast<const xcb_key_release_event_t*>(event));
-    default:
-        if (isKeyboardMappingChange(event, xkbFirstEvent_)) renewGrabs();
-        return false;
+        case XCB_KEY_PRESS:
+            return handleKeyPress(reinterpret_cast<const xcb_key_press_event_t*>(event));
+        case XCB_KEY_RELEASE:
+            return handleKeyRelease(reinterpret_cast<const xcb_key_release_event_t*>(event));
+        default:
+            if (isKeyboardMappingChange(event, xkbFirstEvent_)) renewGrabs();
+            return false;
     }
 }
 
 std::optional<X11HotKeyGrabber::Grab> X11HotKeyGrabber::resolve(std::uint16_t keyCode,
-                                                                 std::uint32_t mask) const {
+                                                                std::uint32_t mask) const {
     const std::optional<std::uint8_t> keycode = xKeycodeFor(keyCode);
     const xcb_setup_t* setup = xcb_get_setup(connection_);
-    if (!keycode || *keycode < setup->min_keycode || *keycode > setup->max_keycode) return std::nullopt;
+    if (!keycode || *keycode < setup->min_keycode || *keycode > setup->max_keycode)
+        return std::nullopt;
     const std::optional<std::uint16_t> xModifiers = modifiers_.toX(mask);
     if (!xModifiers) return std::nullopt;
     return Grab{keyCode, mask, *keycode, *xModifiers, true};
@@ -100,8 +101,8 @@ bool X11HotKeyGrabber::grabKey(xcb_keycode_t keycode, std::uint16_t xModifiers) 
     std::vector<xcb_void_cookie_t> cookies;
     for (std::uint16_t lock : modifiers_.lockVariants()) {
         cookies.push_back(xcb_grab_key_checked(connection_, 0, root_,
-                                               static_cast<std::uint16_t>(xModifiers | lock), keycode,
-                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+                                               static_cast<std::uint16_t>(xModifiers | lock),
+                                               keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
     }
     // Collect every answer before deciding, so no error is left behind in
     // the event queue. BadAccess means another client holds the combination.
@@ -166,7 +167,8 @@ void X11HotKeyGrabber::renewGrabs() {
     // change often arrives as several events (core and XKB), so this check
     // also keeps the round trips down.
     X11ModifierMap fresh = readModifierMap(connection_);
-    const bool allActive = std::all_of(grabs_.begin(), grabs_.end(), [](const Grab& g) { return g.active; });
+    const bool allActive =
+        std::all_of(grabs_.begin(), grabs_.end(), [](const Grab& g) { return g.active; });
     if (fresh == modifiers_ && allActive) return;
 
     // Release under the old map (its Num Lock bit), then grab under the new.

@@ -42,10 +42,10 @@ public:
 private:
     struct Grab {
         std::uint16_t keyCode;
-        std::uint32_t mask;              // Corvane's mask, unknown bits dropped
+        std::uint32_t mask;  // Corvane's mask, unknown bits dropped
         xcb_keycode_t keycode;
         std::uint16_t xModifiers;
-        bool active;                     // false while the keyboard cannot express it
+        bool active;  // false while the keyboard cannot express it
     };
 
     bool grabKey(xcb_keycode_t keycode, std::uint16_t xModifiers);

@@ -21,7 +21,8 @@ constexpr std::uint16_t keypadKeys[] = {0x41, 0x43, 0x45, 0x4B, 0x4E, 0x51, 0x52
                                         0x55, 0x56, 0x57, 0x58, 0x59, 0x5B, 0x5C, 0x5F};
 
 bool isKeypadKey(std::uint16_t virtualKey) {
-    return std::find(std::begin(keypadKeys), std::end(keypadKeys), virtualKey) != std::end(keypadKeys);
+    return std::find(std::begin(keypadKeys), std::end(keypadKeys), virtualKey) !=
+           std::end(keypadKeys);
 }
 
 using Keymap = std::unique_ptr<xkb_keymap, decltype(&xkb_keymap_unref)>;
@@ -34,7 +35,8 @@ std::string charactersAtLevel(xkb_keymap* keymap, xkb_keycode_t keycode, xkb_lay
     std::string characters;
     for (int i = 0; i < count; ++i) {
         std::array<char, 8> buffer{};  // one code point in UTF-8 and the terminating zero
-        if (xkb_keysym_to_utf8(syms[i], buffer.data(), buffer.size()) > 0) characters += buffer.data();
+        if (xkb_keysym_to_utf8(syms[i], buffer.data(), buffer.size()) > 0)
+            characters += buffer.data();
     }
     return characters;
 }
@@ -67,7 +69,8 @@ std::string X11KeyMapping::layoutCharacters(std::uint16_t virtualKey) {
                         &xkb_keymap_unref);
     if (!keymap) return {};
     // The state tells the active layout (group) the key types in.
-    const State state(xkb_x11_state_new_from_device(keymap.get(), connection_, deviceId_), &xkb_state_unref);
+    const State state(xkb_x11_state_new_from_device(keymap.get(), connection_, deviceId_),
+                      &xkb_state_unref);
     if (!state) return {};
     const xkb_layout_index_t layout = xkb_state_key_get_layout(state.get(), *keycode);
     if (layout == XKB_LAYOUT_INVALID) return {};

@@ -79,7 +79,8 @@ std::vector<std::uint16_t> X11ModifierMap::lockVariants() const {
 X11ModifierMap modifierMapFrom(const ModifierKeycodes& modifiers, const KeysymsOfKeycode& keysyms) {
     X11ModifierMap map;
     map.alt = modifierCarrying(modifiers, keysyms, {XKB_KEY_Alt_L, XKB_KEY_Alt_R});
-    if (map.alt == 0) map.alt = modifierCarrying(modifiers, keysyms, {XKB_KEY_Meta_L, XKB_KEY_Meta_R});
+    if (map.alt == 0)
+        map.alt = modifierCarrying(modifiers, keysyms, {XKB_KEY_Meta_L, XKB_KEY_Meta_R});
     map.super = modifierCarrying(modifiers, keysyms, {XKB_KEY_Super_L, XKB_KEY_Super_R});
     map.numLock = modifierCarrying(modifiers, keysyms, {XKB_KEY_Num_Lock});
     return map;
@@ -111,7 +112,8 @@ X11ModifierMap readModifierMap(xcb_connection_t* connection) {
     const int perKeycode = keyReply->keysyms_per_keycode;
     auto keysymsOf = [&](xcb_keycode_t keycode) {
         const int first = (keycode - minKeycode) * perKeycode;
-        if (keycode < minKeycode || first + perKeycode > symsLength) return std::vector<xcb_keysym_t>{};
+        if (keycode < minKeycode || first + perKeycode > symsLength)
+            return std::vector<xcb_keysym_t>{};
         return std::vector<xcb_keysym_t>(allKeysyms + first, allKeysyms + first + perKeycode);
     };
     return modifierMapFrom(modifiers, keysymsOf);
@@ -119,7 +121,8 @@ X11ModifierMap readModifierMap(xcb_connection_t* connection) {
 
 std::uint8_t xkbFirstEvent(xcb_connection_t* connection) {
     static constexpr char name[] = "XKEYBOARD";
-    auto cookie = xcb_query_extension(connection, static_cast<std::uint16_t>(std::strlen(name)), name);
+    auto cookie =
+        xcb_query_extension(connection, static_cast<std::uint16_t>(std::strlen(name)), name);
     Reply<xcb_query_extension_reply_t> reply(xcb_query_extension_reply(connection, cookie, nullptr),
                                              &std::free);
     if (!reply || !reply->present) return 0;

@@ -26,7 +26,8 @@ public:
     }
     void ungrab(std::uint16_t keyCode, std::uint32_t modifiers) override {
         ungrabbed.emplace_back(keyCode, modifiers);
-        const auto found = std::find(grabbed.begin(), grabbed.end(), Combination{keyCode, modifiers});
+        const auto found =
+            std::find(grabbed.begin(), grabbed.end(), Combination{keyCode, modifiers});
         if (found != grabbed.end()) grabbed.erase(found);
     }
     void press(std::uint16_t keyCode, std::uint32_t modifiers) {
@@ -117,7 +118,8 @@ TEST(HotKeyManager, AFreshManagerStartsAtOne) {
     HotKeyManager manager(grabber);
     ASSERT_TRUE(manager.registerHotKey(keyT, 11, [] {}));
     EXPECT_EQ(manager.registeredID(keyT, 11), 1u);
-    EXPECT_EQ(manager.registeredID(keyT, 11 | 32), 1u);  // unknown bits do not make another combination
+    EXPECT_EQ(manager.registeredID(keyT, 11 | 32),
+              1u);  // unknown bits do not make another combination
 }
 
 TEST(HotKeyManager, UnregisterAllReleasesEverythingInOrderAndForgetsTheActions) {
@@ -149,7 +151,8 @@ TEST(HotKeyManager, APressWithoutAnActionIsConsumedSilently) {
     grabber.press(keyA, 11);
     EXPECT_EQ(ran, 0);
 
-    ASSERT_TRUE(manager.registerHotKey(keyA, 1, nullptr));  // an empty action is kept but does nothing
+    ASSERT_TRUE(
+        manager.registerHotKey(keyA, 1, nullptr));  // an empty action is kept but does nothing
     grabber.press(keyA, 1);
     EXPECT_EQ(ran, 0);
 }

@@ -22,7 +22,8 @@ using platform::X11KeyMapping;
 constexpr std::uint16_t keyT = 17;
 constexpr std::uint32_t ctrlAltSuper = 11;
 constexpr xcb_keycode_t xKeycodeT = 28;
-constexpr auto ctrlAltMod4 = static_cast<std::uint16_t>(XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4);
+constexpr auto ctrlAltMod4 =
+    static_cast<std::uint16_t>(XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4);
 
 struct Press {
     std::uint16_t keyCode;
@@ -60,7 +61,8 @@ protected:
     void run(const std::vector<std::string>& argv) { ASSERT_EQ(desktop_.run(argv), 0); }
 
     // Feeds the connection's events to `handle` until `done` holds.
-    bool pumpUntil(xcb_connection_t* connection, const std::function<void(const xcb_generic_event_t*)>& handle,
+    bool pumpUntil(xcb_connection_t* connection,
+                   const std::function<void(const xcb_generic_event_t*)>& handle,
                    const std::function<bool()>& done) {
         return e2e::waitUntil([&] {
             while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
@@ -76,8 +78,10 @@ protected:
         });
     }
 
-    bool pumpUntil(xcb_connection_t* connection, X11HotKeyGrabber& grabber, const std::function<bool()>& done) {
-        return pumpUntil(connection, [&](const xcb_generic_event_t* e) { grabber.handleEvent(e); }, done);
+    bool pumpUntil(xcb_connection_t* connection, X11HotKeyGrabber& grabber,
+                   const std::function<bool()>& done) {
+        return pumpUntil(
+            connection, [&](const xcb_generic_event_t* e) { grabber.handleEvent(e); }, done);
     }
 
     // Whether a fresh client could take every lock variant of T with these
@@ -85,8 +89,10 @@ protected:
     bool freeForOthers(std::uint16_t modifiers) {
         xcb_connection_t* other = connect();
         bool free = true;
-        for (int lock : {0, XCB_MOD_MASK_LOCK + 0, XCB_MOD_MASK_2 + 0, XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2}) {
-            auto cookie = xcb_grab_key_checked(other, 0, desktop_.root(), static_cast<std::uint16_t>(modifiers | lock),
+        for (int lock :
+             {0, XCB_MOD_MASK_LOCK + 0, XCB_MOD_MASK_2 + 0, XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2}) {
+            auto cookie = xcb_grab_key_checked(other, 0, desktop_.root(),
+                                               static_cast<std::uint16_t>(modifiers | lock),
                                                xKeycodeT, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
             if (xcb_generic_error_t* error = xcb_request_check(other, cookie)) {
                 free = false;
@@ -104,7 +110,9 @@ protected:
 };
 
 std::function<void(std::uint16_t, std::uint32_t)> recordInto(std::vector<Press>& presses) {
-    return [&presses](std::uint16_t keyCode, std::uint32_t modifiers) { presses.push_back({keyCode, modifiers}); };
+    return [&presses](std::uint16_t keyCode, std::uint32_t modifiers) {
+        presses.push_back({keyCode, modifiers});
+    };
 }
 
 TEST_F(X11HotKeys, AGrabbedCombinationIsDeliveredWithItsKeyAndModifiers) {
@@ -147,7 +155,8 @@ TEST_F(X11HotKeys, PressesArriveWithCapsLockAndNumLockOn) {
     // The server really had the locks on: Caps, then Caps + Num, then Num.
     ASSERT_EQ(keyPressStates_.size(), 3u);
     EXPECT_EQ(keyPressStates_[0] & (XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2), XCB_MOD_MASK_LOCK);
-    EXPECT_EQ(keyPressStates_[1] & (XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2), XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2);
+    EXPECT_EQ(keyPressStates_[1] & (XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2),
+              XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2);
     EXPECT_EQ(keyPressStates_[2] & (XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2), XCB_MOD_MASK_2);
 }
 
@@ -156,8 +165,8 @@ TEST_F(X11HotKeys, ACombinationAnotherClientHoldsIsRefusedAndNothingOfOursStays)
     xcb_connection_t* other = connect();
     // The other client holds only the Num Lock variant, so our first two
     // variants succeed and must be released again.
-    auto cookie = xcb_grab_key_checked(other, 0, desktop_.root(), ctrlAltMod4 | XCB_MOD_MASK_2, xKeycodeT,
-                                       XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    auto cookie = xcb_grab_key_checked(other, 0, desktop_.root(), ctrlAltMod4 | XCB_MOD_MASK_2,
+                                       xKeycodeT, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
     ASSERT_EQ(xcb_request_check(other, cookie), nullptr);
 
     X11HotKeyGrabber grabber(connection);
@@ -184,7 +193,8 @@ TEST_F(X11HotKeys, KeysWithoutAPositionAndRepeatedCombinationsAreRefused) {
     EXPECT_FALSE(grabber.grab(0x34, 8));  // no key has this code
     EXPECT_TRUE(grabber.grab(keyT, ctrlAltSuper));
     EXPECT_FALSE(grabber.grab(keyT, ctrlAltSuper));
-    EXPECT_FALSE(grabber.grab(keyT, ctrlAltSuper | 16));  // the same keys once unknown bits are dropped
+    EXPECT_FALSE(
+        grabber.grab(keyT, ctrlAltSuper | 16));  // the same keys once unknown bits are dropped
 
     // Still grabbed once, and released with one ungrab.
     grabber.ungrab(keyT, ctrlAltSuper);
@@ -201,7 +211,8 @@ TEST_F(X11HotKeys, HoldingAHotKeyFiresItOnce) {
 
     xdotool({"keydown", "ctrl+alt+super+t"});
     // Wait for the server's auto-repeat to send several more presses of T.
-    const bool repeated = pumpUntil(connection, grabber, [&] { return keyPressStates_.size() >= 4; });
+    const bool repeated =
+        pumpUntil(connection, grabber, [&] { return keyPressStates_.size() >= 4; });
     xdotool({"keyup", "ctrl+alt+super+t"});
     ASSERT_TRUE(repeated) << "the server did not auto-repeat";
     EXPECT_EQ(presses.size(), 1u);
@@ -220,7 +231,8 @@ TEST_F(X11HotKeys, GrabsFollowTheModifierMapWhenItChanges) {
 
     // Super moves from Mod4 to Mod3.
     run({"xmodmap", "-e", "remove mod4 = Super_L Super_R", "-e", "add mod3 = Super_L Super_R"});
-    ASSERT_TRUE(pumpUntil(connection, grabber, [&] { return grabber.modifierMap().super == XCB_MOD_MASK_3; }));
+    ASSERT_TRUE(pumpUntil(connection, grabber,
+                          [&] { return grabber.modifierMap().super == XCB_MOD_MASK_3; }));
 
     xdotool({"key", "ctrl+alt+super+t"});
     ASSERT_TRUE(pumpUntil(connection, grabber, [&] { return !presses.empty(); }));
@@ -244,7 +256,8 @@ TEST_F(X11HotKeys, AHotKeyWhoseModifierDisappearsComesBackWithIt) {
     EXPECT_FALSE(grabber.grab(keyT, ctrlAltSuper)) << "still registered, waiting for Super";
 
     run({"xmodmap", "-e", "add mod4 = Super_L"});
-    ASSERT_TRUE(pumpUntil(connection, grabber, [&] { return grabber.modifierMap().super == XCB_MOD_MASK_4; }));
+    ASSERT_TRUE(pumpUntil(connection, grabber,
+                          [&] { return grabber.modifierMap().super == XCB_MOD_MASK_4; }));
     xdotool({"key", "ctrl+alt+super+t"});
     ASSERT_TRUE(pumpUntil(connection, grabber, [&] { return presses.size() == 1; }));
     EXPECT_EQ(presses[0].modifiers, ctrlAltSuper);
@@ -275,7 +288,8 @@ TEST_F(X11HotKeys, TheHotKeyManagerRunsActionsFromRealPresses) {
         EXPECT_TRUE(freeForOthers(ctrlAltMod4));
         ASSERT_TRUE(manager.registerHotKey(keyT, ctrlAltSuper, [&] { opened += 10; }));
     }
-    EXPECT_TRUE(freeForOthers(ctrlAltMod4)) << "the manager released its hot keys when it went away";
+    EXPECT_TRUE(freeForOthers(ctrlAltMod4))
+        << "the manager released its hot keys when it went away";
 }
 
 TEST_F(X11HotKeys, KeyLabelsComeFromTheCurrentLayout) {
