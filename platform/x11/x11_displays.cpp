@@ -1,0 +1,96 @@
+#include "platform/x11/x11_displays.h"
+
+#include <xcb/randr.h>
+
+#include <algorithm>
+
+#include "platform/x11/x11_strut.h"
+
+namespace corvane::platform {
+
+X11Displays::X11Displays(xcb_connection_t* connection, int screenNumber) : x_(connection, screenNumber) {}
+
+std::vector<Display> X11Displays::displays() {
+    if (!x_.alive()) return {};
+    // The root's size now, not the one in the connection setup: RandR changes it.
+    auto root = x_.reply<xcb_get_geometry_reply_t>(xcb_get_geometry(x_.get(), x_.root()).sequence);
+    if (!root.ok()) return {};
+    const double rootWidth = root.value()->width, rootHeight = root.value()->height;
+
+    auto reserved = struts(rootWidth, rootHeight);
+    std::vector<Display> result;
+    for (auto& monitor : monitors(rootWidth, rootHeight))
+        result.push_back(Display{monitor.name, monitor.frame,
+                                 visibleFrame(monitor.frame, rootWidth, rootHeight, reserved)});
+    return result;
+}
+
+std::vector<X11Displays::Monitor> X11Displays::monitors(double rootWidth, double rootHeight) {
+    auto c = x_.get();
+    if (!randrChecked_) {
+        randrChecked_ = true;
+        const xcb_query_extension_reply_t* extension = xcb_get_extension_data(c, &xcb_randr_id);
+        if (extension && extension->present) {
+            auto version = x_.reply<xcb_randr_query_version_reply_t>(
+                xcb_randr_query_version(c, 1, 5).sequence);
+            randrMonitors_ = version.ok() && (version.value()->major_version > 1 ||
+                                              version.value()->minor_version >= 5);
+        }
+    }
+    std::vector<Monitor> result;
+    if (randrMonitors_) {
+        auto reply = x_.reply<xcb_randr_get_monitors_reply_t>(xcb_randr_get_monitors(c, x_.root(), 1).sequence);
+        if (reply.ok()) {
+            std::vector<std::pair<bool, xcb_randr_monitor_info_t>> infos;
+            for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.value().get()); it.rem;
+                 xcb_randr_monitor_info_next(&it))
+                infos.emplace_back(it.data->primary != 0, *it.data);
+            // Primary first; the rest keep the server's order.
+            std::stable_partition(infos.begin(), infos.end(), [](const auto& i) { return i.first; });
+            std::vector<xcb_get_atom_name_cookie_t> names;
+            for (const auto& [primary, info] : infos) names.push_back(xcb_get_atom_name(c, info.name));
+            for (std::size_t i = 0; i < infos.size(); ++i) {
+                const auto& info = infos[i].second;
+                auto name = x_.reply<xcb_get_atom_name_reply_t>(names[i].sequence);
+                std::string text;
+                if (name.ok())
+                    text.assign(xcb_get_atom_name_name(name.value().get()),
+                                static_cast<std::size_t>(xcb_get_atom_name_name_length(name.value().get())));
+                result.push_back(Monitor{text, Rect{double(info.x), double(info.y), double(info.width),
+                                                    double(info.height)}});
+            }
+        }
+    }
+    // No RandR 1.5: the screen is one monitor.
+    if (result.empty()) result.push_back(Monitor{"screen", Rect{0, 0, rootWidth, rootHeight}});
+    return result;
+}
+
+std::vector<Strut> X11Displays::struts(double rootWidth, double rootHeight) {
+    std::vector<Strut> result;
+    auto list = x_.readProperty(x_.root(), x_.atom(Atom::NET_CLIENT_LIST), 65536);
+    if (!list.ok()) return result;
+    struct Cookies {
+        xcb_get_property_cookie_t type, partial, full;
+    };
+    std::vector<Cookies> cookies;
+    for (auto window : list.value().values())
+        cookies.push_back({x_.requestProperty(window, x_.atom(Atom::NET_WM_WINDOW_TYPE)),
+                           x_.requestProperty(window, x_.atom(Atom::NET_WM_STRUT_PARTIAL)),
+                           x_.requestProperty(window, x_.atom(Atom::NET_WM_STRUT))});
+    for (const auto& cookie : cookies) {
+        auto type = x_.property(cookie.type);
+        auto partial = x_.property(cookie.partial);
+        auto full = x_.property(cookie.full);
+        // A client that vanished since the list was read reserves nothing.
+        if (!type.ok() || !partial.ok() || !full.ok()) continue;
+        auto types = type.value().values();
+        if (std::find(types.begin(), types.end(), x_.atom(Atom::NET_WM_WINDOW_TYPE_DOCK)) == types.end()) continue;
+        auto strut = partial.value().present() ? Strut::fromPartial(partial.value().values())
+                                               : Strut::fromFull(full.value().values(), rootWidth, rootHeight);
+        if (strut) result.push_back(*strut);
+    }
+    return result;
+}
+
+}  // namespace corvane::platform

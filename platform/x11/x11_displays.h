@@ -1,0 +1,35 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include "platform/displays.h"
+#include "platform/x11/x11_connection.h"
+#include "platform/x11/x11_strut.h"
+
+namespace corvane::platform {
+
+// The monitors RandR reports (primary first), each with the area the docks
+// and panels leave free. _NET_WORKAREA is not used: it is one rectangle for
+// all monitors and wrong as soon as there are several.
+class X11Displays : public Displays {
+public:
+    // Borrows `connection`; it must outlive this object.
+    X11Displays(xcb_connection_t* connection, int screenNumber);
+
+    // Empty when the server is gone.
+    std::vector<Display> displays() override;
+
+private:
+    struct Monitor {
+        std::string name;
+        Rect frame;
+    };
+    std::vector<Monitor> monitors(double rootWidth, double rootHeight);
+    std::vector<Strut> struts(double rootWidth, double rootHeight);
+
+    X11Connection x_;
+    bool randrChecked_ = false;
+    bool randrMonitors_ = false;
+};
+
+}  // namespace corvane::platform

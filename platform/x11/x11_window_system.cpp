@@ -1,0 +1,305 @@
+#include "platform/x11/x11_window_system.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/x11/x11_xsettings.h"
+
+namespace corvane::platform {
+
+namespace {
+
+constexpr std::size_t recentLimit = 64;
+constexpr std::uint32_t iconicState = 3;
+// WM_NORMAL_HINTS
+constexpr std::uint32_t minSizeFlag = 1u << 4;
+constexpr std::uint32_t maxSizeFlag = 1u << 5;
+
+bool contains(const std::vector<std::uint32_t>& list, std::uint32_t value) {
+    return std::find(list.begin(), list.end(), value) != list.end();
+}
+
+std::optional<std::uint32_t> firstValue(const Property& p) {
+    auto values = p.values();
+    if (values.empty()) return std::nullopt;
+    return values.front();
+}
+
+std::string latin1ToUtf8(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else {
+            out += static_cast<char>(0xc0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3f));
+        }
+    }
+    return out;
+}
+
+WindowError connectionLost() { return WindowError(WindowError::Kind::permission); }
+
+}  // namespace
+
+X11WindowSystem::X11WindowSystem(xcb_connection_t* connection, int screenNumber, Options options)
+    : x_(connection, screenNumber), options_(options) {
+    if (options_.ownPid == 0) options_.ownPid = static_cast<int>(getpid());
+}
+
+void X11WindowSystem::watchRoot() {
+    auto c = x_.get();
+    auto attributes = x_.reply<xcb_get_window_attributes_reply_t>(
+        xcb_get_window_attributes(c, x_.root()).sequence);
+    if (!attributes.ok()) return;
+    std::uint32_t mask = attributes.value()->your_event_mask | XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(c, x_.root(), XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(c);
+}
+
+void X11WindowSystem::handleEvent(const xcb_generic_event_t* event) {
+    if (!event || (event->response_type & ~0x80) != XCB_PROPERTY_NOTIFY) return;
+    const auto* change = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+    if (change->window != x_.root() || change->atom != x_.atom(Atom::NET_ACTIVE_WINDOW)) return;
+    if (auto active = activeWindow()) {
+        auto app = appOf(*active);
+        if (app.ok()) remember(*active, app.value());
+    }
+}
+
+const X11WindowSystem::Support& X11WindowSystem::support() {
+    const xcb_window_t root = x_.root();
+    auto check = x_.readProperty(root, x_.atom(Atom::NET_SUPPORTING_WM_CHECK));
+    std::optional<std::uint32_t> window = check.ok() ? firstValue(check.value()) : std::nullopt;
+    // A window manager that has gone leaves its root property behind; its
+    // check window is gone with it.
+    if (window && *window != XCB_NONE) {
+        auto self = x_.readProperty(*window, x_.atom(Atom::NET_SUPPORTING_WM_CHECK));
+        if (!self.ok() || firstValue(self.value()) != window) window.reset();
+    }
+    if (!window || *window == XCB_NONE) {
+        support_ = Support{};
+        return support_;
+    }
+    if (*window == support_.checkWindow) return support_;
+
+    auto supported = x_.readProperty(root, x_.atom(Atom::NET_SUPPORTED), 8192);
+    auto atoms = supported.ok() ? supported.value().values() : std::vector<std::uint32_t>{};
+    support_.checkWindow = *window;
+    support_.available =
+        contains(atoms, x_.atom(Atom::NET_ACTIVE_WINDOW)) && contains(atoms, x_.atom(Atom::NET_FRAME_EXTENTS));
+    support_.moveResize = contains(atoms, x_.atom(Atom::NET_MOVERESIZE_WINDOW));
+    support_.allowedActions = contains(atoms, x_.atom(Atom::NET_WM_ALLOWED_ACTIONS));
+    return support_;
+}
+
+bool X11WindowSystem::isAvailable() { return x_.alive() && support().available; }
+
+std::optional<WindowId> X11WindowSystem::activeWindow() {
+    auto active = x_.readProperty(x_.root(), x_.atom(Atom::NET_ACTIVE_WINDOW));
+    if (!active.ok()) return std::nullopt;
+    auto window = firstValue(active.value());
+    if (!window || *window == XCB_NONE) return std::nullopt;
+    return *window;
+}
+
+WindowResult<AppRef> X11WindowSystem::appOf(WindowId window) {
+    auto pidCookie = x_.requestProperty(window, x_.atom(Atom::NET_WM_PID));
+    auto classCookie = x_.requestProperty(window, XCB_ATOM_WM_CLASS);
+    auto netNameCookie = x_.requestProperty(window, x_.atom(Atom::NET_WM_NAME));
+    auto nameCookie = x_.requestProperty(window, XCB_ATOM_WM_NAME);
+    auto pid = x_.property(pidCookie);
+    auto wmClass = x_.property(classCookie);
+    auto netName = x_.property(netNameCookie);
+    auto name = x_.property(nameCookie);
+    for (const auto* r : {&pid, &wmClass, &netName, &name})
+        if (!r->ok()) return r->error();
+
+    AppRef app;
+    app.pid = static_cast<int>(firstValue(pid.value()).value_or(0));
+    // WM_CLASS is "instance\0class\0"; the class names the application.
+    std::string text = wmClass.value().text();
+    auto split = text.find('\0');
+    if (split != std::string::npos) {
+        std::string cls = text.substr(split + 1);
+        app.wmClass = cls.substr(0, cls.find('\0'));
+    }
+    app.name = !app.wmClass.empty() ? app.wmClass : titleText(netName.value(), name.value());
+    return app;
+}
+
+void X11WindowSystem::remember(WindowId window, const AppRef& app) {
+    if (app.pid == options_.ownPid) return;
+    std::erase_if(recent_, [&](const Recent& r) { return r.window == window; });
+    recent_.push_front(Recent{window, app});
+    if (recent_.size() > recentLimit) recent_.pop_back();
+}
+
+std::optional<AppRef> X11WindowSystem::frontmostApp() {
+    auto active = activeWindow();
+    if (!active) return std::nullopt;
+    auto app = appOf(*active);
+    if (!app.ok()) return std::nullopt;
+    remember(*active, app.value());
+    return app.value();
+}
+
+std::optional<std::vector<std::uint32_t>> X11WindowSystem::clientList() {
+    auto list = x_.readProperty(x_.root(), x_.atom(Atom::NET_CLIENT_LIST), 65536);
+    if (!list.ok() || !list.value().present()) return std::nullopt;
+    return list.value().values();
+}
+
+bool X11WindowSystem::isTerminated(const AppRef& app) {
+    if (!x_.alive()) return true;
+    auto clients = clientList();
+    if (!clients) {
+        // Without the window manager's list, only the process can tell.
+        return app.pid > 0 && kill(app.pid, 0) != 0 && errno == ESRCH;
+    }
+    // Ask for every client at once; one round trip.
+    std::vector<std::pair<xcb_get_property_cookie_t, xcb_get_property_cookie_t>> cookies;
+    for (auto window : *clients)
+        cookies.emplace_back(x_.requestProperty(window, x_.atom(Atom::NET_WM_PID)),
+                             x_.requestProperty(window, XCB_ATOM_WM_CLASS));
+    bool found = false;
+    for (auto& [pidCookie, classCookie] : cookies) {
+        auto pid = x_.property(pidCookie);
+        auto wmClass = x_.property(classCookie);
+        if (found || !pid.ok() || !wmClass.ok()) continue;
+        AppRef candidate;
+        candidate.pid = static_cast<int>(firstValue(pid.value()).value_or(0));
+        std::string text = wmClass.value().text();
+        if (auto split = text.find('\0'); split != std::string::npos) {
+            std::string cls = text.substr(split + 1);
+            candidate.wmClass = cls.substr(0, cls.find('\0'));
+        }
+        found = candidate.sameApp(app);
+    }
+    return !found;
+}
+
+WindowResult<std::optional<WindowId>> X11WindowSystem::focusedWindow(const AppRef& app) {
+    if (!x_.alive()) return connectionLost();
+    if (auto active = activeWindow()) {
+        auto owner = appOf(*active);
+        if (owner.ok() && owner.value().sameApp(app)) {
+            remember(*active, owner.value());
+            return std::optional<WindowId>(*active);
+        }
+    }
+    auto clients = clientList();
+    for (auto it = recent_.begin(); it != recent_.end();) {
+        if (!it->app.sameApp(app)) {
+            ++it;
+            continue;
+        }
+        bool exists = clients ? contains(*clients, it->window) : appOf(it->window).ok();
+        if (exists) return std::optional<WindowId>(it->window);
+        it = recent_.erase(it);
+    }
+    return std::optional<WindowId>();
+}
+
+std::string X11WindowSystem::titleText(const Property& netName, const Property& wmName) const {
+    if (netName.present()) return netName.text();
+    if (!wmName.present()) return {};
+    return wmName.type == XCB_ATOM_STRING ? latin1ToUtf8(wmName.text()) : wmName.text();
+}
+
+std::optional<std::string> X11WindowSystem::title(WindowId window) {
+    auto netCookie = x_.requestProperty(window, x_.atom(Atom::NET_WM_NAME));
+    auto nameCookie = x_.requestProperty(window, XCB_ATOM_WM_NAME);
+    auto netName = x_.property(netCookie);
+    auto name = x_.property(nameCookie);
+    if (!netName.ok() || !name.ok()) return std::nullopt;
+    if (!netName.value().present() && !name.value().present()) return std::nullopt;
+    return titleText(netName.value(), name.value());
+}
+
+WindowResult<WindowStates> X11WindowSystem::states(WindowId window) {
+    auto netCookie = x_.requestProperty(window, x_.atom(Atom::NET_WM_STATE));
+    auto wmCookie = x_.requestProperty(window, x_.atom(Atom::WM_STATE));
+    auto netState = x_.property(netCookie);
+    auto wmState = x_.property(wmCookie);
+    if (!netState.ok()) return netState.error();
+    if (!wmState.ok()) return wmState.error();
+    auto atoms = netState.value().values();
+    WindowStates states;
+    states.fullscreen = contains(atoms, x_.atom(Atom::NET_WM_STATE_FULLSCREEN));
+    states.minimized = contains(atoms, x_.atom(Atom::NET_WM_STATE_HIDDEN)) ||
+                       firstValue(wmState.value()) == iconicState;
+    return states;
+}
+
+WindowResult<Settable> X11WindowSystem::settable(WindowId window) {
+    if (support_.checkWindow == XCB_NONE) support();
+    auto hintsCookie = x_.requestProperty(window, XCB_ATOM_WM_NORMAL_HINTS);
+    auto actionsCookie = x_.requestProperty(window, x_.atom(Atom::NET_WM_ALLOWED_ACTIONS));
+    auto hints = x_.property(hintsCookie);
+    auto actions = x_.property(actionsCookie);
+    if (!hints.ok()) return hints.error();
+    if (!actions.ok()) return actions.error();
+
+    Settable result;
+    auto h = hints.value().values();
+    if (h.size() >= 9 && (h[0] & minSizeFlag) && (h[0] & maxSizeFlag) && h[5] > 0 && h[5] == h[7] &&
+        h[6] == h[8])
+        result.size = false;
+    if (support_.allowedActions && actions.value().present()) {
+        auto allowed = actions.value().values();
+        result.size = result.size && contains(allowed, x_.atom(Atom::NET_WM_ACTION_RESIZE));
+        result.position = contains(allowed, x_.atom(Atom::NET_WM_ACTION_MOVE));
+    }
+    return result;
+}
+
+WindowResult<Rect> X11WindowSystem::frame(WindowId window) {
+    auto c = x_.get();
+    auto geometryCookie = xcb_get_geometry(c, window);
+    auto originCookie = xcb_translate_coordinates(c, window, x_.root(), 0, 0);
+    auto frameCookie = x_.requestProperty(window, x_.atom(Atom::NET_FRAME_EXTENTS));
+    auto shadowCookie = x_.requestProperty(window, x_.atom(Atom::GTK_FRAME_EXTENTS));
+    auto geometry = x_.reply<xcb_get_geometry_reply_t>(geometryCookie.sequence);
+    auto origin = x_.reply<xcb_translate_coordinates_reply_t>(originCookie.sequence);
+    auto frameExtents = x_.property(frameCookie);
+    auto shadowExtents = x_.property(shadowCookie);
+    if (!geometry.ok()) return geometry.error();
+    if (!origin.ok()) return origin.error();
+    if (!frameExtents.ok()) return frameExtents.error();
+    if (!shadowExtents.ok()) return shadowExtents.error();
+
+    auto extents = [](const Property& p) {
+        auto v = p.values();
+        return v.size() >= 4 ? Extents{double(v[0]), double(v[1]), double(v[2]), double(v[3])} : Extents{};
+    };
+    Extents f = extents(frameExtents.value());
+    Extents s = extents(shadowExtents.value());
+    const auto* g = geometry.value().get();
+    const auto* o = origin.value().get();
+    return Rect{o->dst_x - f.left + s.left, o->dst_y - f.top + s.top,
+                g->width + f.left + f.right - s.left - s.right, g->height + f.top + f.bottom - s.top - s.bottom};
+}
+
+WindowResult<void> X11WindowSystem::setSize(WindowId window, double width, double height) {
+    return write(window, std::nullopt, std::make_pair(width, height));
+}
+
+WindowResult<void> X11WindowSystem::setPosition(WindowId window, double x, double y) {
+    return write(window, std::make_pair(x, y), std::nullopt);
+}
+
+bool X11WindowSystem::reduceMotion() {
+    if (!x_.alive()) return false;
+    xcb_atom_t selection = x_.intern("_XSETTINGS_S" + std::to_string(x_.screenNumber()));
+    auto owner = x_.reply<xcb_get_selection_owner_reply_t>(xcb_get_selection_owner(x_.get(), selection).sequence);
+    if (!owner.ok() || owner.value()->owner == XCB_NONE) return false;
+    auto settings = x_.readProperty(owner.value()->owner, x_.atom(Atom::XSETTINGS_SETTINGS), 65536);
+    if (!settings.ok()) return false;
+    return xsettingsInteger(settings.value().bytes, "Gtk/EnableAnimations") == 0;
+}
+
+}  // namespace corvane::platform

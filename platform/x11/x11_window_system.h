@@ -1,0 +1,102 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <deque>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "platform/window_system.h"
+#include "platform/x11/x11_connection.h"
+
+namespace corvane::platform {
+
+// Other applications' windows through an EWMH window manager. Frames are the
+// visible outer frames: the window manager's decorations (_NET_FRAME_EXTENTS)
+// count, a client-side shadow (_GTK_FRAME_EXTENTS) does not. Writes ask the
+// window manager (_NET_MOVERESIZE_WINDOW, static gravity) for the client
+// geometry that puts that outer frame where asked.
+class X11WindowSystem : public WindowSystem {
+public:
+    struct Options {
+        // This process: its windows are never remembered as the user's.
+        int ownPid = 0;  // 0: getpid()
+        // Longest wait after a write for the window manager to act on it, so
+        // that the next read sees the result instead of the old frame.
+        int writeWaitMs = 25;
+        // Ask with plain ConfigureWindow requests even when the window manager
+        // understands _NET_MOVERESIZE_WINDOW.
+        bool forceConfigureRequests = false;
+    };
+
+    // Borrows `connection` (Qt's, or a tool's own); it must outlive this object.
+    X11WindowSystem(xcb_connection_t* connection, int screenNumber, Options options);
+    X11WindowSystem(xcb_connection_t* connection, int screenNumber)
+        : X11WindowSystem(connection, screenNumber, Options{}) {}
+
+    // Feed every event of the connection here (from a native event filter): a
+    // change of the active window is remembered per application.
+    void handleEvent(const xcb_generic_event_t* event);
+    // Asks for property changes on the root for this connection, keeping what
+    // it selected already (Qt does this itself; tools call it).
+    void watchRoot();
+
+    bool isAvailable() override;
+    std::optional<AppRef> frontmostApp() override;
+    bool isTerminated(const AppRef& app) override;
+    WindowResult<std::optional<WindowId>> focusedWindow(const AppRef& app) override;
+    std::optional<std::string> title(WindowId window) override;
+    WindowResult<WindowStates> states(WindowId window) override;
+    WindowResult<Settable> settable(WindowId window) override;
+    WindowResult<Rect> frame(WindowId window) override;
+    WindowResult<void> setSize(WindowId window, double width, double height) override;
+    WindowResult<void> setPosition(WindowId window, double x, double y) override;
+    bool reduceMotion() override;
+
+    // The application a window belongs to; an error when the window is gone.
+    WindowResult<AppRef> appOf(WindowId window);
+
+private:
+    struct Extents {
+        double left = 0, right = 0, top = 0, bottom = 0;
+    };
+    // What a write needs to know about the window, read in one round trip.
+    struct WriteContext {
+        Extents frame;   // the window manager's decorations
+        Extents shadow;  // the client's own invisible shadow
+        bool maximized = false;
+        std::uint32_t gravity = 1;  // the client's win_gravity (NorthWest when unset)
+        xcb_get_geometry_reply_t geometry{};
+        int clientX = 0, clientY = 0;
+    };
+    struct Recent {
+        WindowId window;
+        AppRef app;
+    };
+    struct Support {
+        xcb_window_t checkWindow = XCB_NONE;
+        bool available = false;
+        bool moveResize = false;
+        bool allowedActions = false;
+    };
+
+    const Support& support();
+    std::optional<WindowId> activeWindow();
+    void remember(WindowId window, const AppRef& app);
+    std::optional<std::vector<std::uint32_t>> clientList();
+    WindowResult<WriteContext> writeContext(WindowId window);
+    WindowResult<WriteContext> restore(WindowId window, const WriteContext& before);
+    WindowResult<void> write(WindowId window, std::optional<std::pair<double, double>> origin,
+                             std::optional<std::pair<double, double>> size);
+    void waitForWindowManager(WindowId window, const WriteContext& before, int x, int y, int width, int height,
+                              bool moves, bool resizes);
+    std::string titleText(const Property& netName, const Property& wmName) const;
+
+    X11Connection x_;
+    Options options_;
+    Support support_;
+    std::deque<Recent> recent_;
+};
+
+}  // namespace corvane::platform

@@ -1,0 +1,189 @@
+// Moving and resizing: X11WindowSystem's writes.
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "platform/x11/x11_window_system.h"
+
+namespace corvane::platform {
+
+namespace {
+
+constexpr std::uint32_t gravityFlag = 1u << 9;
+constexpr std::uint32_t northWestGravity = 1;
+constexpr std::uint32_t staticGravity = 10;
+constexpr std::uint32_t sourceTool = 2;
+constexpr std::uint32_t stateRemove = 0;
+// _NET_MOVERESIZE_WINDOW: which of x, y, width, height the message carries.
+constexpr std::uint32_t carriesX = 1u << 8, carriesY = 1u << 9;
+constexpr std::uint32_t carriesWidth = 1u << 10, carriesHeight = 1u << 11;
+
+std::uint32_t wire(long value) { return static_cast<std::uint32_t>(static_cast<std::int32_t>(value)); }
+
+// Where a ConfigureWindow request must put the client so that the window
+// manager's frame lands with its top-left at (frameX, frameY). The window
+// manager keeps the reference point that the client's win_gravity names: the
+// frame's corner, edge centre or centre, or for static gravity the client itself.
+std::pair<double, double> configureOrigin(std::uint32_t gravity, double frameX, double frameY, double left,
+                                          double right, double top, double bottom) {
+    if (gravity == staticGravity) return {frameX + left, frameY + top};
+    double dx = 0, dy = 0;
+    if (gravity == 2 || gravity == 5 || gravity == 8) dx = (left + right) / 2;
+    if (gravity == 3 || gravity == 6 || gravity == 9) dx = left + right;
+    if (gravity == 4 || gravity == 5 || gravity == 6) dy = (top + bottom) / 2;
+    if (gravity == 7 || gravity == 8 || gravity == 9) dy = top + bottom;
+    return {frameX + dx, frameY + dy};
+}
+
+}  // namespace
+
+WindowResult<X11WindowSystem::WriteContext> X11WindowSystem::writeContext(WindowId window) {
+    auto c = x_.get();
+    auto geometryCookie = xcb_get_geometry(c, window);
+    auto originCookie = xcb_translate_coordinates(c, window, x_.root(), 0, 0);
+    auto frameCookie = x_.requestProperty(window, x_.atom(Atom::NET_FRAME_EXTENTS));
+    auto shadowCookie = x_.requestProperty(window, x_.atom(Atom::GTK_FRAME_EXTENTS));
+    auto stateCookie = x_.requestProperty(window, x_.atom(Atom::NET_WM_STATE));
+    auto hintsCookie = x_.requestProperty(window, XCB_ATOM_WM_NORMAL_HINTS);
+    auto geometry = x_.reply<xcb_get_geometry_reply_t>(geometryCookie.sequence);
+    auto origin = x_.reply<xcb_translate_coordinates_reply_t>(originCookie.sequence);
+    auto frameExtents = x_.property(frameCookie);
+    auto shadowExtents = x_.property(shadowCookie);
+    auto state = x_.property(stateCookie);
+    auto hints = x_.property(hintsCookie);
+    if (!geometry.ok()) return geometry.error();
+    if (!origin.ok()) return origin.error();
+    for (const auto* p : {&frameExtents, &shadowExtents, &state, &hints})
+        if (!p->ok()) return p->error();
+
+    auto extents = [](const Property& p) {
+        auto v = p.values();
+        return v.size() >= 4 ? Extents{double(v[0]), double(v[1]), double(v[2]), double(v[3])} : Extents{};
+    };
+    WriteContext context;
+    context.frame = extents(frameExtents.value());
+    context.shadow = extents(shadowExtents.value());
+    auto states = state.value().values();
+    context.maximized = std::any_of(states.begin(), states.end(), [&](std::uint32_t a) {
+        return a == x_.atom(Atom::NET_WM_STATE_MAXIMIZED_VERT) || a == x_.atom(Atom::NET_WM_STATE_MAXIMIZED_HORZ);
+    });
+    auto h = hints.value().values();
+    context.gravity = h.size() >= 18 && (h[0] & gravityFlag) ? h[17] : northWestGravity;
+    context.geometry = *geometry.value();
+    context.clientX = origin.value()->dst_x;
+    context.clientY = origin.value()->dst_y;
+    return context;
+}
+
+WindowResult<void> X11WindowSystem::write(WindowId window, std::optional<std::pair<double, double>> origin,
+                                          std::optional<std::pair<double, double>> size) {
+    if (!x_.alive()) return WindowError(WindowError::Kind::permission);
+    if (support_.checkWindow == XCB_NONE) support();
+    // Reading the window first also tells a closed window from a live one: a
+    // message to the root never fails.
+    auto context = writeContext(window);
+    if (!context.ok()) return context.error();
+    if (context.value().maximized) {
+        auto restored = restore(window, context.value());
+        if (!restored.ok()) return restored.error();
+        context = std::move(restored);
+    }
+    const WriteContext& ctx = context.value();
+    const Extents& f = ctx.frame;
+    const Extents& s = ctx.shadow;
+
+    // The client geometry that puts the visible frame where asked: decorations
+    // lie outside the client, the shadow inside it.
+    long x = ctx.clientX, y = ctx.clientY, width = ctx.geometry.width, height = ctx.geometry.height;
+    if (origin) {
+        x = std::lround(origin->first + f.left - s.left);
+        y = std::lround(origin->second + f.top - s.top);
+    }
+    if (size) {
+        width = std::max(1L, std::lround(size->first - f.left - f.right + s.left + s.right));
+        height = std::max(1L, std::lround(size->second - f.top - f.bottom + s.top + s.bottom));
+    }
+
+    if (support_.moveResize && !options_.forceConfigureRequests) {
+        std::uint32_t flags = staticGravity | (sourceTool << 12);
+        if (origin) flags |= carriesX | carriesY;
+        if (size) flags |= carriesWidth | carriesHeight;
+        x_.sendToRoot(window, x_.atom(Atom::NET_MOVERESIZE_WINDOW),
+                      {flags, wire(x), wire(y), wire(width), wire(height)});
+        xcb_flush(x_.get());
+    } else {
+        std::uint16_t mask = 0;
+        std::vector<std::uint32_t> values;
+        if (origin) {
+            auto [cx, cy] = configureOrigin(ctx.gravity, origin->first - s.left, origin->second - s.top, f.left,
+                                            f.right, f.top, f.bottom);
+            mask |= XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y;
+            values.push_back(wire(std::lround(cx)));
+            values.push_back(wire(std::lround(cy)));
+        }
+        if (size) {
+            mask |= XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT;
+            values.push_back(wire(width));
+            values.push_back(wire(height));
+        }
+        auto checked = x_.check(xcb_configure_window_checked(x_.get(), window, mask, values.data()));
+        if (!checked.ok()) return checked.error();
+    }
+    waitForWindowManager(window, ctx, x, y, width, height, origin.has_value(), size.has_value());
+    return {};
+}
+
+// A maximized window ignores moves and resizes, and window managers often
+// draw it with other decorations: restore it, and wait (briefly) for the
+// window manager to do so before measuring the window again.
+WindowResult<X11WindowSystem::WriteContext> X11WindowSystem::restore(WindowId window, const WriteContext& before) {
+    using Clock = std::chrono::steady_clock;
+    x_.sendToRoot(window, x_.atom(Atom::NET_WM_STATE),
+                  {stateRemove, x_.atom(Atom::NET_WM_STATE_MAXIMIZED_VERT),
+                   x_.atom(Atom::NET_WM_STATE_MAXIMIZED_HORZ), sourceTool, 0});
+    xcb_flush(x_.get());
+    const auto deadline = Clock::now() + std::chrono::milliseconds(4 * std::max(options_.writeWaitMs, 25));
+    while (true) {
+        auto context = writeContext(window);
+        if (!context.ok() || Clock::now() >= deadline) return context;
+        // The state may change a moment before the frame does.
+        const WriteContext& now = context.value();
+        bool reframed = now.clientX != before.clientX || now.clientY != before.clientY ||
+                        now.geometry.width != before.geometry.width ||
+                        now.geometry.height != before.geometry.height || now.frame.left != before.frame.left ||
+                        now.frame.top != before.frame.top || now.frame.right != before.frame.right ||
+                        now.frame.bottom != before.frame.bottom;
+        if (!now.maximized && reframed) return context;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+// The window manager acts on a request a moment after it arrives. Waiting
+// here (briefly, and only until the window changes) lets the resizer's next
+// read see the result rather than the old frame, which would cost it a settle
+// pause per write.
+void X11WindowSystem::waitForWindowManager(WindowId window, const WriteContext& before, int x, int y, int width,
+                                           int height, bool moves, bool resizes) {
+    using Clock = std::chrono::steady_clock;
+    if (options_.writeWaitMs <= 0) return;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(options_.writeWaitMs);
+    auto c = x_.get();
+    while (true) {
+        auto geometryCookie = xcb_get_geometry(c, window);
+        auto originCookie = xcb_translate_coordinates(c, window, x_.root(), 0, 0);
+        auto geometry = x_.reply<xcb_get_geometry_reply_t>(geometryCookie.sequence);
+        auto origin = x_.reply<xcb_translate_coordinates_reply_t>(originCookie.sequence);
+        if (!geometry.ok() || !origin.ok()) return;  // the next read reports it
+        const int nowX = origin.value()->dst_x, nowY = origin.value()->dst_y;
+        const int nowWidth = geometry.value()->width, nowHeight = geometry.value()->height;
+        bool reached = (!moves || (nowX == x && nowY == y)) && (!resizes || (nowWidth == width && nowHeight == height));
+        bool changed = nowX != before.clientX || nowY != before.clientY || nowWidth != before.geometry.width ||
+                       nowHeight != before.geometry.height;
+        if (reached || changed || Clock::now() >= deadline) return;
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+}
+
+}  // namespace corvane::platform
