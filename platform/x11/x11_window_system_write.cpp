@@ -20,6 +20,16 @@ constexpr std::uint32_t stateRemove = 0;
 constexpr std::uint32_t carriesX = 1u << 8, carriesY = 1u << 9;
 constexpr std::uint32_t carriesWidth = 1u << 10, carriesHeight = 1u << 11;
 
+bool sameExtents(const auto& a, const auto& b) {
+    return a.left == b.left && a.right == b.right && a.top == b.top && a.bottom == b.bottom;
+}
+
+// The client's place and size and the decorations around it are the same.
+bool sameFrame(const auto& a, const auto& b) {
+    return a.clientX == b.clientX && a.clientY == b.clientY && a.geometry.width == b.geometry.width &&
+           a.geometry.height == b.geometry.height && sameExtents(a.frame, b.frame);
+}
+
 std::uint32_t wire(long value) { return static_cast<std::uint32_t>(static_cast<std::int32_t>(value)); }
 
 // Where a ConfigureWindow request must put the client so that the window
@@ -145,18 +155,17 @@ WindowResult<X11WindowSystem::WriteContext> X11WindowSystem::restore(WindowId wi
                    x_.atom(Atom::NET_WM_STATE_MAXIMIZED_HORZ), sourceTool, 0});
     xcb_flush(x_.get());
     const auto deadline = Clock::now() + std::chrono::milliseconds(4 * std::max(options_.writeWaitMs, 25));
+    std::optional<WriteContext> previous;
     while (true) {
         auto context = writeContext(window);
         if (!context.ok() || Clock::now() >= deadline) return context;
-        // The state may change a moment before the frame does.
+        // The window manager changes the state, the geometry and the
+        // decorations one after the other: wait until all have changed and
+        // then hold still.
         const WriteContext& now = context.value();
-        bool reframed = now.clientX != before.clientX || now.clientY != before.clientY ||
-                        now.geometry.width != before.geometry.width ||
-                        now.geometry.height != before.geometry.height || now.frame.left != before.frame.left ||
-                        now.frame.top != before.frame.top || now.frame.right != before.frame.right ||
-                        now.frame.bottom != before.frame.bottom;
-        if (!now.maximized && reframed) return context;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (!now.maximized && !sameFrame(now, before) && previous && sameFrame(now, *previous)) return context;
+        previous = now;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 }
 

@@ -87,7 +87,7 @@ public:
 
     // Opens a probe window and waits until the window manager manages it (and,
     // when it asked to be, until it is the active window).
-    ProbeWindow startProbe(const ProbeOptions& options = {});
+    [[nodiscard]] ProbeWindow startProbe(const ProbeOptions& options = {});
 
     // Plugs in / unplugs the second monitor at run time (Xorg dummy only), and
     // waits until RandR and the window manager have taken the change.
