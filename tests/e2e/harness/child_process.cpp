@@ -8,7 +8,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <thread>
 #include <utility>
@@ -213,28 +216,41 @@ void ChildProcess::stop(std::chrono::milliseconds grace) {
 }
 
 int runCommand(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-               std::string* output, std::chrono::milliseconds timeout) {
+               std::string* output, std::chrono::milliseconds timeout, std::string* errors) {
     ChildProcess::Options options;
     options.argv = argv;
     options.env = env;
     options.captureStdout = output != nullptr;
-    ChildProcess child(options);
-    const auto deadline = Clock::now() + timeout;
-    if (output) {
-        while (Clock::now() < deadline) {
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-            auto line = child.readLine(left);
-            if (!line) break;
-            *output += *line + "\n";
+    std::string errorFile;
+    if (errors) {
+        char name[] = "/tmp/corvane-stderr-XXXXXX";
+        int fd = mkstemp(name);
+        if (fd < 0) throw std::runtime_error("cannot create a temporary file");
+        close(fd);
+        errorFile = options.outputFile = name;
+    }
+    int status = 124;
+    {
+        ChildProcess child(options);
+        const auto deadline = Clock::now() + timeout;
+        if (output) {
+            while (Clock::now() < deadline) {
+                auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+                auto line = child.readLine(left);
+                if (!line) break;
+                *output += *line + "\n";
+            }
         }
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (auto ended = child.wait(std::max(left, std::chrono::milliseconds(0)))) status = *ended;
+        else child.stop(std::chrono::milliseconds(200));
     }
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    auto status = child.wait(std::max(left, std::chrono::milliseconds(0)));
-    if (!status) {
-        child.stop(std::chrono::milliseconds(200));
-        return 124;
+    if (errors) {
+        std::ifstream in(errorFile);
+        errors->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        std::remove(errorFile.c_str());
     }
-    return *status;
+    return status;
 }
 
 }  // namespace corvane::e2e

@@ -53,9 +53,10 @@ private:
     std::string buffered_;
 };
 
-// Runs a command to completion: its exit status, and its stdout in `output`
-// when given. Killed (status 124) when it runs longer than `timeout`.
+// Runs a command to completion: its exit status, its stdout in `output` and
+// its stderr in `errors` when given. Killed (status 124) when it runs longer
+// than `timeout`.
 int runCommand(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-               std::string* output, std::chrono::milliseconds timeout);
+               std::string* output, std::chrono::milliseconds timeout, std::string* errors = nullptr);
 
 }  // namespace corvane::e2e

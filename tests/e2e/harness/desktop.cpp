@@ -146,9 +146,9 @@ std::vector<std::string> Desktop::environment() const {
     return {"DISPLAY=" + display_, "XDG_CONFIG_HOME=" + (tempDir_ / "config").string()};
 }
 
-int Desktop::run(const std::vector<std::string>& argv, std::string* output,
-                 std::chrono::milliseconds timeout) const {
-    return runCommand(argv, environment(), output, timeout);
+int Desktop::run(const std::vector<std::string>& argv, std::string* output, std::chrono::milliseconds timeout,
+                 std::string* errors) const {
+    return runCommand(argv, environment(), output, timeout, errors);
 }
 
 ChildProcess Desktop::spawn(const std::vector<std::string>& argv, bool captureStdout) const {

@@ -79,9 +79,9 @@ public:
     // The environment entries that point a program at this display.
     std::vector<std::string> environment() const;
     // Runs a command on this display to completion: its exit status; its stdout
-    // in `output` when given.
+    // in `output` and its stderr in `errors` when given.
     int run(const std::vector<std::string>& argv, std::string* output = nullptr,
-            std::chrono::milliseconds timeout = 10s) const;
+            std::chrono::milliseconds timeout = 10s, std::string* errors = nullptr) const;
     // Starts a program on this display in the background.
     ChildProcess spawn(const std::vector<std::string>& argv, bool captureStdout = false) const;
 
