@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QScrollArea>
+#include <vector>
+
+#include "core/saved_layout.h"
+
+class QGridLayout;
+
+namespace corvane {
+
+// One saved layout on the panel: its region icon, its shortcut and its name.
+// A click applies it on the panel's display.
+class LayoutTile : public QAbstractButton {
+    Q_OBJECT
+
+public:
+    static constexpr int tileHeight = 58;
+
+    LayoutTile(const SavedLayout& layout, QWidget* parent = nullptr);
+    const SavedLayout& layout() const { return layout_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    SavedLayout layout_;
+};
+
+// The enabled saved layouts in three columns; taller lists scroll.
+class SavedLayoutArea : public QScrollArea {
+    Q_OBJECT
+
+public:
+    static constexpr int columns = 3;
+    static constexpr int rowHeight = 65;
+    static constexpr int tallest = 190;
+
+    explicit SavedLayoutArea(QWidget* parent = nullptr);
+
+    // Height of the area for `count` tiles: a row of 65 per three tiles, at most 190.
+    static int heightFor(std::size_t count);
+
+    // Rebuilds the tiles when the enabled layouts changed.
+    void setLayouts(const std::vector<SavedLayout>& layouts);
+    const std::vector<LayoutTile*>& tiles() const { return tiles_; }
+
+signals:
+    void layoutChosen(const SavedLayout& layout);
+
+private:
+    QWidget* content_ = nullptr;
+    QGridLayout* grid_ = nullptr;
+    std::vector<SavedLayout> shown_;
+    std::vector<LayoutTile*> tiles_;
+};
+
+}  // namespace corvane
