@@ -127,8 +127,11 @@ void move(const fs::path& from, const fs::path& to, bool replaceExisting) {
 
 void replaceAtomically(const fs::path& file, std::string_view bytes) {
     const fs::path target = resolvedTarget(file);
-    const std::string name = "." + target.filename().string() + "." + Uuid::random().text();
-    const fs::path temporary = target.parent_path() / (name + ".tmp");
+    // Appending in place: GCC 12 warns falsely (-Wrestrict) about "." + string at -O3.
+    std::string name = target.filename().string();
+    name.insert(0, 1, '.');
+    name.append(".").append(Uuid::random().text()).append(".tmp");
+    const fs::path temporary = target.parent_path() / name;
     writeNew(temporary, bytes);
     try {
         struct stat existing {};

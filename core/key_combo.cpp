@@ -73,7 +73,7 @@ bool KeyCombo::hasStrongModifier() const {
 
 bool KeyCombo::isValid() const {
     if (keyCode > highestKeyCode || (modifiers & ~allModifiers) != 0 || key.empty()) return false;
-    return UnicodeText::characterCount(key) <= longestKeyLabel;
+    return UnicodeText::hasAtMostCharacters(key, longestKeyLabel);
 }
 
 bool KeyCombo::sameKeys(const KeyCombo& other) const {

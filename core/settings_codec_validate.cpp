@@ -41,11 +41,8 @@ void checkDocument(const AppSettings& settings) {
 }
 
 bool hasUsableName(const SavedLayout& layout) {
-    // Every character takes at least one byte, so only names longer than 80 bytes
-    // need their characters counted.
-    if (UnicodeText::isBlank(layout.name)) return false;
-    if (layout.name.size() <= SavedLayout::longestName) return true;
-    return UnicodeText::characterCount(layout.name) <= SavedLayout::longestName;
+    return !UnicodeText::isBlank(layout.name) &&
+           UnicodeText::hasAtMostCharacters(layout.name, SavedLayout::longestName);
 }
 
 // Shortcuts already taken, in document order: the activation shortcut, then the

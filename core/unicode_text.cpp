@@ -27,13 +27,12 @@ bool isTrimmable(utf8proc_int32_t codePoint) {
     return codePoint >= 0 && isWhitespaceOrLineBreak(static_cast<char32_t>(codePoint));
 }
 
-}  // namespace
-
-std::size_t characterCount(std::string_view text) {
+// Counts grapheme clusters, giving up once there are more than `stopAbove`.
+std::size_t countCharacters(std::string_view text, std::size_t stopAbove) {
     std::size_t count = 0;
     utf8proc_int32_t previous = -1;
     utf8proc_int32_t state = 0;
-    for (std::size_t offset = 0; offset < text.size();) {
+    for (std::size_t offset = 0; offset < text.size() && count <= stopAbove;) {
         const Step step = stepAt(text, offset);
         // The stateful break test handles emoji sequences and regional-indicator flags.
         const bool breaks = previous < 0 || step.codePoint < 0 ||
@@ -44,6 +43,17 @@ std::size_t characterCount(std::string_view text) {
         offset += step.length;
     }
     return count;
+}
+
+}  // namespace
+
+std::size_t characterCount(std::string_view text) {
+    return countCharacters(text, text.size());
+}
+
+bool hasAtMostCharacters(std::string_view text, std::size_t limit) {
+    // Every character takes at least one byte.
+    return text.size() <= limit || countCharacters(text, limit) <= limit;
 }
 
 bool isWhitespaceOrLineBreak(char32_t codePoint) {

@@ -59,6 +59,12 @@ const std::vector<std::string> kStarterNames{
     "Left half", "Right half", "Top half",  "Bottom half", "Maximize",
     "Center",    "Top left",   "Top right", "Bottom left", "Bottom right"};
 
+// "L0", "L1", ...; built by appending (GCC 12 warns falsely about "L" + string at -O3).
+std::string numbered(int i) {
+    std::string name = "L";
+    return name.append(std::to_string(i));
+}
+
 TEST(SettingsMigration, UntouchedFirstGenerationBecomesTheCurrentStarters) {
     const AppSettings old = firstGeneration();
     const AppSettings upgraded = SettingsMigration::migrate(old);
@@ -133,7 +139,7 @@ TEST(SettingsMigration, CenterIsNotAddedWhereTheUserHasOneOrNoRoom) {
     old = secondGeneration();
     old.layouts.clear();
     for (int i = 0; i < 256; ++i) {
-        old.layouts.push_back(layout("L" + std::to_string(i), {0, 0, 0.5, 0.5}, std::nullopt));
+        old.layouts.push_back(layout(numbered(i), {0, 0, 0.5, 0.5}, std::nullopt));
     }
     const AppSettings full = SettingsMigration::migrate(old);
     EXPECT_EQ(full.layouts.size(), 256u);

@@ -18,6 +18,17 @@ TEST(UnicodeText, CountsGraphemeClustersNotBytesOrCodePoints) {
     EXPECT_EQ(characterCount("\r\n"), 1u);
 }
 
+TEST(UnicodeText, LimitChecksAgreeWithCounting) {
+    const std::string family = "\U0001F468\u200D\U0001F469\u200D\U0001F467";
+    EXPECT_TRUE(UnicodeText::hasAtMostCharacters(family + family, 2));
+    EXPECT_FALSE(UnicodeText::hasAtMostCharacters(family + family, 1));
+    EXPECT_TRUE(UnicodeText::hasAtMostCharacters("", 0));
+    EXPECT_FALSE(UnicodeText::hasAtMostCharacters("a", 0));
+    EXPECT_TRUE(UnicodeText::hasAtMostCharacters(std::string(80, 'x'), 80));
+    EXPECT_FALSE(UnicodeText::hasAtMostCharacters(std::string(100000, 'x'), 80));
+    EXPECT_TRUE(UnicodeText::hasAtMostCharacters("e\u0301e\u0301", 2));
+}
+
 TEST(UnicodeText, CountsEachInvalidByteAsOneCharacter) {
     EXPECT_EQ(characterCount("a\xFF\xFE"
                              "b"),
