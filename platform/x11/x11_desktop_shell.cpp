@@ -1,0 +1,149 @@
+#include "platform/x11/x11_desktop_shell.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace corvane::platform {
+
+namespace {
+
+// EWMH: requests from pagers and tools (source 2) are honoured by window
+// managers without focus-stealing checks.
+constexpr std::uint32_t sourceTool = 2;
+constexpr std::uint32_t allDesktops = 0xFFFFFFFF;
+constexpr std::uint32_t stateAdd = 1;
+
+std::optional<std::uint32_t> firstValue(const WindowResult<Property>& property) {
+    if (!property.ok()) return std::nullopt;
+    const std::vector<std::uint32_t> values = property.value().values();
+    if (values.empty()) return std::nullopt;
+    return values.front();
+}
+
+}  // namespace
+
+X11DesktopShell::X11DesktopShell(xcb_connection_t* connection, int screenNumber, Options options)
+    : x_(connection, screenNumber), options_(std::move(options)) {
+    if (options_.ownPid == 0) options_.ownPid = static_cast<int>(getpid());
+    if (!x_.alive()) return;
+    desktopAtom_ = x_.intern("_NET_WM_DESKTOP");
+    aboveAtom_ = x_.intern("_NET_WM_STATE_ABOVE");
+    skipTaskbarAtom_ = x_.intern("_NET_WM_STATE_SKIP_TASKBAR");
+    skipPagerAtom_ = x_.intern("_NET_WM_STATE_SKIP_PAGER");
+}
+
+X11DesktopShell::~X11DesktopShell() { *alive_ = false; }
+
+std::optional<WindowId> X11DesktopShell::handleEvent(const xcb_generic_event_t* event) {
+    if (!event) return std::nullopt;
+    switch (event->response_type & ~0x80) {
+        case XCB_KEY_PRESS:
+            lastUserTime_ = reinterpret_cast<const xcb_key_press_event_t*>(event)->time;
+            return std::nullopt;
+        case XCB_BUTTON_PRESS:
+            lastUserTime_ = reinterpret_cast<const xcb_button_press_event_t*>(event)->time;
+            return std::nullopt;
+        case XCB_PROPERTY_NOTIFY: {
+            const auto* change = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+            if (change->window != x_.root() || change->atom != x_.atom(Atom::NET_ACTIVE_WINDOW)) {
+                return std::nullopt;
+            }
+            return activeWindow().value_or(0);
+        }
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<WindowId> X11DesktopShell::activeWindow() {
+    const auto active = firstValue(x_.readProperty(x_.root(), x_.atom(Atom::NET_ACTIVE_WINDOW)));
+    if (!active || *active == XCB_NONE) return std::nullopt;
+    return *active;
+}
+
+bool X11DesktopShell::isOwnWindow(WindowId window) {
+    if (window == XCB_NONE) return false;
+    const auto pid = firstValue(x_.readProperty(window, x_.atom(Atom::NET_WM_PID)));
+    return pid && static_cast<int>(*pid) == options_.ownPid;
+}
+
+void X11DesktopShell::keepOnAllWorkspaces(WindowId ownWindow) {
+    if (!x_.alive() || ownWindow == XCB_NONE) return;
+    // A managed window (WM_STATE set) changes through requests to the window
+    // manager; one not yet managed gets properties the manager reads when it
+    // takes the window on.
+    auto state = x_.readProperty(ownWindow, x_.atom(Atom::WM_STATE));
+    if (!state.ok()) return;  // the window is gone
+    const bool managed = state.value().present();
+    if (!managed) {
+        xcb_change_property(x_.get(), XCB_PROP_MODE_REPLACE, ownWindow, desktopAtom_, XCB_ATOM_CARDINAL, 32, 1,
+                            &allDesktops);
+    }
+    x_.sendToRoot(ownWindow, desktopAtom_, {allDesktops, sourceTool, 0, 0, 0});
+    addStates(ownWindow, managed);
+    xcb_flush(x_.get());
+}
+
+void X11DesktopShell::addStates(WindowId window, bool managed) {
+    const std::vector<xcb_atom_t> wanted = {aboveAtom_, skipTaskbarAtom_, skipPagerAtom_};
+    if (!managed) {
+        auto current = x_.readProperty(window, x_.atom(Atom::NET_WM_STATE));
+        std::vector<std::uint32_t> atoms = current.ok() ? current.value().values() : std::vector<std::uint32_t>{};
+        for (xcb_atom_t atom : wanted) {
+            if (std::find(atoms.begin(), atoms.end(), atom) == atoms.end()) atoms.push_back(atom);
+        }
+        xcb_change_property(x_.get(), XCB_PROP_MODE_REPLACE, window, x_.atom(Atom::NET_WM_STATE), XCB_ATOM_ATOM,
+                            32, static_cast<std::uint32_t>(atoms.size()), atoms.data());
+    }
+    // One message carries two states at most.
+    x_.sendToRoot(window, x_.atom(Atom::NET_WM_STATE), {stateAdd, aboveAtom_, skipTaskbarAtom_, sourceTool, 0});
+    x_.sendToRoot(window, x_.atom(Atom::NET_WM_STATE), {stateAdd, skipPagerAtom_, XCB_NONE, sourceTool, 0});
+}
+
+void X11DesktopShell::requestActivation(WindowId window) {
+    const WindowId current = activeWindow().value_or(XCB_NONE);
+    x_.sendToRoot(window, x_.atom(Atom::NET_ACTIVE_WINDOW), {sourceTool, lastUserTime_, current, 0, 0});
+    xcb_flush(x_.get());
+}
+
+void X11DesktopShell::takeKeyboard(WindowId ownWindow) {
+    if (!x_.alive() || ownWindow == XCB_NONE) return;
+    requestActivation(ownWindow);
+    if (!options_.later) return;
+    std::weak_ptr<bool> alive = alive_;
+    options_.later(options_.focusFallbackMs, [this, alive, ownWindow] {
+        if (alive.lock()) checkKeyboard(ownWindow);
+    });
+}
+
+// Some window managers ignore activation requests for windows they do not
+// manage as normal windows, or while they are busy; the keyboard is then
+// taken directly, as a panel must be usable from the keyboard.
+void X11DesktopShell::checkKeyboard(WindowId window) {
+    if (!x_.alive() || activeWindow() == window) return;
+    auto focus = x_.reply<xcb_get_input_focus_reply_t>(xcb_get_input_focus(x_.get()).sequence);
+    if (!focus.ok() || focus.value()->focus == window) return;
+    auto attributes =
+        x_.reply<xcb_get_window_attributes_reply_t>(xcb_get_window_attributes(x_.get(), window).sequence);
+    if (!attributes.ok() || attributes.value()->map_state != XCB_MAP_STATE_VIEWABLE) return;
+    xcb_set_input_focus(x_.get(), XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
+    xcb_flush(x_.get());
+}
+
+void X11DesktopShell::activate(WindowId window) {
+    if (!x_.alive() || window == XCB_NONE) return;
+    requestActivation(window);
+}
+
+WindowId X11DesktopShell::activeOwnWindow() {
+    if (!x_.alive()) return 0;
+    if (auto active = activeWindow(); active && isOwnWindow(*active)) return *active;
+    // Focus Corvane set itself, when the window manager would not.
+    auto focus = x_.reply<xcb_get_input_focus_reply_t>(xcb_get_input_focus(x_.get()).sequence);
+    if (focus.ok() && isOwnWindow(focus.value()->focus)) return focus.value()->focus;
+    return 0;
+}
+
+}  // namespace corvane::platform
