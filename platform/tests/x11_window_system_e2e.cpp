@@ -258,6 +258,15 @@ TEST_F(X11WindowSystemTest, VisibleFrameLeavesOutTheDockStrut) {
     EXPECT_FALSE(list[0].name.empty());
     EXPECT_EQ(list[0].frame, (Rect{0, 0, 1440, 900}));
     EXPECT_EQ(list[0].visibleFrame, (Rect{0, 25, 1440, 875}));
+
+    // A panel the window manager does not manage, like IceWM's own taskbar,
+    // with the older four-value strut.
+    ProbeOptions panel;
+    panel.x = 0, panel.y = 870, panel.width = 1440, panel.height = 30;
+    panel.activate = false;
+    panel.extraArgs = {"--panel-bottom", "30"};
+    ProbeWindow taskbar = desktop().startProbe(panel);
+    EXPECT_EQ(displays.displays().at(0).visibleFrame, (Rect{0, 25, 1440, 845}));
 }
 
 TEST_F(X11WindowSystemTest, AServerThatGoesAwayGivesErrorsNotHangs) {

@@ -66,26 +66,63 @@ std::vector<X11Displays::Monitor> X11Displays::monitors(double rootWidth, double
     return result;
 }
 
+// Windows near the top of the tree that the window manager does not list as
+// clients: its own panels. Clients sit one or two levels below the root,
+// inside frames (IceWM's taskbar sits in a frame inside a frame).
+std::vector<xcb_window_t> X11Displays::unlistedWindows(const std::vector<std::uint32_t>& clients) {
+    constexpr int depth = 3;
+    constexpr std::size_t mostWindows = 4096;
+    auto c = x_.get();
+    std::vector<xcb_window_t> found;
+    std::vector<xcb_window_t> level = {x_.root()};
+    for (int d = 0; d < depth && !level.empty() && found.size() < mostWindows; ++d) {
+        std::vector<xcb_query_tree_cookie_t> cookies;
+        for (auto window : level) cookies.push_back(xcb_query_tree(c, window));
+        std::vector<xcb_window_t> next;
+        for (auto cookie : cookies) {
+            auto tree = x_.reply<xcb_query_tree_reply_t>(cookie.sequence);
+            if (!tree.ok()) continue;
+            const xcb_window_t* children = xcb_query_tree_children(tree.value().get());
+            next.insert(next.end(), children, children + xcb_query_tree_children_length(tree.value().get()));
+        }
+        // A client's own subwindows are not panels.
+        std::erase_if(next, [&](xcb_window_t w) { return std::find(clients.begin(), clients.end(), w) != clients.end(); });
+        found.insert(found.end(), next.begin(), next.end());
+        level = std::move(next);
+    }
+    return found;
+}
+
+// The struts of the docks among the window manager's clients, and of any
+// unlisted top-level window that reserves space (a panel the window manager
+// draws itself).
 std::vector<Strut> X11Displays::struts(double rootWidth, double rootHeight) {
     std::vector<Strut> result;
     auto list = x_.readProperty(x_.root(), x_.atom(Atom::NET_CLIENT_LIST), 65536);
     if (!list.ok()) return result;
+    const std::vector<std::uint32_t> clients = list.value().values();
+    std::vector<std::pair<xcb_window_t, bool>> candidates;  // window, listed as a client
+    for (auto window : clients) candidates.emplace_back(window, true);
+    for (auto window : unlistedWindows(clients)) candidates.emplace_back(window, false);
+
     struct Cookies {
+        bool client;
         xcb_get_property_cookie_t type, partial, full;
     };
     std::vector<Cookies> cookies;
-    for (auto window : list.value().values())
-        cookies.push_back({x_.requestProperty(window, x_.atom(Atom::NET_WM_WINDOW_TYPE)),
+    for (auto [window, client] : candidates)
+        cookies.push_back({client, x_.requestProperty(window, x_.atom(Atom::NET_WM_WINDOW_TYPE)),
                            x_.requestProperty(window, x_.atom(Atom::NET_WM_STRUT_PARTIAL)),
                            x_.requestProperty(window, x_.atom(Atom::NET_WM_STRUT))});
     for (const auto& cookie : cookies) {
         auto type = x_.property(cookie.type);
         auto partial = x_.property(cookie.partial);
         auto full = x_.property(cookie.full);
-        // A client that vanished since the list was read reserves nothing.
+        // A window that vanished since the lists were read reserves nothing.
         if (!type.ok() || !partial.ok() || !full.ok()) continue;
         auto types = type.value().values();
-        if (std::find(types.begin(), types.end(), x_.atom(Atom::NET_WM_WINDOW_TYPE_DOCK)) == types.end()) continue;
+        bool dock = std::find(types.begin(), types.end(), x_.atom(Atom::NET_WM_WINDOW_TYPE_DOCK)) != types.end();
+        if (cookie.client && !dock) continue;
         auto strut = partial.value().present() ? Strut::fromPartial(partial.value().values())
                                                : Strut::fromFull(full.value().values(), rootWidth, rootHeight);
         if (strut) result.push_back(*strut);

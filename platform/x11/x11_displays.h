@@ -9,7 +9,8 @@
 namespace corvane::platform {
 
 // The monitors RandR reports (primary first), each with the area the docks
-// and panels leave free. _NET_WORKAREA is not used: it is one rectangle for
+// and panels leave free: the struts of dock windows, and of panels the window
+// manager draws itself. _NET_WORKAREA is not used: it is one rectangle for
 // all monitors and wrong as soon as there are several.
 class X11Displays : public Displays {
 public:
@@ -26,6 +27,7 @@ private:
     };
     std::vector<Monitor> monitors(double rootWidth, double rootHeight);
     std::vector<Strut> struts(double rootWidth, double rootHeight);
+    std::vector<xcb_window_t> unlistedWindows(const std::vector<std::uint32_t>& clients);
 
     X11Connection x_;
     bool randrChecked_ = false;

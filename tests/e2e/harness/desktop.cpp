@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -123,9 +124,10 @@ Desktop::Desktop(const Options& options) : options_(options), tempDir_(makeTempD
         if (options_.xorgDummy) startXorg();
         else startXvfb();
         connect();
+        // Both monitors before the window manager, as at the start of a session.
+        if (options_.xorgDummy && options_.secondMonitor) plugSecondMonitor();
         if (options_.windowManager) startWindowManager();
         if (options_.dockHeight > 0) startDock();
-        if (options_.xorgDummy && options_.secondMonitor) addSecondMonitor();
     } catch (...) {
         stopAll();
         throw;
@@ -249,9 +251,15 @@ void Desktop::connect() {
 void Desktop::startWindowManager() {
     std::filesystem::create_directories(tempDir_ / "config");
     ChildProcess::Options o;
-    o.argv = {"openbox", "--sm-disable"};
+    o.argv = options_.windowManagerCommand;
+    if (o.argv.empty()) {
+        const char* chosen = std::getenv("CORVANE_E2E_WINDOW_MANAGER");
+        std::istringstream words(chosen ? chosen : "");
+        for (std::string word; words >> word;) o.argv.push_back(word);
+    }
+    if (o.argv.empty()) o.argv = {"openbox", "--sm-disable"};
     o.env = environment();
-    o.outputFile = (tempDir_ / "openbox.log").string();
+    o.outputFile = (tempDir_ / "window-manager.log").string();
     windowManager_ = ChildProcess(o);
     // The window manager publishes its check window and work area a moment
     // before it manages new windows.
@@ -264,7 +272,8 @@ void Desktop::startWindowManager() {
         },
         10s);
     if (!ready)
-        throw std::runtime_error("Openbox did not start:\n" + readFileTail(tempDir_ / "openbox.log"));
+        throw std::runtime_error("the window manager did not start:\n" +
+                                 readFileTail(tempDir_ / "window-manager.log"));
     std::this_thread::sleep_for(200ms);
 }
 
@@ -303,31 +312,40 @@ ProbeWindow Desktop::startProbe(const ProbeOptions& options) {
     return probe;
 }
 
-void Desktop::addSecondMonitor() {
+void Desktop::plugSecondMonitor() {
     if (!options_.xorgDummy) throw std::runtime_error("a second monitor needs the Xorg dummy desktop");
-    const int total = options_.width + secondWidth;
-    runXrandr({"--fb", std::to_string(total) + "x" + std::to_string(std::max(options_.height, secondHeight)),
+    runXrandr({"--fb",
+               std::to_string(options_.width + secondWidth) + "x" +
+                   std::to_string(std::max(options_.height, secondHeight)),
                "--output", "DUMMY1", "--mode", modeName(secondWidth, secondHeight), "--right-of", "DUMMY0"});
-    bool done = waitUntil([&] {
-        auto geometry = cardinals(root_, "_NET_DESKTOP_GEOMETRY");
-        bool wmDone = !options_.windowManager || (geometry.size() == 2 && static_cast<int>(geometry[0]) == total);
-        return monitorCount() == 2 && wmDone;
-    });
-    if (!done) throw std::runtime_error("the second monitor did not appear");
-    std::this_thread::sleep_for(100ms);
+    if (!waitUntil([&] { return monitorCount() == 2; })) throw std::runtime_error("the second monitor did not appear");
+}
+
+void Desktop::addSecondMonitor() {
+    plugSecondMonitor();
+    settleAfterMonitorChange(options_.width + secondWidth);
 }
 
 void Desktop::removeSecondMonitor() {
     if (!options_.xorgDummy) throw std::runtime_error("a second monitor needs the Xorg dummy desktop");
     runXrandr({"--output", "DUMMY1", "--off", "--fb",
                std::to_string(options_.width) + "x" + std::to_string(options_.height)});
-    bool done = waitUntil([&] {
-        auto geometry = cardinals(root_, "_NET_DESKTOP_GEOMETRY");
-        bool wmDone = !options_.windowManager ||
-                      (geometry.size() == 2 && static_cast<int>(geometry[0]) == options_.width);
-        return monitorCount() == 1 && wmDone;
-    });
-    if (!done) throw std::runtime_error("the second monitor did not go away");
+    if (!waitUntil([&] { return monitorCount() == 1; }))
+        throw std::runtime_error("the second monitor did not go away");
+    settleAfterMonitorChange(options_.width);
+}
+
+// Openbox announces the new desktop size once it has rearranged its windows;
+// some window managers (Xfwm4) never update it, so this waits only so long.
+void Desktop::settleAfterMonitorChange(int rootWidth) {
+    if (options_.windowManager) {
+        waitUntil(
+            [&] {
+                auto geometry = cardinals(root_, "_NET_DESKTOP_GEOMETRY");
+                return geometry.size() == 2 && static_cast<int>(geometry[0]) == rootWidth;
+            },
+            1000ms);
+    }
     std::this_thread::sleep_for(100ms);
 }
 

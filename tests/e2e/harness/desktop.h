@@ -56,6 +56,10 @@ public:
         int width = 1440;
         int height = 900;
         bool windowManager = true;
+        // The window manager to run; empty: $CORVANE_E2E_WINDOW_MANAGER (a
+        // command line split at blanks, for trying the tests on another
+        // window manager), else Openbox.
+        std::vector<std::string> windowManagerCommand;
         int dockHeight = 25;        // 0: no dock
         bool xorgDummy = false;     // Xorg + dummy driver (needs root): RandR outputs DUMMY0...
         bool secondMonitor = false; // with xorgDummy: DUMMY1, 1280x800, right of the first
@@ -90,7 +94,8 @@ public:
     [[nodiscard]] ProbeWindow startProbe(const ProbeOptions& options = {});
 
     // Plugs in / unplugs the second monitor at run time (Xorg dummy only), and
-    // waits until RandR and the window manager have taken the change.
+    // waits until RandR and the window manager have taken the change. (Xfwm4
+    // keeps the screen size it started with; Openbox follows.)
     void addSecondMonitor();
     void removeSecondMonitor();
     int monitorCount();
@@ -120,6 +125,8 @@ private:
     void startWindowManager();
     void startDock();
     void runXrandr(const std::vector<std::string>& args);
+    void plugSecondMonitor();
+    void settleAfterMonitorChange(int rootWidth);
     void stopAll();
 
     Options options_;

@@ -36,6 +36,7 @@ struct Options {
     bool minimized = false;
     int gtkExtents = 0;  // client-side shadow on every side, no server decorations
     int dockTop = 0;     // a dock along the top with a strut this high
+    int panelBottom = 0; // an unmanaged panel along the bottom with an old-style strut
     bool activate = true;
     bool openWindow = true;
     std::optional<int> xsettingsAnimations;  // own XSETTINGS with Gtk/EnableAnimations
@@ -45,7 +46,7 @@ const char* const usage =
     "usage: corvane-probe [--title T] [--legacy-title] [--class C] [--no-pid]\n"
     "  [--geometry WxH+X+Y] [--min-size WxH] [--max-size WxH] [--fixed-size]\n"
     "  [--increments WxH] [--base-size WxH] [--fullscreen] [--maximized] [--minimized]\n"
-    "  [--gtk-extents N] [--dock-top N] [--no-activate]\n"
+    "  [--gtk-extents N] [--dock-top N] [--panel-bottom N] [--no-activate]\n"
     "  [--xsettings-animations N] [--no-window]\n";
 
 [[noreturn]] void fail(const std::string& message) {
@@ -85,6 +86,7 @@ Options parse(int argc, char** argv) {
         else if (arg == "--minimized") o.minimized = true;
         else if (arg == "--gtk-extents") o.gtkExtents = std::atoi(value().c_str());
         else if (arg == "--dock-top") o.dockTop = std::atoi(value().c_str());
+        else if (arg == "--panel-bottom") o.panelBottom = std::atoi(value().c_str());
         else if (arg == "--no-activate") o.activate = false;
         else if (arg == "--xsettings-animations") o.xsettingsAnimations = std::atoi(value().c_str());
         else if (arg == "--no-window") o.openWindow = false;
@@ -120,11 +122,14 @@ public:
 
     xcb_window_t createWindow(const Options& o) {
         xcb_window_t w = xcb_generate_id(c_);
-        std::uint32_t values[] = {screen_->white_pixel,
+        // A panel the window manager does not manage, as some draw their own.
+        std::uint32_t values[] = {screen_->white_pixel, o.panelBottom > 0 ? 1u : 0u,
                                   XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE};
         xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, screen_->root, o.x, o.y, o.width, o.height, 0,
                           XCB_WINDOW_CLASS_INPUT_OUTPUT, screen_->root_visual,
-                          XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
+                          XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+        if (o.panelBottom > 0)
+            setCardinals(w, "_NET_WM_STRUT", "CARDINAL", {0, 0, 0, static_cast<std::uint32_t>(o.panelBottom)});
         setIdentity(w, o);
         setSizeHints(w, o);
         setStates(w, o);
@@ -318,8 +323,9 @@ int main(int argc, char** argv) {
         xcb_window_t w = probe.createWindow(options);
         xcb_map_window(c, w);
         xcb_flush(c);
-        probe.waitUntilManaged(w, options.minimized);
-        if (options.activate && !options.minimized && options.dockTop == 0) probe.activate(w);
+        const bool managed = options.panelBottom == 0;
+        if (managed) probe.waitUntilManaged(w, options.minimized);
+        if (options.activate && managed && !options.minimized && options.dockTop == 0) probe.activate(w);
         printed = w;
     }
     xcb_flush(c);
