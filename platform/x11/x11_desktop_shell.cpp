@@ -113,21 +113,27 @@ void X11DesktopShell::takeKeyboard(WindowId ownWindow) {
     requestActivation(ownWindow);
     if (!options_.later) return;
     std::weak_ptr<bool> alive = alive_;
-    options_.later(options_.focusFallbackMs, [this, alive, ownWindow] {
-        if (alive.lock()) checkKeyboard(ownWindow);
+    const WindowId before = activeWindow().value_or(XCB_NONE);
+    options_.later(options_.focusFallbackMs, [this, alive, ownWindow, before] {
+        if (alive.lock()) checkKeyboard(ownWindow, before);
     });
 }
 
-// Some window managers ignore activation requests for windows they do not
-// manage as normal windows, or while they are busy; the keyboard is then
-// taken directly, as a panel must be usable from the keyboard.
-void X11DesktopShell::checkKeyboard(WindowId window) {
-    if (!x_.alive() || activeWindow() == window) return;
-    auto focus = x_.reply<xcb_get_input_focus_reply_t>(xcb_get_input_focus(x_.get()).sequence);
-    if (!focus.ok() || focus.value()->focus == window) return;
+// A window manager may ignore the request, for instance when it came before
+// the window was managed; a panel must be usable from the keyboard all the
+// same. When another window became active in the meantime, the user has moved
+// on and the focus stays there. Otherwise the request goes out again, and the
+// focus is set directly for window managers that keep ignoring it.
+void X11DesktopShell::checkKeyboard(WindowId window, WindowId activeBefore) {
+    if (!x_.alive()) return;
+    const WindowId active = activeWindow().value_or(XCB_NONE);
+    if (active == window || active != activeBefore) return;
     auto attributes =
         x_.reply<xcb_get_window_attributes_reply_t>(xcb_get_window_attributes(x_.get(), window).sequence);
     if (!attributes.ok() || attributes.value()->map_state != XCB_MAP_STATE_VIEWABLE) return;
+    requestActivation(window);
+    auto focus = x_.reply<xcb_get_input_focus_reply_t>(xcb_get_input_focus(x_.get()).sequence);
+    if (focus.ok() && focus.value()->focus == window) return;
     xcb_set_input_focus(x_.get(), XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
     xcb_flush(x_.get());
 }

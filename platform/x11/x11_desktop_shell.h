@@ -51,7 +51,7 @@ public:
 private:
     void requestActivation(WindowId window);
     void addStates(WindowId window, bool managed);
-    void checkKeyboard(WindowId window);
+    void checkKeyboard(WindowId window, WindowId activeBefore);
 
     X11Connection x_;
     Options options_;
