@@ -1,0 +1,222 @@
+// corvane: the grid window tiler. One process per user runs the application;
+// any later `corvane` hands its request to that one and prints the answer.
+
+#include <sys/socket.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <iostream>
+#include <thread>
+
+#include "app/controller/app_controller.h"
+#include "app/controller/command_line.h"
+#include "app/controller/qt_scheduler.h"
+#include "app/controller/remote_commands.h"
+#include "app/controller/single_instance.h"
+#include "app/controller/x11_integration.h"
+#include "platform/x11/x11_desktop_shell.h"
+#include "platform/x11/x11_displays.h"
+#include "platform/x11/x11_hot_key_grabber.h"
+#include "platform/x11/x11_window_system.h"
+#include "platform/xdg_autostart.h"
+
+#ifndef CORVANE_VERSION
+#define CORVANE_VERSION "0"
+#endif
+
+namespace {
+
+using namespace corvane;
+using namespace std::chrono_literals;
+
+// How long a request waits for an instance that is still starting.
+constexpr auto startupWait = 5s;
+// A placement answers once the window has settled: seconds at most.
+constexpr auto answerWait = 60s;
+
+int print(const InstanceResponse& response) {
+    std::cout << response.out << std::flush;
+    std::cerr << response.err << std::flush;
+    return response.exitCode;
+}
+
+InstanceRequest requestFor(const CommandLine& line) {
+    InstanceRequest request;
+    switch (line.action) {
+        case CommandLine::Action::applyLayout:
+            request.command = "apply-layout";
+            request.argument = line.layoutName;
+            break;
+        case CommandLine::Action::undo: request.command = "undo"; break;
+        case CommandLine::Action::toggleGrid: request.command = "toggle-grid"; break;
+        case CommandLine::Action::listLayouts: request.command = "list-layouts"; break;
+        case CommandLine::Action::status: request.command = "status"; break;
+        case CommandLine::Action::quit: request.command = "quit"; break;
+        default:
+            request.command = "launch";
+            request.show = line.show;
+            request.settings = line.settings;
+    }
+    return request;
+}
+
+// Hands a request to the running Corvane and prints its answer.
+int handOver(const SingleInstance::Location& location, const InstanceRequest& request, int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const auto giveUp = std::chrono::steady_clock::now() + startupWait;
+    while (true) {
+        std::string error;
+        if (auto response = SingleInstance::send(location, request, answerWait, &error)) return print(*response);
+        if (!error.empty()) {
+            std::cerr << error << '\n';
+            return 1;
+        }
+        if (!SingleInstance::isRunning(location)) {
+            std::cerr << (request.command == "launch"
+                              ? "Corvane quit while it was being started again. Start it once more.\n"
+                              : "Corvane is not running. Start it with \u201ccorvane\u201d first.\n");
+            return 1;
+        }
+        if (std::chrono::steady_clock::now() > giveUp) {
+            std::cerr << "Corvane is running but does not answer.\n";
+            return 1;
+        }
+        std::this_thread::sleep_for(50ms);  // it is still starting
+    }
+}
+
+// SIGTERM (logout, kill) and SIGINT end the event loop, so the stop sequence runs.
+int signalPipe[2] = {-1, -1};
+
+void quitOnSignals(QCoreApplication& app) {
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [notifier] {
+        notifier->setEnabled(false);
+        QCoreApplication::quit();
+    });
+    struct sigaction action {};
+    action.sa_handler = [](int) {
+        const char byte = 1;
+        [[maybe_unused]] auto written = ::write(signalPipe[0], &byte, 1);
+    };
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+int screenNumber() {
+    int screen = 0;
+    char* host = nullptr;
+    int display = 0;
+    if (xcb_parse_display(nullptr, &host, &display, &screen) == 0) screen = 0;
+    std::free(host);
+    return screen;
+}
+
+int runApplication(const CommandLine& line, SingleInstance& instance, int argc, char** argv) {
+    if (qgetenv("QT_QPA_PLATFORM") != "offscreen") {
+        // Moving other applications' windows needs X11, also inside a Wayland session (XWayland).
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+            std::cerr << "Corvane runs on an X11 desktop, and there is none here (DISPLAY is not set).\n";
+            return 1;
+        }
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("corvane"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Corvane"));
+    QApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("corvane"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection()) {
+        std::cerr << "Corvane needs an X11 display to move and resize windows.\n";
+        return 1;
+    }
+    std::string error;
+    if (!instance.listen(&error)) {
+        std::cerr << error << '\n';
+        return 1;
+    }
+
+    xcb_connection_t* connection = x11->connection();
+    const int screen = screenNumber();
+    const int ownPid = static_cast<int>(getpid());
+    platform::X11WindowSystem windows(connection, screen, {.ownPid = ownPid});
+    platform::X11Displays displays(connection, screen);
+    platform::X11HotKeyGrabber hotKeys(connection);
+    platform::X11DesktopShell shell(connection, screen,
+                                    {.ownPid = ownPid, .later = [](int ms, std::function<void()> work) {
+                                         QTimer::singleShot(ms, qApp, std::move(work));
+                                     }});
+    platform::XdgAutostart loginItem;
+
+    AppServices services{windows, displays, hotKeys, shell, loginItem,
+                         [] { return std::unique_ptr<Scheduler>(new QtScheduler()); }, ownPid};
+    AppOptions options;
+    options.diagnostics = line.diagnostics;
+    options.openSettings = line.settings;
+    options.show = line.show;
+    AppController controller(services, options);
+    QObject::connect(&controller, &AppController::quitRequested, &app, &QCoreApplication::quit);
+
+    X11Integration integration(controller, windows, hotKeys, shell);
+    integration.install();
+    RemoteCommands commands(controller, [] { QCoreApplication::quit(); });
+    instance.setHandler(
+        [&commands](const InstanceRequest& request, SingleInstance::Responder respond) {
+            commands.handle(request, respond);
+        });
+    quitOnSignals(app);
+
+    controller.start();
+    const int status = app.exec();
+
+    // Stop: no more requests, hot keys released, filters and observers removed.
+    instance.setHandler(nullptr);
+    instance.close();
+    controller.stop();
+    integration.remove();
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const CommandLine line = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    switch (line.action) {
+        case CommandLine::Action::help:
+            std::cout << usageText();
+            return 0;
+        case CommandLine::Action::version:
+            std::cout << "corvane " CORVANE_VERSION "\n";
+            return 0;
+        default:
+            break;
+    }
+    if (line.error) {
+        std::cerr << *line.error << '\n';
+        return 1;
+    }
+
+    std::string error;
+    const std::optional<SingleInstance::Location> location = SingleInstance::defaultLocation(&error);
+    if (!location) {
+        std::cerr << error << '\n';
+        return 1;
+    }
+    if (line.isScripting()) return handOver(*location, requestFor(line), argc, argv);
+
+    SingleInstance instance(*location);
+    if (!instance.claim()) return handOver(*location, requestFor(line), argc, argv);
+    return runApplication(line, instance, argc, argv);
+}

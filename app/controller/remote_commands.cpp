@@ -1,0 +1,163 @@
+#include "app/controller/remote_commands.h"
+
+#include <unistd.h>
+
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <algorithm>
+#include <vector>
+
+#include "app/controller/app_controller.h"
+#include "app/controller/tray_icon.h"
+
+namespace corvane {
+
+namespace {
+
+std::string quoted(const std::string& text) { return "\u201c" + text + "\u201d"; }
+
+// Tabs and line breaks in a name would break the one-line-per-layout listing.
+std::string singleLine(std::string text) {
+    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
+    return text;
+}
+
+InstanceResponse failure(const std::string& description) {
+    return InstanceResponse{RemoteCommands::exitFailed, {}, description + "\n"};
+}
+
+// How a placement or undo ended, as the calling script sees it. `ignoredReason`
+// explains an ignored request whose outcome carries no text of its own.
+InstanceResponse responseFor(const PlacementOutcome& outcome, const std::string& ignoredReason) {
+    switch (outcome.kind) {
+        case PlacementOutcome::Kind::exact:
+            return InstanceResponse{RemoteCommands::exitPlaced, {}, {}};
+        case PlacementOutcome::Kind::notExact:
+            return InstanceResponse{RemoteCommands::exitNotExact, {}, outcome.text + "\n"};
+        case PlacementOutcome::Kind::failed:
+            return failure(outcome.text);
+        case PlacementOutcome::Kind::ignored:
+            break;
+    }
+    return failure(outcome.text.empty() ? ignoredReason : outcome.text);
+}
+
+}  // namespace
+
+RemoteCommands::RemoteCommands(AppController& controller, std::function<void()> quit)
+    : controller_(controller), quit_(std::move(quit)) {}
+
+void RemoteCommands::handle(const InstanceRequest& request, const SingleInstance::Responder& respond) {
+    const std::string& command = request.command;
+    if (command == "launch") {
+        // A second start of Corvane: the running one answers as to a reopen.
+        if (request.settings) {
+            controller_.showSettings();
+        } else {
+            controller_.handleReopen();
+        }
+        respond(InstanceResponse{});
+    } else if (command == "apply-layout") {
+        applyLayout(request.argument, respond);
+    } else if (command == "undo") {
+        undo(respond);
+    } else if (command == "toggle-grid") {
+        controller_.togglePanels();
+        respond(InstanceResponse{});
+    } else if (command == "list-layouts") {
+        respond(InstanceResponse{exitPlaced, layoutListing(controller_.settings()), {}});
+    } else if (command == "status") {
+        respond(InstanceResponse{exitPlaced, statusText(), {}});
+    } else if (command == "quit") {
+        respond(InstanceResponse{});
+        // From the event loop, once the answer is on its way.
+        QTimer::singleShot(0, &controller_, [quit = quit_] {
+            if (quit) quit();
+        });
+    } else {
+        respond(failure("The running Corvane does not know the command " + quoted(command) +
+                        ". It may be an older version; restart it."));
+    }
+}
+
+std::optional<std::string> RemoteCommands::blocker() {
+    if (controller_.isApplying()) return "Another placement is still in progress. Try again in a moment.";
+    controller_.checkPermission();
+    if (!controller_.permissionGranted()) {
+        return "Corvane needs an X11 session with a standard window manager to move other apps\u2019 windows.";
+    }
+    return std::nullopt;
+}
+
+void RemoteCommands::applyLayout(const std::string& name, const SingleInstance::Responder& respond) {
+    std::vector<SavedLayout> matches;
+    for (const SavedLayout& layout : controller_.settings().layouts) {
+        if (layout.name == name) matches.push_back(layout);
+    }
+    if (matches.empty()) return respond(failure("No saved layout is named " + quoted(name) + "."));
+    if (matches.size() > 1) {
+        return respond(failure("Several saved layouts are named " + quoted(name) +
+                               ". Give them different names to apply one by name."));
+    }
+    if (const auto reason = blocker()) return respond(failure(*reason));
+    controller_.applyLayout(matches.front(), std::nullopt, [respond](const PlacementOutcome& outcome) {
+        respond(responseFor(outcome, "The focused window is outside every display."));
+    });
+}
+
+void RemoteCommands::undo(const SingleInstance::Responder& respond) {
+    if (controller_.isApplying()) {
+        return respond(failure("Another placement is still in progress. Try again in a moment."));
+    }
+    if (controller_.windowManager().history().empty()) return respond(failure("There is nothing to undo."));
+    controller_.undoLastPlacement([respond](const PlacementOutcome& outcome) {
+        // Undo reports its success text as the outcome's text: scripts need only the status.
+        PlacementOutcome quiet = outcome;
+        if (quiet.kind == PlacementOutcome::Kind::exact) quiet.text.clear();
+        respond(responseFor(quiet, "There is nothing to undo."));
+    });
+}
+
+std::string RemoteCommands::layoutListing(const AppSettings& settings) {
+    std::string text;
+    for (const SavedLayout& layout : settings.layouts) {
+        text += singleLine(layout.name);
+        text += '\t';
+        if (layout.shortcut) text += singleLine(layout.shortcut->displayString());
+        text += layout.isGlobal ? "\tglobal" : "\tgrid only";
+        if (!layout.enabled) text += "\tdisabled";
+        text += '\n';
+    }
+    return text;
+}
+
+std::string RemoteCommands::trayState() const {
+    const TrayIcon* tray = controller_.trayIcon();
+    if (!tray || !tray->isWanted()) return "hidden (switched off in the settings)";
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) return "waiting for a system tray";
+    return tray->isVisible() ? "shown" : "hidden";
+}
+
+std::string RemoteCommands::statusText() const {
+    std::string text = "Corvane is running (process " + std::to_string(getpid()) + ").\n";
+    text += controller_.permissionGranted() ? "Window control available\n" : "Window control unavailable\n";
+    text += "Settings: " + controller_.store().url().string() + "\n";
+    if (const auto& problem = controller_.settingsError()) text += "Settings problem: " + *problem + "\n";
+    text += "Tray icon: " + trayState() + "\n";
+    if (controller_.panelsOpen()) {
+        text += "Grid: open on " + std::to_string(controller_.panels().size()) + " display" +
+                (controller_.panels().size() == 1 ? "" : "s") + "\n";
+    } else {
+        text += "Grid: closed\n";
+    }
+    const std::vector<std::string>& warnings = controller_.shortcutWarnings();
+    if (warnings.empty()) {
+        text += "Shortcut warnings: none\n";
+    } else {
+        text += "Shortcut warnings:\n";
+        for (const std::string& warning : warnings) text += "  " + warning + "\n";
+    }
+    return text;
+}
+
+}  // namespace corvane

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace corvane {
+
+// A request from another `corvane` process to the running one: one JSON line.
+struct InstanceRequest {
+    std::string command;   // "launch", "apply-layout", "undo", "toggle-grid", ...
+    std::string argument;  // the layout name for "apply-layout"
+    bool show = false;     // "launch": --show was given
+    bool settings = false; // "launch": --settings was given
+
+    bool operator==(const InstanceRequest&) const = default;
+};
+
+// The answer, one JSON line: what the asking process prints and its exit status.
+struct InstanceResponse {
+    int exitCode = 0;
+    std::string out;  // for standard output
+    std::string err;  // for standard error
+
+    bool operator==(const InstanceResponse&) const = default;
+};
+
+// One Corvane per user. The first process takes a lock file and listens on a
+// local socket beside it; later processes hand their request over that socket
+// and print the answer. The lock, not the socket, decides who runs: it is
+// released by the kernel when its holder dies, so a socket file left behind
+// by a crash is known to be stale and is replaced.
+class SingleInstance : public QObject {
+    Q_OBJECT
+
+public:
+    struct Location {
+        std::filesystem::path socket;
+        std::filesystem::path lock;
+    };
+    using Responder = std::function<void(const InstanceResponse&)>;
+    using Handler = std::function<void(const InstanceRequest&, Responder)>;
+
+    // Longest request line a client may send.
+    static constexpr qint64 longestRequest = 64 * 1024;
+    // A client that has not sent a whole request by then is dropped.
+    static constexpr int requestTimeoutMilliseconds = 10'000;
+
+    // $XDG_RUNTIME_DIR when it is a private folder of this user, else a
+    // private folder /tmp/corvane-UID made for it. Both file names carry the
+    // user id. None (and `error` set) when no private folder can be had.
+    static std::optional<Location> defaultLocation(std::string* error);
+
+    explicit SingleInstance(Location location, QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    // Takes the per-user lock: true when this process is now the one instance.
+    bool claim();
+    // After claim(): removes a stale socket and starts accepting requests.
+    // False (and `error` set) when it cannot.
+    bool listen(std::string* error);
+    // Runs for every well-formed request; answer through the Responder, now or later.
+    void setHandler(Handler handler) { handler_ = std::move(handler); }
+    // Stops listening and removes the socket; the lock stays until destruction.
+    void close();
+
+    // Client side. Whether some process holds the lock (runs or is starting).
+    static bool isRunning(const Location& location);
+    // Sends a request and waits for the answer. None when nobody listens (or
+    // the connection broke before an answer: then `error` says so).
+    static std::optional<InstanceResponse> send(const Location& location, const InstanceRequest& request,
+                                                std::chrono::milliseconds answerTimeout,
+                                                std::string* error);
+
+    // The wire format, exposed for tests.
+    static std::string encode(const InstanceRequest& request);
+    static std::string encode(const InstanceResponse& response);
+    static std::optional<InstanceRequest> decodeRequest(const std::string& line);
+    static std::optional<InstanceResponse> decodeResponse(const std::string& line);
+
+private:
+    void accept();
+    void readRequest(QLocalSocket* socket);
+
+    Location location_;
+    int lockFd_ = -1;
+    QLocalServer* server_ = nullptr;
+    Handler handler_;
+};
+
+}  // namespace corvane

@@ -1,0 +1,99 @@
+#include "app/controller/x11_integration.h"
+
+#include <QGuiApplication>
+#include <QMetaObject>
+#include <QPointer>
+#include <QScreen>
+#include <QWindow>
+
+#include "app/controller/app_controller.h"
+#include "platform/x11/x11_desktop_shell.h"
+#include "platform/x11/x11_hot_key_grabber.h"
+#include "platform/x11/x11_window_system.h"
+
+namespace corvane {
+
+X11Integration::X11Integration(AppController& controller, platform::X11WindowSystem& windows,
+                               platform::X11HotKeyGrabber& hotKeys, platform::X11DesktopShell& shell,
+                               QObject* parent)
+    : QObject(parent), controller_(controller), windows_(windows), hotKeys_(hotKeys), shell_(shell) {
+    screenSettle_.setSingleShot(true);
+    screenSettle_.setInterval(screenSettleMilliseconds);
+    connect(&screenSettle_, &QTimer::timeout, &controller_, &AppController::handleScreensChanged);
+}
+
+X11Integration::~X11Integration() { remove(); }
+
+void X11Integration::install() {
+    if (installed_) return;
+    installed_ = true;
+    qApp->installNativeEventFilter(this);
+
+    // The grabber reports presses from inside the event filter; the action
+    // (which may open windows and talk to the server) runs from the event
+    // loop instead, and not at all once the controller is gone.
+    auto press = hotKeys_.onPressed;
+    QPointer<AppController> controller(&controller_);
+    hotKeys_.onPressed = [press, controller](std::uint16_t keyCode, std::uint32_t modifiers) {
+        if (!press || !controller) return;
+        QMetaObject::invokeMethod(controller, [press, keyCode, modifiers] { press(keyCode, modifiers); },
+                                  Qt::QueuedConnection);
+    };
+
+    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    connect(app, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
+        watchScreen(screen);
+        screenSettle_.start();
+    });
+    connect(app, &QGuiApplication::screenRemoved, this, [this] { screenSettle_.start(); });
+    for (QScreen* screen : QGuiApplication::screens()) watchScreen(screen);
+    lastActive_ = shell_.activeWindow().value_or(0);
+}
+
+void X11Integration::remove() {
+    if (!installed_) return;
+    installed_ = false;
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+        app->removeNativeEventFilter(this);
+        disconnect(app, nullptr, this, nullptr);
+    }
+    for (QScreen* screen : QGuiApplication::screens()) disconnect(screen, nullptr, this, nullptr);
+    screenSettle_.stop();
+}
+
+void X11Integration::watchScreen(QScreen* screen) {
+    connect(screen, &QScreen::geometryChanged, this, [this] { screenSettle_.start(); });
+    connect(screen, &QScreen::availableGeometryChanged, this, [this] { screenSettle_.start(); });
+}
+
+bool X11Integration::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+    if (!installed_ || eventType != "xcb_generic_event_t") return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    const std::optional<platform::WindowId> active = shell_.handleEvent(event);
+    windows_.handleEvent(event);
+    if (active && *active != lastActive_) {
+        const platform::WindowId window = *active;
+        lastActive_ = window;
+        QMetaObject::invokeMethod(this, [this, window] { activeWindowChanged(window); }, Qt::QueuedConnection);
+    }
+    // A grabbed combination is Corvane's alone: nobody else sees the press.
+    return hotKeys_.handleEvent(event);
+}
+
+bool X11Integration::isOwnWindow(platform::WindowId window) const {
+    for (QWindow* own : QGuiApplication::topLevelWindows()) {
+        if (own->handle() && platform::WindowId(own->winId()) == window) return true;
+    }
+    return false;
+}
+
+void X11Integration::activeWindowChanged(platform::WindowId window) {
+    if (window == 0 || isOwnWindow(window)) return;
+    const auto app = windows_.appOf(window);
+    if (!app.ok()) return;  // gone already
+    controller_.handleApplicationActivated(app.value());
+    // The grid lost the keyboard to another application: a click outside it.
+    if (controller_.panelsOpen()) controller_.handleOutsideClick();
+}
+
+}  // namespace corvane
