@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QWidget>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -20,10 +21,12 @@
 #include "platform/hot_key_grabber.h"
 #include "platform/window_system.h"
 
-class QWidget;
+class QKeyEvent;
+class QTimer;
 
 namespace corvane {
 
+class InterruptibleScheduler;
 class PanelSelection;
 class PreviewOverlay;
 class TilePanel;
@@ -43,16 +46,18 @@ struct AppServices {
 };
 
 struct AppOptions {
-    bool diagnostics = false;  // "--diagnostics"
-    bool smokeTest = false;    // "--smoke-test"
-    bool openSettings = false; // "--settings"
-    bool show = false;         // "--show"
+    bool diagnostics = false;   // "--diagnostics"
+    bool smokeTest = false;     // "--smoke-test"
+    bool openSettings = false;  // "--settings"
+    bool show = false;          // "--show"
     // Replaces the settings folder (tests); the legacy copy is then skipped.
     std::optional<std::filesystem::path> settingsDirectory;
     // Where diagnostics lines go (standard output when null).
     std::function<void(const std::string&)> diagnosticsSink;
-    // Whether to create the tray icon and main menu (off in unit tests).
+    // Whether to create the tray icon (off in most unit tests).
     bool createTrayIcon = true;
+    // Opens a web page (the desktop's browser when null).
+    std::function<void(const std::string& url)> openUrl;
 };
 
 // How a placement or undo ended, for scripting callers.
@@ -109,7 +114,9 @@ public:
     const std::vector<std::string>& shortcutWarnings() const { return shortcutWarnings_; }
     bool loginEnabled() const { return loginEnabled_; }
     const std::optional<SavedLayout>& editingLayout() const { return editingLayout_; }
-    const std::optional<SavedLayout>& editingGlobalShortcut() const { return editingGlobalShortcut_; }
+    const std::optional<SavedLayout>& editingGlobalShortcut() const {
+        return editingGlobalShortcut_;
+    }
     int settingsTab() const { return settingsTab_; }
     bool recordingActive() const { return recordingActive_; }
     bool panelsOpen() const { return !panels_.empty(); }
@@ -117,6 +124,8 @@ public:
     const HotKeyManager& hotKeyManager() const { return hotKeys_; }
     SettingsStore& store() { return store_; }
     bool trayIconVisible() const;
+    TrayIcon* trayIcon() const { return trayIcon_.get(); }
+    QWidget* settingsWindow() const { return settingsWindow_; }
 
     // The placement road.
     void applyRegion(const TileRegion& region, const platform::Display& display,
@@ -148,8 +157,11 @@ public:
     void handleOutsideClick();
     // The active window changed to one of another application.
     void handleApplicationActivated(const platform::AppRef& app);
-    // Monitors were added or removed.
+    // Monitors were added, removed or rearranged.
     void handleScreensChanged();
+    // Whether a compositing manager runs: without one, panels and preview are shaped
+    // instead of translucent. Told by the X11 glue; off until then.
+    void setCompositing(bool compositing);
 
     // Upkeep.
     void checkPermission() override;
@@ -169,6 +181,14 @@ public:
     void setEditingLayout(const std::optional<SavedLayout>& layout);
     void setEditingGlobalShortcut(const std::optional<SavedLayout>& layout);
     void setSettingsTab(int tab);
+    // The settings window was closed by the user.
+    void handleSettingsWindowClosed();
+    // "Check for Updates…"
+    void checkForUpdates();
+
+    // Where README's section on supported desktops lives ("Learn more…").
+    static constexpr const char* supportedDesktopsUrl =
+        "https://github.com/corvane/corvane#supported-desktops";
 
     // The open panels, in display order.
     struct PanelEntry {
@@ -177,32 +197,59 @@ public:
         PanelSelection* selection = nullptr;
     };
     const std::vector<PanelEntry>& panels() const { return panels_; }
+    // The open panel that has the keyboard, if one has.
+    std::optional<std::size_t> keyPanelIndex() const;
     PreviewOverlay* previewOverlay() const { return previewOverlay_.get(); }
 
 signals:
     void stateChanged();
     // Asks the application to quit ("Quit Corvane").
     void quitRequested();
+    // 0.25 s after a launch with "--smoke-test": the self-test takes over.
+    void smokeTestRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // (private members and helpers: see the implementation files)
     struct LastLayout {
         Uuid id;
         platform::WindowId window = 0;
         Rect frame;
     };
+    // What a placement carries into its asynchronous part.
+    struct PlacementJob {
+        WindowTarget target;
+        Rect frame;
+        std::optional<Uuid> layoutId;
+        int generation = 0;
+        bool keepOpen = false;
+    };
 
     void notify();
     std::vector<platform::Display> currentDisplays() const;
-    std::optional<std::size_t> keyPanelIndex() const;
-    void startPlacement(const WindowTarget& target, const Rect& frame,
-                        std::optional<Uuid> layoutId, bool keepOpen, PlacementCallback done);
+    std::optional<std::size_t> panelIndexOfWindow(const QObject* window) const;
+    void startPlacement(const WindowTarget& target, const Rect& frame, std::optional<Uuid> layoutId,
+                        bool keepOpen, PlacementCallback done);
+    void finishJob(const PlacementJob& job, std::optional<bool> exact, std::exception_ptr error,
+                   double startTime, const PlacementCallback& done);
+    void failJob(const PlacementJob& job, const std::exception& error,
+                 const PlacementCallback& done);
+    void endAsyncWork();
+    void finishUndo(std::optional<bool> exact, std::exception_ptr error, int generation,
+                    const PlacementCallback& done);
+    PlacementOutcome ignoredOutcome() const;
     void resetSelections();
     void rememberFrontmostApp();
     void updateStatusItem();
+    void createTrayIcon();
+    void launchAction(bool firstLaunch);
+    bool readAndMarkLaunched();
+    void openPanel(const platform::Display& display);
+    void giveKeyboardTo(std::size_t panelIndex);
+    bool handleKeyEvent(QObject* watched, QKeyEvent* event);
+    bool saveAndApply(const AppSettings& next);
+    void setMessage(std::optional<std::string> message, bool isError);
 
     AppServices services_;
     AppOptions options_;
@@ -233,12 +280,16 @@ private:
     std::unique_ptr<TrayIcon> trayIcon_;
     std::vector<PanelEntry> panels_;
     QPointer<QWidget> settingsWindow_;
-    std::unique_ptr<Scheduler> activeScheduler_;
+    // The waits of the placement or undo in flight; none when idle.
+    std::unique_ptr<InterruptibleScheduler> activeScheduler_;
     std::optional<platform::AppRef> lastExternalApp_;
     bool optionTapArmed_ = false;
     bool optionDown_ = false;
     std::optional<LastLayout> lastLayout_;
-    class QTimer* permissionTimer_ = nullptr;
+    QTimer* permissionTimer_ = nullptr;
+    bool started_ = false;
+    bool shuttingDown_ = false;
+    bool compositing_ = false;
 };
 
 }  // namespace corvane

@@ -1,0 +1,97 @@
+#include "app/controller/tray_icon.h"
+
+#include <QKeySequence>
+#include <QMenu>
+
+#include "app/panel/brand_mark.h"
+
+namespace corvane {
+
+namespace {
+
+QColor markColor(TrayIcon::Variant variant) {
+    return variant == TrayIcon::Variant::light ? QColor(0xf2, 0xf2, 0xf2)
+                                               : QColor(0x1e, 0x1e, 0x1e);
+}
+
+}  // namespace
+
+TrayIcon::TrayIcon(QObject* parent) : QSystemTrayIcon(parent), menu_(std::make_unique<QMenu>()) {
+    setIcon(markIcon(variant_));
+    buildMenu();
+    setContextMenu(menu_.get());
+    connect(this, &QSystemTrayIcon::activated, this, [this](ActivationReason reason) {
+        // A double click also sends a single one first; one toggle is enough.
+        if (reason == QSystemTrayIcon::Trigger) emit toggleRequested();
+    });
+    retry_.setInterval(retryMilliseconds);
+    connect(&retry_, &QTimer::timeout, this, &TrayIcon::retryTray);
+}
+
+TrayIcon::~TrayIcon() {
+    setContextMenu(nullptr);
+    hide();
+}
+
+void TrayIcon::buildMenu() {
+    QAction* open = menu_->addAction(QStringLiteral("Open Grid"));
+    connect(open, &QAction::triggered, this, &TrayIcon::toggleRequested);
+    QAction* settings = menu_->addAction(QStringLiteral("Settings\u2026"));
+    settings->setShortcut(QKeySequence(QStringLiteral("Ctrl+,")));
+    connect(settings, &QAction::triggered, this, &TrayIcon::settingsRequested);
+    QAction* updates = menu_->addAction(QStringLiteral("Check for Updates\u2026"));
+    connect(updates, &QAction::triggered, this, &TrayIcon::updatesRequested);
+    menu_->addSeparator();
+    QAction* quit = menu_->addAction(QStringLiteral("Quit Corvane"));
+    quit->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+    connect(quit, &QAction::triggered, this, &TrayIcon::quitRequested);
+}
+
+void TrayIcon::setWanted(bool wanted) {
+    if (wanted == wanted_) return;
+    wanted_ = wanted;
+    setVisible(wanted);
+    if (wanted && !QSystemTrayIcon::isSystemTrayAvailable()) {
+        retriesLeft_ = retryAttempts;
+        retry_.start();
+    } else {
+        retry_.stop();
+    }
+}
+
+void TrayIcon::retryTray() {
+    if (!wanted_ || --retriesLeft_ < 0) {
+        retry_.stop();
+        return;
+    }
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+    retry_.stop();
+    // Qt may have docked the icon on its own once the tray appeared; when it
+    // did not, showing it again docks it.
+    if (geometry().isEmpty()) {
+        hide();
+        show();
+    }
+}
+
+TrayIcon::Variant TrayIcon::variantFor(std::optional<QColor> background) {
+    if (!background) return Variant::light;
+    return background->lightnessF() < 0.5 ? Variant::light : Variant::dark;
+}
+
+void TrayIcon::setPanelBackground(std::optional<QColor> background) {
+    const Variant variant = variantFor(background);
+    if (variant == variant_) return;
+    variant_ = variant;
+    setIcon(markIcon(variant_));
+}
+
+QIcon TrayIcon::markIcon(Variant variant) {
+    QIcon icon;
+    for (const int size : {16, 18, 22, 24, 32, 48, 64}) {
+        icon.addPixmap(brandMarkPixmap(size, markColor(variant)));
+    }
+    return icon;
+}
+
+}  // namespace corvane

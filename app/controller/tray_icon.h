@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <memory>
+#include <optional>
+
+class QMenu;
+
+namespace corvane {
+
+// Corvane's entry in the system tray: the brand mark, a left click that
+// toggles the grid, and a context menu with "Open Grid", "Settings…",
+// "Check for Updates…" and "Quit Corvane". When no tray is running yet (a
+// session still starting), it keeps looking for one for a minute; after that
+// the activation shortcut is the way in.
+class TrayIcon : public QSystemTrayIcon {
+    Q_OBJECT
+
+public:
+    // A light mark for dark panels, a dark one for light panels.
+    enum class Variant { light, dark };
+
+    static constexpr int retryMilliseconds = 2000;
+    static constexpr int retryAttempts = 30;
+
+    explicit TrayIcon(QObject* parent = nullptr);
+    ~TrayIcon() override;
+
+    // Shows or hides the icon; showing waits for a tray to appear.
+    void setWanted(bool wanted);
+    bool isWanted() const { return wanted_; }
+
+    // The colour of the tray area when the desktop tells it; unknown means a
+    // dark panel, the most common kind.
+    void setPanelBackground(std::optional<QColor> background);
+    Variant variant() const { return variant_; }
+    static Variant variantFor(std::optional<QColor> background);
+    static QIcon markIcon(Variant variant);
+
+    QMenu* menu() const { return menu_.get(); }
+    bool isWaitingForTray() const { return retry_.isActive(); }
+
+signals:
+    void toggleRequested();
+    void settingsRequested();
+    void updatesRequested();
+    void quitRequested();
+
+private:
+    void buildMenu();
+    void retryTray();
+
+    std::unique_ptr<QMenu> menu_;
+    QTimer retry_;
+    int retriesLeft_ = 0;
+    bool wanted_ = false;
+    Variant variant_ = Variant::light;
+};
+
+}  // namespace corvane
