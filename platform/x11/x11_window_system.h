@@ -4,8 +4,8 @@
 
 #include <deque>
 #include <optional>
-#include <set>
 #include <string>
+#include <vector>
 
 #include "platform/window_system.h"
 #include "platform/x11/x11_connection.h"
