@@ -20,6 +20,7 @@
 #include "app/controller/remote_commands.h"
 #include "app/controller/single_instance.h"
 #include "app/controller/x11_integration.h"
+#include "platform/x11/x11_availability_watch.h"
 #include "platform/x11/x11_desktop_shell.h"
 #include "platform/x11/x11_displays.h"
 #include "platform/x11/x11_hot_key_grabber.h"
@@ -152,6 +153,7 @@ int runApplication(const CommandLine& line, SingleInstance& instance, int argc, 
     const int screen = screenNumber();
     const int ownPid = static_cast<int>(getpid());
     platform::X11WindowSystem windows(connection, screen, {.ownPid = ownPid});
+    platform::X11AvailabilityWatch watchedWindows(windows, connection, screen);
     platform::X11Displays displays(connection, screen);
     platform::X11HotKeyGrabber hotKeys(connection);
     platform::X11DesktopShell shell(connection, screen,
@@ -160,7 +162,7 @@ int runApplication(const CommandLine& line, SingleInstance& instance, int argc, 
                                      }});
     platform::XdgAutostart loginItem;
 
-    AppServices services{windows, displays, hotKeys, shell, loginItem,
+    AppServices services{watchedWindows, displays, hotKeys, shell, loginItem,
                          [] { return std::unique_ptr<Scheduler>(new QtScheduler()); }, ownPid};
     AppOptions options;
     options.diagnostics = line.diagnostics;
@@ -169,7 +171,7 @@ int runApplication(const CommandLine& line, SingleInstance& instance, int argc, 
     AppController controller(services, options);
     QObject::connect(&controller, &AppController::quitRequested, &app, &QCoreApplication::quit);
 
-    X11Integration integration(controller, windows, hotKeys, shell);
+    X11Integration integration(controller, windows, watchedWindows, hotKeys, shell);
     integration.install();
     RemoteCommands commands(controller, [] { QCoreApplication::quit(); });
     instance.setHandler(

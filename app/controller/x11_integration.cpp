@@ -7,6 +7,7 @@
 #include <QWindow>
 
 #include "app/controller/app_controller.h"
+#include "platform/x11/x11_availability_watch.h"
 #include "platform/x11/x11_desktop_shell.h"
 #include "platform/x11/x11_hot_key_grabber.h"
 #include "platform/x11/x11_window_system.h"
@@ -14,9 +15,14 @@
 namespace corvane {
 
 X11Integration::X11Integration(AppController& controller, platform::X11WindowSystem& windows,
-                               platform::X11HotKeyGrabber& hotKeys, platform::X11DesktopShell& shell,
-                               QObject* parent)
-    : QObject(parent), controller_(controller), windows_(windows), hotKeys_(hotKeys), shell_(shell) {
+                               platform::X11AvailabilityWatch& availability, platform::X11HotKeyGrabber& hotKeys,
+                               platform::X11DesktopShell& shell, QObject* parent)
+    : QObject(parent),
+      controller_(controller),
+      windows_(windows),
+      availability_(availability),
+      hotKeys_(hotKeys),
+      shell_(shell) {
     screenSettle_.setSingleShot(true);
     screenSettle_.setInterval(screenSettleMilliseconds);
     connect(&screenSettle_, &QTimer::timeout, &controller_, &AppController::handleScreensChanged);
@@ -71,6 +77,7 @@ bool X11Integration::nativeEventFilter(const QByteArray& eventType, void* messag
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
     const std::optional<platform::WindowId> active = shell_.handleEvent(event);
     windows_.handleEvent(event);
+    availability_.handleEvent(event);
     if (active && *active != lastActive_) {
         const platform::WindowId window = *active;
         lastActive_ = window;

@@ -13,6 +13,7 @@ namespace corvane {
 class AppController;
 
 namespace platform {
+class X11AvailabilityWatch;
 class X11DesktopShell;
 class X11HotKeyGrabber;
 class X11WindowSystem;
@@ -24,6 +25,7 @@ class X11WindowSystem;
 // reaches the controller from the event loop, never from inside Qt's event
 // dispatch:
 // - a hot key press runs its action;
+// - a window manager starting or ending is noticed by the next permission check;
 // - another application's window becoming active is an application
 //   activation, and while the grid is open also a click outside it;
 // - monitors added, removed or resized rebuild an open grid, once the changes
@@ -35,8 +37,8 @@ public:
     static constexpr int screenSettleMilliseconds = 100;
 
     X11Integration(AppController& controller, platform::X11WindowSystem& windows,
-                   platform::X11HotKeyGrabber& hotKeys, platform::X11DesktopShell& shell,
-                   QObject* parent = nullptr);
+                   platform::X11AvailabilityWatch& availability, platform::X11HotKeyGrabber& hotKeys,
+                   platform::X11DesktopShell& shell, QObject* parent = nullptr);
     ~X11Integration() override;
 
     // Starts listening; call once the controller exists.
@@ -53,6 +55,7 @@ private:
 
     AppController& controller_;
     platform::X11WindowSystem& windows_;
+    platform::X11AvailabilityWatch& availability_;
     platform::X11HotKeyGrabber& hotKeys_;
     platform::X11DesktopShell& shell_;
     QTimer screenSettle_;
