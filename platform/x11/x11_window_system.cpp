@@ -73,22 +73,24 @@ void X11WindowSystem::handleEvent(const xcb_generic_event_t* event) {
 const X11WindowSystem::Support& X11WindowSystem::support() {
     const xcb_window_t root = x_.root();
     auto check = x_.readProperty(root, x_.atom(Atom::NET_SUPPORTING_WM_CHECK));
-    std::optional<std::uint32_t> window = check.ok() ? firstValue(check.value()) : std::nullopt;
+    // XCB_NONE stands for "no window manager" (a plain value keeps GCC's
+    // optimiser from a false maybe-uninitialized warning on std::optional).
+    xcb_window_t window = check.ok() ? firstValue(check.value()).value_or(XCB_NONE) : XCB_NONE;
     // A window manager that has gone leaves its root property behind; its
     // check window is gone with it.
-    if (window && *window != XCB_NONE) {
-        auto self = x_.readProperty(*window, x_.atom(Atom::NET_SUPPORTING_WM_CHECK));
-        if (!self.ok() || firstValue(self.value()) != window) window.reset();
+    if (window != XCB_NONE) {
+        auto self = x_.readProperty(window, x_.atom(Atom::NET_SUPPORTING_WM_CHECK));
+        if (!self.ok() || firstValue(self.value()) != window) window = XCB_NONE;
     }
-    if (!window || *window == XCB_NONE) {
+    if (window == XCB_NONE) {
         support_ = Support{};
         return support_;
     }
-    if (*window == support_.checkWindow) return support_;
+    if (window == support_.checkWindow) return support_;
 
     auto supported = x_.readProperty(root, x_.atom(Atom::NET_SUPPORTED), 8192);
     auto atoms = supported.ok() ? supported.value().values() : std::vector<std::uint32_t>{};
-    support_.checkWindow = *window;
+    support_.checkWindow = window;
     support_.available =
         contains(atoms, x_.atom(Atom::NET_ACTIVE_WINDOW)) && contains(atoms, x_.atom(Atom::NET_FRAME_EXTENTS));
     support_.moveResize = contains(atoms, x_.atom(Atom::NET_MOVERESIZE_WINDOW));
