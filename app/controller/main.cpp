@@ -130,6 +130,15 @@ int runApplication(const CommandLine& line, SingleInstance& instance, int argc, 
             std::cerr << "Corvane runs on an X11 desktop, and there is none here (DISPLAY is not set).\n";
             return 1;
         }
+        // The toolkit would abort with a core dump; say plainly what is wrong instead.
+        xcb_connection_t* probe = xcb_connect(nullptr, nullptr);
+        const bool reachable = xcb_connection_has_error(probe) == 0;
+        xcb_disconnect(probe);
+        if (!reachable) {
+            std::cerr << "Corvane could not connect to the X11 display \u201c" << qgetenv("DISPLAY").toStdString()
+                      << "\u201d.\n";
+            return 1;
+        }
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("corvane"));

@@ -350,5 +350,27 @@ TEST_F(AppE2E, QuitReleasesEverythingAndACrashLeavesNothingInTheWay) {
     EXPECT_EQ(run({"--status"}).status, 0);
 }
 
+
+TEST_F(AppE2E, OptionsThatCannotWorkSaySoAndFail) {
+    const Outcome smoke = run({"--smoke-test"});
+    EXPECT_EQ(smoke.status, 1);
+    EXPECT_EQ(smoke.err, "--smoke-test is not available in this version of Corvane yet.\n");
+    const Outcome render = run({"--render-previews", (desktop.tempDir() / "previews").string()});
+    EXPECT_EQ(render.status, 1);
+    EXPECT_EQ(render.err, "--render-previews is not available in this version of Corvane yet.\n");
+    EXPECT_FALSE(fs::exists(desktop.tempDir() / "previews"));
+    const Outcome typo = run({"--staus"});
+    EXPECT_EQ(typo.status, 1);
+    EXPECT_EQ(typo.err, "Unknown option \u201c--staus\u201d. Run \u201ccorvane --help\u201d for the options.\n");
+
+    // A display that is not there: a plain message, not a crash.
+    std::vector<std::string> env = environment();
+    std::erase_if(env, [](const std::string& entry) { return entry.rfind("DISPLAY=", 0) == 0; });
+    env.push_back("DISPLAY=:64999");
+    std::string out;
+    EXPECT_EQ(e2e::runCommand({CORVANE_APP_PATH}, env, &out, 10s), 1);
+    EXPECT_EQ(run({"--status"}).status, 1) << "nothing was left running";
+}
+
 }  // namespace
 }  // namespace corvane
