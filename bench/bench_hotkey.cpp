@@ -106,9 +106,12 @@ void pressCombination(xcb_connection_t* c, xcb_keycode_t key) {
 void writeSettings(const fs::path& file) {
     AppSettings settings;
     for (SavedLayout& layout : settings.layouts) {
-        if (layout.name == "Left half") layout.shortcut = KeyCombo{37, 11, "L"};
-        else if (layout.name == "Right half") layout.shortcut = KeyCombo{15, 11, "R"};
-        else continue;
+        if (layout.name == "Left half")
+            layout.shortcut = KeyCombo{37, 11, "L"};
+        else if (layout.name == "Right half")
+            layout.shortcut = KeyCombo{15, 11, "R"};
+        else
+            continue;
         layout.isGlobal = true;
     }
     settings.animateWindows = false;
@@ -123,14 +126,18 @@ void measureIdleFootprint(pid_t pid, Clock::time_point started) {
     const ProcessSample after = sample(pid);
     const double seconds = std::chrono::duration<double>(idleWindow).count();
     const double cpuPercent = (after.cpuSeconds - before.cpuSeconds) / seconds * 100;
-    const double switchesPerSecond = double(after.contextSwitches - before.contextSwitches) / seconds;
-    std::printf("idle, 60 s after start, over %.0f s: RSS %.1f MB (target <= 40), CPU %.3f %% (target <= 0.2), "
-                "%.1f context switches/s (target <= 2)\n",
-                seconds, double(after.rssKb) / 1024, cpuPercent, switchesPerSecond);
+    const double switchesPerSecond =
+        double(after.contextSwitches - before.contextSwitches) / seconds;
+    std::printf(
+        "idle, 60 s after start, over %.0f s: RSS %.1f MB (target <= 40), CPU %.3f %% (target <= "
+        "0.2), "
+        "%.1f context switches/s (target <= 2)\n",
+        seconds, double(after.rssKb) / 1024, cpuPercent, switchesPerSecond);
     for (const auto& [thread, count] : after.switchesByThread) {
         const auto earlier = before.switchesByThread.find(thread);
         const long long base = earlier == before.switchesByThread.end() ? 0 : earlier->second;
-        std::printf("  thread %-24s %.1f switches/s\n", thread.c_str(), double(count - base) / seconds);
+        std::printf("  thread %-24s %.1f switches/s\n", thread.c_str(),
+                    double(count - base) / seconds);
     }
 }
 
@@ -142,7 +149,8 @@ int run(bool measureIdle) {
     fs::create_directories(desktop.tempDir() / "home");
     writeSettings(desktop.tempDir() / "config" / "corvane" / "settings.json");
     // Not a first launch: the grid stays closed.
-    std::ofstream(desktop.tempDir() / "config" / "corvane" / "state.ini") << "[General]\nhasLaunched=true\n";
+    std::ofstream(desktop.tempDir() / "config" / "corvane" / "state.ini")
+        << "[General]\nhasLaunched=true\n";
 
     std::vector<std::string> env = desktop.environment();
     env.push_back("HOME=" + (desktop.tempDir() / "home").string());
@@ -152,8 +160,8 @@ int run(bool measureIdle) {
     e2e::ChildProcess tray;
     const bool haveTray = std::system("command -v trayer >/dev/null 2>&1") == 0;
     if (haveTray) {
-        tray = desktop.spawn({"trayer", "--edge", "bottom", "--SetPartialStrut", "false", "--widthtype", "request",
-                              "--height", "24"});
+        tray = desktop.spawn({"trayer", "--edge", "bottom", "--SetPartialStrut", "false",
+                              "--widthtype", "request", "--height", "24"});
     }
 
     e2e::ChildProcess::Options options;
@@ -170,7 +178,8 @@ int run(bool measureIdle) {
         return 1;
     }
     const auto ready = Clock::now();
-    std::printf("desktop: Xvfb 1440x900, Openbox, dock%s\n", haveTray ? ", trayer" : " (no tray: trayer missing)");
+    std::printf("desktop: Xvfb 1440x900, Openbox, dock%s\n",
+                haveTray ? ", trayer" : " (no tray: trayer missing)");
     std::printf("start to first answer: %.0f ms\n",
                 std::chrono::duration<double, std::milli>(ready - started).count());
 
@@ -207,12 +216,15 @@ int run(bool measureIdle) {
         return 1;
     }
     const double median = percentile(verified, 0.5);
-    std::printf("press to verified, %zu presses (%d not exact, %d unanswered): median %.1f ms, p90 %.1f ms; "
-                "floor %.0f ms; median over the floor %.1f ms (target <= 15)\n",
-                verified.size(), inexact, missing, median, percentile(verified, 0.9), floorMs, median - floorMs);
+    std::printf(
+        "press to verified, %zu presses (%d not exact, %d unanswered): median %.1f ms, p90 %.1f "
+        "ms; "
+        "floor %.0f ms; median over the floor %.1f ms (target <= 15)\n",
+        verified.size(), inexact, missing, median, percentile(verified, 0.9), floorMs,
+        median - floorMs);
     if (!reported.empty()) {
-        std::printf("Corvane's own placement duration: median %.0f ms, p90 %.0f ms\n", percentile(reported, 0.5),
-                    percentile(reported, 0.9));
+        std::printf("Corvane's own placement duration: median %.0f ms, p90 %.0f ms\n",
+                    percentile(reported, 0.5), percentile(reported, 0.9));
     }
     ask("--quit");
     corvane.wait(5s);

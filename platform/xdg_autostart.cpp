@@ -48,7 +48,8 @@ void write(const fs::path& file, const std::string& text) {
         fs::create_directories(file.parent_path());
         DurableFile::replaceAtomically(file, text);
     } catch (const std::exception& error) {
-        throw std::runtime_error("The autostart entry could not be written (" + std::string(error.what()) + ").");
+        throw std::runtime_error("The autostart entry could not be written (" +
+                                 std::string(error.what()) + ").");
     }
 }
 
@@ -64,7 +65,8 @@ XdgAutostart::Options XdgAutostart::optionsFromEnvironment() {
         options.configHome = fs::path(config);
     } else if (const char* home = std::getenv("HOME"); home && home[0] == '/') {
         options.configHome = fs::path(home) / ".config";
-    } else if (const passwd* user = getpwuid(getuid()); user && user->pw_dir && user->pw_dir[0] == '/') {
+    } else if (const passwd* user = getpwuid(getuid());
+               user && user->pw_dir && user->pw_dir[0] == '/') {
         options.configHome = fs::path(user->pw_dir) / ".config";
     }
     const char* dirs = std::getenv("XDG_CONFIG_DIRS");
@@ -110,7 +112,8 @@ void XdgAutostart::setEnabled(bool enabled) {
     const fs::path user = entryPath();
     if (enabled) {
         if (isEnabled()) return;  // the user's own entry stays as it is
-        if (user.empty()) throw std::runtime_error("There is no home folder to keep the autostart entry in.");
+        if (user.empty())
+            throw std::runtime_error("There is no home folder to keep the autostart entry in.");
         if (options_.executable.empty() || !options_.executable.is_absolute()) {
             throw std::runtime_error("Corvane could not find its own program file.");
         }
@@ -118,7 +121,8 @@ void XdgAutostart::setEnabled(bool enabled) {
         return;
     }
     if (systemEntryEnables()) {
-        if (user.empty()) throw std::runtime_error("There is no home folder to keep the autostart entry in.");
+        if (user.empty())
+            throw std::runtime_error("There is no home folder to keep the autostart entry in.");
         write(user, "[Desktop Entry]\nType=Application\nName=Corvane\nHidden=true\n");
         return;
     }
@@ -126,8 +130,8 @@ void XdgAutostart::setEnabled(bool enabled) {
     std::error_code ec;
     fs::remove(user, ec);
     if (ec) {
-        throw std::runtime_error("The autostart entry " + user.string() + " could not be removed (" + ec.message() +
-                                 ").");
+        throw std::runtime_error("The autostart entry " + user.string() +
+                                 " could not be removed (" + ec.message() + ").");
     }
 }
 
@@ -160,12 +164,23 @@ std::string XdgAutostart::execArgument(const std::string& text) {
     std::string value;
     for (char c : argument) {
         switch (c) {
-            case '\\': value += "\\\\"; break;
-            case '\n': value += "\\n"; break;
-            case '\t': value += "\\t"; break;
-            case '\r': value += "\\r"; break;
-            case '%': value += "%%"; break;
-            default: value += c;
+            case '\\':
+                value += "\\\\";
+                break;
+            case '\n':
+                value += "\\n";
+                break;
+            case '\t':
+                value += "\\t";
+                break;
+            case '\r':
+                value += "\\r";
+                break;
+            case '%':
+                value += "%%";
+                break;
+            default:
+                value += c;
         }
     }
     return value;

@@ -33,7 +33,9 @@ bool contains(const List& list, std::string_view value) {
     return std::find(list.begin(), list.end(), value) != list.end();
 }
 
-std::string quoted(const std::string& text) { return "\u201c" + text + "\u201d"; }
+std::string quoted(const std::string& text) {
+    return "\u201c" + text + "\u201d";
+}
 
 CommandLine only(CommandLine::Action action) {
     CommandLine result;
@@ -57,15 +59,17 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     bool renderPreviews = false;
 
     // Asking for help is never an error, whatever else is on the line.
-    if (contains(arguments, "--help") || contains(arguments, "-h")) return only(CommandLine::Action::help);
+    if (contains(arguments, "--help") || contains(arguments, "-h"))
+        return only(CommandLine::Action::help);
     if (contains(arguments, "--version")) return only(CommandLine::Action::version);
 
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
 
-        const auto option = std::find_if(scriptingOptions.begin(), scriptingOptions.end(),
-                                         [&](const ScriptingOption& o) { return o.name == argument; });
+        const auto option =
+            std::find_if(scriptingOptions.begin(), scriptingOptions.end(),
+                         [&](const ScriptingOption& o) { return o.name == argument; });
         if (option != scriptingOptions.end()) {
             if (scripting) return refused("Give one command at a time.");
             scripting = argument;

@@ -54,11 +54,21 @@ InstanceRequest requestFor(const CommandLine& line) {
             request.command = "apply-layout";
             request.argument = line.layoutName;
             break;
-        case CommandLine::Action::undo: request.command = "undo"; break;
-        case CommandLine::Action::toggleGrid: request.command = "toggle-grid"; break;
-        case CommandLine::Action::listLayouts: request.command = "list-layouts"; break;
-        case CommandLine::Action::status: request.command = "status"; break;
-        case CommandLine::Action::quit: request.command = "quit"; break;
+        case CommandLine::Action::undo:
+            request.command = "undo";
+            break;
+        case CommandLine::Action::toggleGrid:
+            request.command = "toggle-grid";
+            break;
+        case CommandLine::Action::listLayouts:
+            request.command = "list-layouts";
+            break;
+        case CommandLine::Action::status:
+            request.command = "status";
+            break;
+        case CommandLine::Action::quit:
+            request.command = "quit";
+            break;
         default:
             request.command = "launch";
             request.show = line.show;
@@ -68,20 +78,23 @@ InstanceRequest requestFor(const CommandLine& line) {
 }
 
 // Hands a request to the running Corvane and prints its answer.
-int handOver(const SingleInstance::Location& location, const InstanceRequest& request, int argc, char** argv) {
+int handOver(const SingleInstance::Location& location, const InstanceRequest& request, int argc,
+             char** argv) {
     QCoreApplication app(argc, argv);
     const auto giveUp = std::chrono::steady_clock::now() + startupWait;
     while (true) {
         std::string error;
-        if (auto response = SingleInstance::send(location, request, answerWait, &error)) return print(*response);
+        if (auto response = SingleInstance::send(location, request, answerWait, &error))
+            return print(*response);
         if (!error.empty()) {
             std::cerr << error << '\n';
             return 1;
         }
         if (!SingleInstance::isRunning(location)) {
-            std::cerr << (request.command == "launch"
-                              ? "Corvane quit while it was being started again. Start it once more.\n"
-                              : "Corvane is not running. Start it with \u201ccorvane\u201d first.\n");
+            std::cerr
+                << (request.command == "launch"
+                        ? "Corvane quit while it was being started again. Start it once more.\n"
+                        : "Corvane is not running. Start it with \u201ccorvane\u201d first.\n");
             return 1;
         }
         if (std::chrono::steady_clock::now() > giveUp) {
@@ -127,7 +140,8 @@ int runApplication(const CommandLine& line, SingleInstance& instance, int argc, 
         // Moving other applications' windows needs X11, also inside a Wayland session (XWayland).
         qputenv("QT_QPA_PLATFORM", "xcb");
         if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-            std::cerr << "Corvane runs on an X11 desktop, and there is none here (DISPLAY is not set).\n";
+            std::cerr
+                << "Corvane runs on an X11 desktop, and there is none here (DISPLAY is not set).\n";
             return 1;
         }
         // The toolkit would abort with a core dump; say plainly what is wrong instead.
@@ -135,8 +149,8 @@ int runApplication(const CommandLine& line, SingleInstance& instance, int argc, 
         const bool reachable = xcb_connection_has_error(probe) == 0;
         xcb_disconnect(probe);
         if (!reachable) {
-            std::cerr << "Corvane could not connect to the X11 display \u201c" << qgetenv("DISPLAY").toStdString()
-                      << "\u201d.\n";
+            std::cerr << "Corvane could not connect to the X11 display \u201c"
+                      << qgetenv("DISPLAY").toStdString() << "\u201d.\n";
             return 1;
         }
     }
@@ -165,14 +179,16 @@ int runApplication(const CommandLine& line, SingleInstance& instance, int argc, 
     platform::X11AvailabilityWatch watchedWindows(windows, connection, screen);
     platform::X11Displays displays(connection, screen);
     platform::X11HotKeyGrabber hotKeys(connection);
-    platform::X11DesktopShell shell(connection, screen,
-                                    {.ownPid = ownPid, .later = [](int ms, std::function<void()> work) {
-                                         QTimer::singleShot(ms, qApp, std::move(work));
-                                     }});
+    platform::X11DesktopShell shell(
+        connection, screen, {.ownPid = ownPid, .later = [](int ms, std::function<void()> work) {
+                                 QTimer::singleShot(ms, qApp, std::move(work));
+                             }});
     platform::XdgAutostart loginItem;
 
-    AppServices services{watchedWindows, displays, hotKeys, shell, loginItem,
-                         [] { return std::unique_ptr<Scheduler>(new QtScheduler()); }, ownPid};
+    AppServices services{
+        watchedWindows, displays,  hotKeys,
+        shell,          loginItem, [] { return std::unique_ptr<Scheduler>(new QtScheduler()); },
+        ownPid};
     AppOptions options;
     options.diagnostics = line.diagnostics;
     options.openSettings = line.settings;
@@ -220,7 +236,8 @@ int main(int argc, char** argv) {
     }
 
     std::string error;
-    const std::optional<SingleInstance::Location> location = SingleInstance::defaultLocation(&error);
+    const std::optional<SingleInstance::Location> location =
+        SingleInstance::defaultLocation(&error);
     if (!location) {
         std::cerr << error << '\n';
         return 1;

@@ -14,11 +14,14 @@ namespace corvane {
 
 namespace {
 
-std::string quoted(const std::string& text) { return "\u201c" + text + "\u201d"; }
+std::string quoted(const std::string& text) {
+    return "\u201c" + text + "\u201d";
+}
 
 // Tabs and line breaks in a name would break the one-line-per-layout listing.
 std::string singleLine(std::string text) {
-    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
     return text;
 }
 
@@ -47,7 +50,8 @@ InstanceResponse responseFor(const PlacementOutcome& outcome, const std::string&
 RemoteCommands::RemoteCommands(AppController& controller, std::function<void()> quit)
     : controller_(controller), quit_(std::move(quit)) {}
 
-void RemoteCommands::handle(const InstanceRequest& request, const SingleInstance::Responder& respond) {
+void RemoteCommands::handle(const InstanceRequest& request,
+                            const SingleInstance::Responder& respond) {
     const std::string& command = request.command;
     if (command == "launch") {
         // A second start of Corvane: the running one answers as to a reopen.
@@ -81,15 +85,18 @@ void RemoteCommands::handle(const InstanceRequest& request, const SingleInstance
 }
 
 std::optional<std::string> RemoteCommands::blocker() {
-    if (controller_.isApplying()) return "Another placement is still in progress. Try again in a moment.";
+    if (controller_.isApplying())
+        return "Another placement is still in progress. Try again in a moment.";
     controller_.checkPermission();
     if (!controller_.permissionGranted()) {
-        return "Corvane needs an X11 session with a standard window manager to move other apps\u2019 windows.";
+        return "Corvane needs an X11 session with a standard window manager to move other "
+               "apps\u2019 windows.";
     }
     return std::nullopt;
 }
 
-void RemoteCommands::applyLayout(const std::string& name, const SingleInstance::Responder& respond) {
+void RemoteCommands::applyLayout(const std::string& name,
+                                 const SingleInstance::Responder& respond) {
     std::vector<SavedLayout> matches;
     for (const SavedLayout& layout : controller_.settings().layouts) {
         if (layout.name == name) matches.push_back(layout);
@@ -100,16 +107,18 @@ void RemoteCommands::applyLayout(const std::string& name, const SingleInstance::
                                ". Give them different names to apply one by name."));
     }
     if (const auto reason = blocker()) return respond(failure(*reason));
-    controller_.applyLayout(matches.front(), std::nullopt, [respond](const PlacementOutcome& outcome) {
-        respond(responseFor(outcome, "The focused window is outside every display."));
-    });
+    controller_.applyLayout(
+        matches.front(), std::nullopt, [respond](const PlacementOutcome& outcome) {
+            respond(responseFor(outcome, "The focused window is outside every display."));
+        });
 }
 
 void RemoteCommands::undo(const SingleInstance::Responder& respond) {
     if (controller_.isApplying()) {
         return respond(failure("Another placement is still in progress. Try again in a moment."));
     }
-    if (controller_.windowManager().history().empty()) return respond(failure("There is nothing to undo."));
+    if (controller_.windowManager().history().empty())
+        return respond(failure("There is nothing to undo."));
     controller_.undoLastPlacement([respond](const PlacementOutcome& outcome) {
         // Undo reports its success text as the outcome's text: scripts need only the status.
         PlacementOutcome quiet = outcome;
@@ -140,9 +149,11 @@ std::string RemoteCommands::trayState() const {
 
 std::string RemoteCommands::statusText() const {
     std::string text = "Corvane is running (process " + std::to_string(getpid()) + ").\n";
-    text += controller_.permissionGranted() ? "Window control available\n" : "Window control unavailable\n";
+    text += controller_.permissionGranted() ? "Window control available\n"
+                                            : "Window control unavailable\n";
     text += "Settings: " + controller_.store().url().string() + "\n";
-    if (const auto& problem = controller_.settingsError()) text += "Settings problem: " + *problem + "\n";
+    if (const auto& problem = controller_.settingsError())
+        text += "Settings problem: " + *problem + "\n";
     text += "Tray icon: " + trayState() + "\n";
     if (controller_.panelsOpen()) {
         text += "Grid: open on " + std::to_string(controller_.panels().size()) + " display" +

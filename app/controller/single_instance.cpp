@@ -32,17 +32,22 @@ bool isPrivateFolder(const fs::path& folder) {
 std::optional<fs::path> privateTempFolder(std::string* error) {
     const fs::path folder = fs::path("/tmp") / ("corvane-" + std::to_string(getuid()));
     if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-        if (error) *error = "Could not create " + folder.string() + ": " + std::strerror(errno) + ".";
+        if (error)
+            *error = "Could not create " + folder.string() + ": " + std::strerror(errno) + ".";
         return std::nullopt;
     }
     if (!isPrivateFolder(folder)) {
-        if (error) *error = folder.string() + " is not a private folder of this user; Corvane will not use it.";
+        if (error)
+            *error =
+                folder.string() + " is not a private folder of this user; Corvane will not use it.";
         return std::nullopt;
     }
     return folder;
 }
 
-QString toQString(const std::string& text) { return QString::fromStdString(text); }
+QString toQString(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 std::string line(const QJsonObject& object) {
     return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() + "\n";
@@ -50,7 +55,8 @@ std::string line(const QJsonObject& object) {
 
 std::optional<QJsonObject> parseObject(const std::string& line) {
     QJsonParseError problem{};
-    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(line), &problem);
+    const QJsonDocument document =
+        QJsonDocument::fromJson(QByteArray::fromStdString(line), &problem);
     if (problem.error != QJsonParseError::NoError || !document.isObject()) return std::nullopt;
     return document.object();
 }
@@ -100,8 +106,9 @@ bool SingleInstance::listen(std::string* error) {
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     if (!server_->listen(toQString(location_.socket.string()))) {
-        if (error) *error = "Could not listen on " + location_.socket.string() + ": " +
-                            server_->errorString().toStdString();
+        if (error)
+            *error = "Could not listen on " + location_.socket.string() + ": " +
+                     server_->errorString().toStdString();
         delete server_;
         server_ = nullptr;
         return false;
@@ -164,7 +171,8 @@ bool SingleInstance::isRunning(const Location& location) {
     return held;
 }
 
-std::optional<InstanceResponse> SingleInstance::send(const Location& location, const InstanceRequest& request,
+std::optional<InstanceResponse> SingleInstance::send(const Location& location,
+                                                     const InstanceRequest& request,
                                                      std::chrono::milliseconds answerTimeout,
                                                      std::string* error) {
     QLocalSocket socket;
@@ -186,8 +194,10 @@ std::optional<InstanceResponse> SingleInstance::send(const Location& location, c
         }
         received += socket.readAll();
     }
-    std::optional<InstanceResponse> response = decodeResponse(received.left(received.indexOf('\n')).toStdString());
-    if (!response && error) *error = "Corvane gave an answer that this version does not understand.";
+    std::optional<InstanceResponse> response =
+        decodeResponse(received.left(received.indexOf('\n')).toStdString());
+    if (!response && error)
+        *error = "Corvane gave an answer that this version does not understand.";
     return response;
 }
 
@@ -222,7 +232,8 @@ std::optional<InstanceResponse> SingleInstance::decodeResponse(const std::string
     const std::optional<QJsonObject> object = parseObject(line);
     if (!object) return std::nullopt;
     const QJsonValue code = (*object)["exitCode"];
-    if (!code.isDouble() || (*object)["stdout"].isUndefined() || (*object)["stderr"].isUndefined()) {
+    if (!code.isDouble() || (*object)["stdout"].isUndefined() ||
+        (*object)["stderr"].isUndefined()) {
         return std::nullopt;
     }
     return InstanceResponse{code.toInt(1), (*object)["stdout"].toString().toStdString(),

@@ -15,10 +15,10 @@ namespace corvane {
 
 // A request from another `corvane` process to the running one: one JSON line.
 struct InstanceRequest {
-    std::string command;   // "launch", "apply-layout", "undo", "toggle-grid", ...
-    std::string argument;  // the layout name for "apply-layout"
-    bool show = false;     // "launch": --show was given
-    bool settings = false; // "launch": --settings was given
+    std::string command;    // "launch", "apply-layout", "undo", "toggle-grid", ...
+    std::string argument;   // the layout name for "apply-layout"
+    bool show = false;      // "launch": --show was given
+    bool settings = false;  // "launch": --settings was given
 
     bool operator==(const InstanceRequest&) const = default;
 };
@@ -75,7 +75,8 @@ public:
     static bool isRunning(const Location& location);
     // Sends a request and waits for the answer. None when nobody listens (or
     // the connection broke before an answer: then `error` says so).
-    static std::optional<InstanceResponse> send(const Location& location, const InstanceRequest& request,
+    static std::optional<InstanceResponse> send(const Location& location,
+                                                const InstanceRequest& request,
                                                 std::chrono::milliseconds answerTimeout,
                                                 std::string* error);
 

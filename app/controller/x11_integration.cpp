@@ -15,7 +15,8 @@
 namespace corvane {
 
 X11Integration::X11Integration(AppController& controller, platform::X11WindowSystem& windows,
-                               platform::X11AvailabilityWatch& availability, platform::X11HotKeyGrabber& hotKeys,
+                               platform::X11AvailabilityWatch& availability,
+                               platform::X11HotKeyGrabber& hotKeys,
                                platform::X11DesktopShell& shell, QObject* parent)
     : QObject(parent),
       controller_(controller),
@@ -28,7 +29,9 @@ X11Integration::X11Integration(AppController& controller, platform::X11WindowSys
     connect(&screenSettle_, &QTimer::timeout, &controller_, &AppController::handleScreensChanged);
 }
 
-X11Integration::~X11Integration() { remove(); }
+X11Integration::~X11Integration() {
+    remove();
+}
 
 void X11Integration::install() {
     if (installed_) return;
@@ -42,8 +45,9 @@ void X11Integration::install() {
     QPointer<AppController> controller(&controller_);
     hotKeys_.onPressed = [press, controller](std::uint16_t keyCode, std::uint32_t modifiers) {
         if (!press || !controller) return;
-        QMetaObject::invokeMethod(controller, [press, keyCode, modifiers] { press(keyCode, modifiers); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            controller, [press, keyCode, modifiers] { press(keyCode, modifiers); },
+            Qt::QueuedConnection);
     };
 
     auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
@@ -81,7 +85,8 @@ bool X11Integration::nativeEventFilter(const QByteArray& eventType, void* messag
     if (active && *active != lastActive_) {
         const platform::WindowId window = *active;
         lastActive_ = window;
-        QMetaObject::invokeMethod(this, [this, window] { activeWindowChanged(window); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, window] { activeWindowChanged(window); }, Qt::QueuedConnection);
     }
     // A grabbed combination is Corvane's alone: nobody else sees the press.
     return hotKeys_.handleEvent(event);

@@ -37,8 +37,9 @@ public:
     static constexpr int screenSettleMilliseconds = 100;
 
     X11Integration(AppController& controller, platform::X11WindowSystem& windows,
-                   platform::X11AvailabilityWatch& availability, platform::X11HotKeyGrabber& hotKeys,
-                   platform::X11DesktopShell& shell, QObject* parent = nullptr);
+                   platform::X11AvailabilityWatch& availability,
+                   platform::X11HotKeyGrabber& hotKeys, platform::X11DesktopShell& shell,
+                   QObject* parent = nullptr);
     ~X11Integration() override;
 
     // Starts listening; call once the controller exists.

@@ -17,7 +17,8 @@ using testing::writeFile;
 class XdgAutostartTest : public ::testing::Test {
 protected:
     XdgAutostart::Options options() const {
-        return {.configHome = dir / "config", .configDirs = {dir / "xdg-a", dir / "xdg-b"},
+        return {.configHome = dir / "config",
+                .configDirs = {dir / "xdg-a", dir / "xdg-b"},
                 .executable = "/opt/corvane/bin/corvane"};
     }
     fs::path userEntry() const { return dir / "config" / "autostart" / "corvane.desktop"; }
@@ -61,7 +62,8 @@ TEST_F(XdgAutostartTest, SwitchingOnWritesAnEntryAndSwitchingOffRemovesIt) {
 }
 
 TEST_F(XdgAutostartTest, AnEntryTheUserHidOrChangedIsRespected) {
-    writeEntry(userEntry(), "[Desktop Entry]\nType=Application\nExec=corvane --show\nHidden = true\n");
+    writeEntry(userEntry(),
+               "[Desktop Entry]\nType=Application\nExec=corvane --show\nHidden = true\n");
     XdgAutostart login(options());
     EXPECT_FALSE(login.isEnabled());
 
@@ -101,7 +103,8 @@ TEST_F(XdgAutostartTest, OnlyHiddenTrueInTheMainGroupSwitchesAnEntryOff) {
     EXPECT_TRUE(XdgAutostart::entryEnables("[Desktop Entry]\nExec=corvane\n"));
     EXPECT_TRUE(XdgAutostart::entryEnables("[Desktop Entry]\nHidden=false\n"));
     EXPECT_TRUE(XdgAutostart::entryEnables("[Desktop Entry]\n# Hidden=true\n"));
-    EXPECT_TRUE(XdgAutostart::entryEnables("[Desktop Entry]\nExec=a\n[Desktop Action x]\nHidden=true\n"));
+    EXPECT_TRUE(
+        XdgAutostart::entryEnables("[Desktop Entry]\nExec=a\n[Desktop Action x]\nHidden=true\n"));
     EXPECT_TRUE(XdgAutostart::entryEnables("[Desktop Entry]\nNoHidden=true\n"));
     EXPECT_FALSE(XdgAutostart::entryEnables("[Desktop Entry]\r\nHidden=true\r\n"));
     EXPECT_FALSE(XdgAutostart::entryEnables("  [Desktop Entry]\n  Hidden  =  true  \n"));
@@ -109,7 +112,8 @@ TEST_F(XdgAutostartTest, OnlyHiddenTrueInTheMainGroupSwitchesAnEntryOff) {
 
 TEST_F(XdgAutostartTest, ProgramPathsAreQuotedAndEscapedForTheExecKey) {
     EXPECT_EQ(XdgAutostart::execArgument("/usr/bin/corvane"), "/usr/bin/corvane");
-    EXPECT_EQ(XdgAutostart::execArgument("/home/ann/My Apps/corvane"), "\"/home/ann/My Apps/corvane\"");
+    EXPECT_EQ(XdgAutostart::execArgument("/home/ann/My Apps/corvane"),
+              "\"/home/ann/My Apps/corvane\"");
     // Quoting escapes " ` $ \ with a backslash; the value escapes every backslash once more.
     EXPECT_EQ(XdgAutostart::execArgument("/a\"b"), "\"/a\\\\\"b\"");
     EXPECT_EQ(XdgAutostart::execArgument("/a$b"), "\"/a\\\\$b\"");
@@ -123,7 +127,8 @@ TEST_F(XdgAutostartTest, ProgramPathsAreQuotedAndEscapedForTheExecKey) {
     spaced.executable = dir / "My Apps" / "corvane";
     XdgAutostart login(spaced);
     login.setEnabled(true);
-    EXPECT_NE(readFile(userEntry()).find("Exec=\"" + spaced.executable.string() + "\"\n"), std::string::npos);
+    EXPECT_NE(readFile(userEntry()).find("Exec=\"" + spaced.executable.string() + "\"\n"),
+              std::string::npos);
 }
 
 TEST_F(XdgAutostartTest, FailuresAreDescribedAndChangeNothing) {
@@ -134,7 +139,8 @@ TEST_F(XdgAutostartTest, FailuresAreDescribedAndChangeNothing) {
         blocked.setEnabled(true);
         FAIL() << "expected an error";
     } catch (const std::runtime_error& error) {
-        EXPECT_EQ(std::string(error.what()).rfind("The autostart entry could not be written (", 0), 0u)
+        EXPECT_EQ(std::string(error.what()).rfind("The autostart entry could not be written (", 0),
+                  0u)
             << error.what();
     }
     EXPECT_EQ(readFile(dir / "config"), "not a folder");

@@ -2,14 +2,16 @@
 
 namespace corvane::platform {
 
-X11AvailabilityWatch::X11AvailabilityWatch(WindowSystem& windows, xcb_connection_t* connection, int screenNumber)
+X11AvailabilityWatch::X11AvailabilityWatch(WindowSystem& windows, xcb_connection_t* connection,
+                                           int screenNumber)
     : windows_(windows), x_(connection, screenNumber) {
     if (!x_.alive()) return;
     // Root property changes are what announce a new window manager. Qt selects
     // them already; a tool's own connection may not have.
-    auto attributes =
-        x_.reply<xcb_get_window_attributes_reply_t>(xcb_get_window_attributes(x_.get(), x_.root()).sequence);
-    if (!attributes.ok() || (attributes.value()->your_event_mask & XCB_EVENT_MASK_PROPERTY_CHANGE)) return;
+    auto attributes = x_.reply<xcb_get_window_attributes_reply_t>(
+        xcb_get_window_attributes(x_.get(), x_.root()).sequence);
+    if (!attributes.ok() || (attributes.value()->your_event_mask & XCB_EVENT_MASK_PROPERTY_CHANGE))
+        return;
     const std::uint32_t mask = attributes.value()->your_event_mask | XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(x_.get(), x_.root(), XCB_CW_EVENT_MASK, &mask);
     xcb_flush(x_.get());
@@ -20,8 +22,9 @@ void X11AvailabilityWatch::handleEvent(const xcb_generic_event_t* event) {
     switch (event->response_type & ~0x80) {
         case XCB_PROPERTY_NOTIFY: {
             const auto* change = reinterpret_cast<const xcb_property_notify_event_t*>(event);
-            if (change->window == x_.root() && (change->atom == x_.atom(Atom::NET_SUPPORTING_WM_CHECK) ||
-                                                change->atom == x_.atom(Atom::NET_SUPPORTED))) {
+            if (change->window == x_.root() &&
+                (change->atom == x_.atom(Atom::NET_SUPPORTING_WM_CHECK) ||
+                 change->atom == x_.atom(Atom::NET_SUPPORTED))) {
                 available_.reset();
             }
             break;
@@ -56,7 +59,8 @@ void X11AvailabilityWatch::watchCheckWindow() {
     const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
     // Checked: a window that is gone already has no destruction left to send,
     // and must not be remembered as the one to watch.
-    auto selected = x_.check(xcb_change_window_attributes_checked(x_.get(), values.front(), XCB_CW_EVENT_MASK, &mask));
+    auto selected = x_.check(
+        xcb_change_window_attributes_checked(x_.get(), values.front(), XCB_CW_EVENT_MASK, &mask));
     if (selected.ok()) checkWindow_ = values.front();
 }
 

@@ -34,7 +34,9 @@ X11DesktopShell::X11DesktopShell(xcb_connection_t* connection, int screenNumber,
     skipPagerAtom_ = x_.intern("_NET_WM_STATE_SKIP_PAGER");
 }
 
-X11DesktopShell::~X11DesktopShell() { *alive_ = false; }
+X11DesktopShell::~X11DesktopShell() {
+    *alive_ = false;
+}
 
 std::optional<WindowId> X11DesktopShell::handleEvent(const xcb_generic_event_t* event) {
     if (!event) return std::nullopt;
@@ -78,8 +80,8 @@ void X11DesktopShell::keepOnAllWorkspaces(WindowId ownWindow) {
     if (!state.ok()) return;  // the window is gone
     const bool managed = state.value().present();
     if (!managed) {
-        xcb_change_property(x_.get(), XCB_PROP_MODE_REPLACE, ownWindow, desktopAtom_, XCB_ATOM_CARDINAL, 32, 1,
-                            &allDesktops);
+        xcb_change_property(x_.get(), XCB_PROP_MODE_REPLACE, ownWindow, desktopAtom_,
+                            XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
     }
     x_.sendToRoot(ownWindow, desktopAtom_, {allDesktops, sourceTool, 0, 0, 0});
     addStates(ownWindow, managed);
@@ -90,21 +92,26 @@ void X11DesktopShell::addStates(WindowId window, bool managed) {
     const std::vector<xcb_atom_t> wanted = {aboveAtom_, skipTaskbarAtom_, skipPagerAtom_};
     if (!managed) {
         auto current = x_.readProperty(window, x_.atom(Atom::NET_WM_STATE));
-        std::vector<std::uint32_t> atoms = current.ok() ? current.value().values() : std::vector<std::uint32_t>{};
+        std::vector<std::uint32_t> atoms =
+            current.ok() ? current.value().values() : std::vector<std::uint32_t>{};
         for (xcb_atom_t atom : wanted) {
             if (std::find(atoms.begin(), atoms.end(), atom) == atoms.end()) atoms.push_back(atom);
         }
-        xcb_change_property(x_.get(), XCB_PROP_MODE_REPLACE, window, x_.atom(Atom::NET_WM_STATE), XCB_ATOM_ATOM,
-                            32, static_cast<std::uint32_t>(atoms.size()), atoms.data());
+        xcb_change_property(x_.get(), XCB_PROP_MODE_REPLACE, window, x_.atom(Atom::NET_WM_STATE),
+                            XCB_ATOM_ATOM, 32, static_cast<std::uint32_t>(atoms.size()),
+                            atoms.data());
     }
     // One message carries two states at most.
-    x_.sendToRoot(window, x_.atom(Atom::NET_WM_STATE), {stateAdd, aboveAtom_, skipTaskbarAtom_, sourceTool, 0});
-    x_.sendToRoot(window, x_.atom(Atom::NET_WM_STATE), {stateAdd, skipPagerAtom_, XCB_NONE, sourceTool, 0});
+    x_.sendToRoot(window, x_.atom(Atom::NET_WM_STATE),
+                  {stateAdd, aboveAtom_, skipTaskbarAtom_, sourceTool, 0});
+    x_.sendToRoot(window, x_.atom(Atom::NET_WM_STATE),
+                  {stateAdd, skipPagerAtom_, XCB_NONE, sourceTool, 0});
 }
 
 void X11DesktopShell::requestActivation(WindowId window) {
     const WindowId current = activeWindow().value_or(XCB_NONE);
-    x_.sendToRoot(window, x_.atom(Atom::NET_ACTIVE_WINDOW), {sourceTool, lastUserTime_, current, 0, 0});
+    x_.sendToRoot(window, x_.atom(Atom::NET_ACTIVE_WINDOW),
+                  {sourceTool, lastUserTime_, current, 0, 0});
     xcb_flush(x_.get());
 }
 
@@ -128,8 +135,8 @@ void X11DesktopShell::checkKeyboard(WindowId window, WindowId activeBefore) {
     if (!x_.alive()) return;
     const WindowId active = activeWindow().value_or(XCB_NONE);
     if (active == window || active != activeBefore) return;
-    auto attributes =
-        x_.reply<xcb_get_window_attributes_reply_t>(xcb_get_window_attributes(x_.get(), window).sequence);
+    auto attributes = x_.reply<xcb_get_window_attributes_reply_t>(
+        xcb_get_window_attributes(x_.get(), window).sequence);
     if (!attributes.ok() || attributes.value()->map_state != XCB_MAP_STATE_VIEWABLE) return;
     requestActivation(window);
     auto focus = x_.reply<xcb_get_input_focus_reply_t>(xcb_get_input_focus(x_.get()).sequence);

@@ -37,7 +37,8 @@ constexpr std::uint16_t keyL = 37;
 constexpr std::uint32_t ctrlAltSuper = KeyCombo::command | KeyCombo::option | KeyCombo::control;
 constexpr xcb_keycode_t xKeycodeT = 28;
 constexpr xcb_keycode_t xKeycodeL = 46;
-constexpr auto xCtrlAltSuper = static_cast<std::uint16_t>(XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4);
+constexpr auto xCtrlAltSuper =
+    static_cast<std::uint16_t>(XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4);
 
 struct Frame {
     int x = 0, y = 0, width = 0, height = 0;
@@ -55,7 +56,9 @@ struct Outcome {
     std::string err;
 };
 
-bool haveTray() { return std::system("command -v trayer >/dev/null 2>&1") == 0; }
+bool haveTray() {
+    return std::system("command -v trayer >/dev/null 2>&1") == 0;
+}
 
 class AppE2E : public ::testing::Test {
 protected:
@@ -67,14 +70,17 @@ protected:
 
     fs::path home() const { return desktop.tempDir() / "home"; }
     fs::path runtime() const { return desktop.tempDir() / "runtime"; }
-    fs::path settingsFile() const { return desktop.tempDir() / "config" / "corvane" / "settings.json"; }
+    fs::path settingsFile() const {
+        return desktop.tempDir() / "config" / "corvane" / "settings.json";
+    }
 
     std::vector<std::string> environment() const {
         std::vector<std::string> env = desktop.environment();
         env.push_back("HOME=" + home().string());
         env.push_back("XDG_RUNTIME_DIR=" + runtime().string());
         // No session bus: the tray icon takes the XEmbed road, and nothing starts a bus.
-        env.push_back("DBUS_SESSION_BUS_ADDRESS=unix:path=" + (desktop.tempDir() / "no-bus").string());
+        env.push_back("DBUS_SESSION_BUS_ADDRESS=unix:path=" +
+                      (desktop.tempDir() / "no-bus").string());
         return env;
     }
 
@@ -93,9 +99,10 @@ protected:
     }
 
     void startTray() {
-        tray = desktop.spawn({"trayer", "--edge", "bottom", "--SetPartialStrut", "false", "--widthtype", "request",
-                              "--height", "24"});
-        ASSERT_TRUE(e2e::waitUntil([&] { return trayOwner() != XCB_NONE; }, 10s)) << "the tray did not start";
+        tray = desktop.spawn({"trayer", "--edge", "bottom", "--SetPartialStrut", "false",
+                              "--widthtype", "request", "--height", "24"});
+        ASSERT_TRUE(e2e::waitUntil([&] { return trayOwner() != XCB_NONE; }, 10s))
+            << "the tray did not start";
     }
     xcb_window_t trayOwner() const {
         xcb_connection_t* c = desktop.connection();
@@ -114,7 +121,8 @@ protected:
         options.outputFile = (desktop.tempDir() / "corvane.log").string();
         corvane = e2e::ChildProcess(options);
         ASSERT_TRUE(e2e::waitUntil([&] { return run({"--status"}).status == 0; }, 15s))
-            << "Corvane did not come up:\n" << log();
+            << "Corvane did not come up:\n"
+            << log();
         // A first launch opens the grid a quarter of a second after the start;
         // these tests start with it closed.
         std::this_thread::sleep_for(500ms);
@@ -123,10 +131,11 @@ protected:
         }
     }
 
-    Outcome run(const std::vector<std::string>& arguments, std::chrono::milliseconds timeout = 30s) const {
+    Outcome run(const std::vector<std::string>& arguments,
+                std::chrono::milliseconds timeout = 30s) const {
         const fs::path errors = desktop.tempDir() / "stderr.txt";
-        std::vector<std::string> argv = {"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>\"$CORVANE_TEST_STDERR\"",
-                                         CORVANE_APP_PATH};
+        std::vector<std::string> argv = {
+            "/bin/sh", "-c", "exec \"$0\" \"$@\" 2>\"$CORVANE_TEST_STDERR\"", CORVANE_APP_PATH};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
         std::vector<std::string> env = environment();
         env.push_back("CORVANE_TEST_STDERR=" + errors.string());
@@ -150,7 +159,8 @@ protected:
         extents.resize(4, 0);
         const int left = int(extents[0]), right = int(extents[1]), top = int(extents[2]),
                   bottom = int(extents[3]);
-        return {client->x - left, client->y - top, client->width + left + right, client->height + top + bottom};
+        return {client->x - left, client->y - top, client->width + left + right,
+                client->height + top + bottom};
     }
 
     Frame workArea() const {
@@ -185,26 +195,28 @@ protected:
     bool grabElsewhere(xcb_connection_t* client, xcb_keycode_t key) {
         const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(client)).data;
         xcb_generic_error_t* error = xcb_request_check(
-            client, xcb_grab_key_checked(client, 1, screen->root, xCtrlAltSuper, key, XCB_GRAB_MODE_ASYNC,
-                                         XCB_GRAB_MODE_ASYNC));
+            client, xcb_grab_key_checked(client, 1, screen->root, xCtrlAltSuper, key,
+                                         XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
         std::free(error);
         return error == nullptr;
     }
 
     // Whether a window of process `pid` sits, mapped, inside the tray.
     bool trayShowsIconOf(pid_t pid) const {
-        std::function<bool(xcb_window_t, bool)> search = [&](xcb_window_t window, bool inTray) -> bool {
+        std::function<bool(xcb_window_t, bool)> search = [&](xcb_window_t window,
+                                                             bool inTray) -> bool {
             xcb_connection_t* c = desktop.connection();
             if (inTray) {
                 auto owner = desktop.cardinals(window, "_NET_WM_PID");
-                auto attributes =
-                    xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
+                auto attributes = xcb_get_window_attributes_reply(
+                    c, xcb_get_window_attributes(c, window), nullptr);
                 const bool viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
                 std::free(attributes);
                 if (viewable && !owner.empty() && pid_t(owner[0]) == pid) return true;
             }
             auto cls = xcb_get_property_reply(
-                c, xcb_get_property(c, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64), nullptr);
+                c, xcb_get_property(c, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64),
+                nullptr);
             if (cls) {
                 std::string text(static_cast<const char*>(xcb_get_property_value(cls)),
                                  std::size_t(xcb_get_property_value_length(cls)));
@@ -213,8 +225,9 @@ protected:
             }
             auto tree = xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr);
             if (!tree) return false;
-            std::vector<xcb_window_t> children(xcb_query_tree_children(tree),
-                                               xcb_query_tree_children(tree) + xcb_query_tree_children_length(tree));
+            std::vector<xcb_window_t> children(
+                xcb_query_tree_children(tree),
+                xcb_query_tree_children(tree) + xcb_query_tree_children_length(tree));
             std::free(tree);
             for (xcb_window_t child : children) {
                 if (search(child, inTray)) return true;
@@ -238,10 +251,12 @@ TEST_F(AppE2E, AGlobalShortcutPlacesTheFocusedWindowExactlyAndScriptsUndoAndAppl
     const Frame start = frameOf(probe.window);
 
     press("ctrl+alt+super+l");
-    EXPECT_TRUE(reaches(probe.window, leftHalf())) << frameOf(probe.window) << " not " << leftHalf() << "\n"
-                                                   << log();
+    EXPECT_TRUE(reaches(probe.window, leftHalf()))
+        << frameOf(probe.window) << " not " << leftHalf() << "\n"
+        << log();
     // Corvane answers once it has verified the window, a moment after it got there.
-    EXPECT_TRUE(e2e::waitUntil([&] { return log().find("exact=true") != std::string::npos; })) << log();
+    EXPECT_TRUE(e2e::waitUntil([&] { return log().find("exact=true") != std::string::npos; }))
+        << log();
 
     Outcome undo = run({"--undo"});
     EXPECT_EQ(undo.status, 0) << undo.err;
@@ -258,7 +273,8 @@ TEST_F(AppE2E, AGlobalShortcutPlacesTheFocusedWindowExactlyAndScriptsUndoAndAppl
 
     Outcome list = run({"--list-layouts"});
     EXPECT_EQ(list.status, 0);
-    EXPECT_NE(list.out.find("Left half\tCtrl+Alt+Super+L\tglobal\n"), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("Left half\tCtrl+Alt+Super+L\tglobal\n"), std::string::npos)
+        << list.out;
     EXPECT_NE(list.out.find("Right half\tR\tgrid only\n"), std::string::npos) << list.out;
 }
 
@@ -271,9 +287,10 @@ TEST_F(AppE2E, AWindowWithAMinimumSizeIsPlacedButReportedAsNotExact) {
 
     Outcome apply = run({"--apply-layout", "Left half"});
     EXPECT_EQ(apply.status, 2);
-    EXPECT_EQ(apply.err,
-              "The window did not reach the selected size. It may have a minimum size or another resize "
-              "restriction. You can undo this change.\n");
+    EXPECT_EQ(
+        apply.err,
+        "The window did not reach the selected size. It may have a minimum size or another resize "
+        "restriction. You can undo this change.\n");
     EXPECT_GE(frameOf(probe.window).width, 900);
     EXPECT_EQ(run({"--undo"}).status, 0);
 }
@@ -287,14 +304,16 @@ TEST_F(AppE2E, ATakenActivationShortcutWarnsAndBringsBackTheTrayIcon) {
 
     ASSERT_NO_FATAL_FAILURE(startCorvane());
     const Outcome status = run({"--status"});
-    EXPECT_NE(status.out.find("Shortcut warnings:\n  Ctrl+Alt+Super+T is in use by another app. Choose another "
-                              "activation shortcut.\n"),
+    EXPECT_NE(status.out.find(
+                  "Shortcut warnings:\n  Ctrl+Alt+Super+T is in use by another app. Choose another "
+                  "activation shortcut.\n"),
               std::string::npos)
         << status.out;
-    EXPECT_TRUE(e2e::waitUntil([&] { return run({"--status"}).out.find("Tray icon: shown\n") != std::string::npos; },
-                               10s))
+    EXPECT_TRUE(e2e::waitUntil(
+        [&] { return run({"--status"}).out.find("Tray icon: shown\n") != std::string::npos; }, 10s))
         << run({"--status"}).out;
-    EXPECT_TRUE(e2e::waitUntil([&] { return trayShowsIconOf(corvane.pid()); }, 10s)) << "no icon in the tray";
+    EXPECT_TRUE(e2e::waitUntil([&] { return trayShowsIconOf(corvane.pid()); }, 10s))
+        << "no icon in the tray";
 }
 
 TEST_F(AppE2E, ASecondLaunchWakesTheRunningInstanceAndEnds) {
@@ -304,7 +323,8 @@ TEST_F(AppE2E, ASecondLaunchWakesTheRunningInstanceAndEnds) {
     EXPECT_EQ(second.status, 0) << second.err;
     EXPECT_TRUE(corvane.running());
     const Outcome status = run({"--status"});
-    EXPECT_NE(status.out.find("(process " + std::to_string(corvane.pid()) + ")"), std::string::npos) << status.out;
+    EXPECT_NE(status.out.find("(process " + std::to_string(corvane.pid()) + ")"), std::string::npos)
+        << status.out;
     // It asked the running one to open the grid, which took the keyboard.
     EXPECT_NE(status.out.find("Grid: open on 1 display\n"), std::string::npos) << status.out;
     EXPECT_TRUE(e2e::waitUntil([&] { return corvaneIsActive(); }));
@@ -312,8 +332,10 @@ TEST_F(AppE2E, ASecondLaunchWakesTheRunningInstanceAndEnds) {
     const xcb_window_t panel = *desktop.activeWindow();
     EXPECT_EQ(desktop.cardinals(panel, "_NET_WM_DESKTOP"), std::vector<std::uint32_t>{0xFFFFFFFF});
     const auto states = desktop.cardinals(panel, "_NET_WM_STATE");
-    for (const char* state : {"_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"}) {
-        EXPECT_NE(std::find(states.begin(), states.end(), desktop.atom(state)), states.end()) << state;
+    for (const char* state :
+         {"_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"}) {
+        EXPECT_NE(std::find(states.begin(), states.end(), desktop.atom(state)), states.end())
+            << state;
     }
 }
 
@@ -325,8 +347,10 @@ TEST_F(AppE2E, ClickingAnotherWindowClosesTheGrid) {
     ASSERT_TRUE(e2e::waitUntil([&] { return corvaneIsActive(); }));
 
     ASSERT_EQ(desktop.run({"xdotool", "windowactivate", std::to_string(probe.window)}), 0);
-    EXPECT_TRUE(e2e::waitUntil([&] { return run({"--status"}).out.find("Grid: closed") != std::string::npos; }))
-        << run({"--status"}).out << log();
+    EXPECT_TRUE(e2e::waitUntil([&] {
+        return run({"--status"}).out.find("Grid: closed") != std::string::npos;
+    })) << run({"--status"}).out
+        << log();
 }
 
 TEST_F(AppE2E, QuitReleasesEverythingAndACrashLeavesNothingInTheWay) {
@@ -350,7 +374,6 @@ TEST_F(AppE2E, QuitReleasesEverythingAndACrashLeavesNothingInTheWay) {
     EXPECT_EQ(run({"--status"}).status, 0);
 }
 
-
 TEST_F(AppE2E, OptionsThatCannotWorkSaySoAndFail) {
     const Outcome smoke = run({"--smoke-test"});
     EXPECT_EQ(smoke.status, 1);
@@ -361,7 +384,9 @@ TEST_F(AppE2E, OptionsThatCannotWorkSaySoAndFail) {
     EXPECT_FALSE(fs::exists(desktop.tempDir() / "previews"));
     const Outcome typo = run({"--staus"});
     EXPECT_EQ(typo.status, 1);
-    EXPECT_EQ(typo.err, "Unknown option \u201c--staus\u201d. Run \u201ccorvane --help\u201d for the options.\n");
+    EXPECT_EQ(
+        typo.err,
+        "Unknown option \u201c--staus\u201d. Run \u201ccorvane --help\u201d for the options.\n");
 
     // A display that is not there: a plain message, not a crash.
     std::vector<std::string> env = environment();

@@ -7,7 +7,9 @@ namespace {
 
 using Action = CommandLine::Action;
 
-CommandLine parse(std::vector<std::string> arguments) { return parseCommandLine(arguments); }
+CommandLine parse(std::vector<std::string> arguments) {
+    return parseCommandLine(arguments);
+}
 
 TEST(CommandLineTest, LaunchOptionsCombineInAnyOrder) {
     const CommandLine plain = parse({});
@@ -42,8 +44,10 @@ TEST(CommandLineTest, FeaturesOfLaterVersionsSayTheyAreUnavailable) {
 
 TEST(CommandLineTest, ScriptingCommandsStandAlone) {
     const std::vector<std::pair<std::string, Action>> commands = {
-        {"--undo", Action::undo},           {"--toggle-grid", Action::toggleGrid},
-        {"--list-layouts", Action::listLayouts}, {"--status", Action::status},
+        {"--undo", Action::undo},
+        {"--toggle-grid", Action::toggleGrid},
+        {"--list-layouts", Action::listLayouts},
+        {"--status", Action::status},
         {"--quit", Action::quit}};
     for (const auto& [option, action] : commands) {
         const CommandLine line = parse({option});
@@ -59,20 +63,25 @@ TEST(CommandLineTest, ScriptingCommandsStandAlone) {
     EXPECT_EQ(parse({"--apply-layout", "--undo"}).layoutName, "--undo");
 
     EXPECT_EQ(parse({"--apply-layout"}).error,
-              "--apply-layout needs the name of a saved layout. Run \u201ccorvane --help\u201d for the options.");
+              "--apply-layout needs the name of a saved layout. Run \u201ccorvane --help\u201d for "
+              "the options.");
     EXPECT_EQ(parse({"--undo", "--quit"}).error,
               "Give one command at a time. Run \u201ccorvane --help\u201d for the options.");
-    EXPECT_EQ(parse({"--show", "--undo"}).error,
-              "--undo cannot be combined with --show. Run \u201ccorvane --help\u201d for the options.");
+    EXPECT_EQ(
+        parse({"--show", "--undo"}).error,
+        "--undo cannot be combined with --show. Run \u201ccorvane --help\u201d for the options.");
 }
 
 TEST(CommandLineTest, MistypedArgumentsAreRefusedNotIgnored) {
     EXPECT_EQ(parse({"--aply-layout", "X"}).error,
-              "Unknown option \u201c--aply-layout\u201d. Run \u201ccorvane --help\u201d for the options.");
-    EXPECT_EQ(parse({"show"}).error,
-              "Unexpected argument \u201cshow\u201d. Run \u201ccorvane --help\u201d for the options.");
+              "Unknown option \u201c--aply-layout\u201d. Run \u201ccorvane --help\u201d for the "
+              "options.");
+    EXPECT_EQ(
+        parse({"show"}).error,
+        "Unexpected argument \u201cshow\u201d. Run \u201ccorvane --help\u201d for the options.");
     // The toolkit's own options pass, with their values.
-    const CommandLine toolkit = parse({"-display", ":3", "--show", "-name", "corvane-test", "-sync"});
+    const CommandLine toolkit =
+        parse({"-display", ":3", "--show", "-name", "corvane-test", "-sync"});
     EXPECT_FALSE(toolkit.error);
     EXPECT_TRUE(toolkit.show);
     EXPECT_TRUE(parse({"-display"}).error);
@@ -82,8 +91,8 @@ TEST(CommandLineTest, HelpAndVersionWinOverEverythingElse) {
     EXPECT_EQ(parse({"--undo", "--help"}).action, Action::help);
     EXPECT_EQ(parse({"-h"}).action, Action::help);
     EXPECT_EQ(parse({"--bogus", "--version"}).action, Action::version);
-    for (const char* option : {"--apply-layout NAME", "--undo", "--toggle-grid", "--list-layouts", "--status",
-                               "--quit", "--show", "--settings", "--diagnostics"}) {
+    for (const char* option : {"--apply-layout NAME", "--undo", "--toggle-grid", "--list-layouts",
+                               "--status", "--quit", "--show", "--settings", "--diagnostics"}) {
         EXPECT_NE(usageText().find(option), std::string::npos) << option;
     }
 }

@@ -22,8 +22,8 @@ InstanceRequest request(std::string command, std::string argument = {}) {
     return result;
 }
 
-SavedLayout layout(std::string name, TileRegion region, std::optional<KeyCombo> shortcut, bool global,
-                   bool enabled = true) {
+SavedLayout layout(std::string name, TileRegion region, std::optional<KeyCombo> shortcut,
+                   bool global, bool enabled = true) {
     SavedLayout result;
     result.name = std::move(name);
     result.region = region;
@@ -37,7 +37,8 @@ class RemoteCommandsTest : public ControllerTest {
 protected:
     RemoteCommands& commands() {
         if (!controller) make();
-        if (!commands_) commands_ = std::make_unique<RemoteCommands>(*controller, [this] { ++quits; });
+        if (!commands_)
+            commands_ = std::make_unique<RemoteCommands>(*controller, [this] { ++quits; });
         return *commands_;
     }
 
@@ -68,7 +69,8 @@ TEST_F(RemoteCommandsTest, ApplyLayoutPlacesTheFocusedWindowByName) {
     EXPECT_FALSE(controller->panelsOpen());
 
     answer = ask(request("apply-layout", "left half"));
-    EXPECT_EQ(*answer, (InstanceResponse{1, {}, "No saved layout is named \u201cleft half\u201d.\n"}));
+    EXPECT_EQ(*answer,
+              (InstanceResponse{1, {}, "No saved layout is named \u201cleft half\u201d.\n"}));
     EXPECT_EQ(desktop.frameOf(window), leftHalfFrame);
 }
 
@@ -81,13 +83,15 @@ TEST_F(RemoteCommandsTest, TwoLayoutsWithTheSameNameAreNotGuessedBetween) {
     ASSERT_TRUE(answer);
     EXPECT_EQ(answer->exitCode, 1);
     EXPECT_EQ(answer->err,
-              "Several saved layouts are named \u201cSide\u201d. Give them different names to apply one by name.\n");
+              "Several saved layouts are named \u201cSide\u201d. Give them different names to "
+              "apply one by name.\n");
     EXPECT_EQ(desktop.frameOf(window), startFrame);
 }
 
 TEST_F(RemoteCommandsTest, AWindowThatStopsShortExitsWithTwoAndTheNotice) {
     desktop.closeWindow(window);
-    window = desktop.addWindow(platform::FakeWindowSpec{.app = app, .frame = startFrame, .minSize = {1200, 400}});
+    window = desktop.addWindow(
+        platform::FakeWindowSpec{.app = app, .frame = startFrame, .minSize = {1200, 400}});
     desktop.activate(window);
     const auto answer = ask(request("apply-layout", "Left half"));
     ASSERT_TRUE(answer);
@@ -111,7 +115,8 @@ TEST_F(RemoteCommandsTest, UndoRestoresAndSaysWhenThereIsNothingLeft) {
 TEST_F(RemoteCommandsTest, APlacementInFlightAnswersWhenTheWindowHasSettled) {
     queuedClock = true;
     std::optional<InstanceResponse> first;
-    commands().handle(request("apply-layout", "Left half"), [&](const InstanceResponse& r) { first = r; });
+    commands().handle(request("apply-layout", "Left half"),
+                      [&](const InstanceResponse& r) { first = r; });
     EXPECT_FALSE(first) << "the answer waits for the window";
     ASSERT_TRUE(controller->isApplying());
 
@@ -166,14 +171,18 @@ TEST_F(RemoteCommandsTest, StatusNamesTheShortcutsThatCouldNotBeHad) {
     make().start();
 
     const std::string status = ask(request("status"))->out;
-    EXPECT_EQ(status.rfind("Corvane is running (process " + std::to_string(getpid()) + ").\n", 0), 0u) << status;
+    EXPECT_EQ(status.rfind("Corvane is running (process " + std::to_string(getpid()) + ").\n", 0),
+              0u)
+        << status;
     EXPECT_NE(status.find("Window control available\n"), std::string::npos) << status;
-    EXPECT_NE(status.find("Settings: " + (dir.path() / "settings.json").string() + "\n"), std::string::npos);
+    EXPECT_NE(status.find("Settings: " + (dir.path() / "settings.json").string() + "\n"),
+              std::string::npos);
     // The off-screen test platform has no tray: the icon waits for one.
     EXPECT_NE(status.find("Tray icon: waiting for a system tray\n"), std::string::npos) << status;
     EXPECT_NE(status.find("Grid: closed\n"), std::string::npos) << status;
-    EXPECT_NE(status.find("Shortcut warnings:\n  Ctrl+Alt+Super+T is in use by another app. Choose another "
-                          "activation shortcut.\n"),
+    EXPECT_NE(status.find(
+                  "Shortcut warnings:\n  Ctrl+Alt+Super+T is in use by another app. Choose another "
+                  "activation shortcut.\n"),
               std::string::npos)
         << status;
 
@@ -184,7 +193,8 @@ TEST_F(RemoteCommandsTest, StatusNamesTheShortcutsThatCouldNotBeHad) {
     controller->applySettings(quiet);
     const std::string after = ask(request("status"))->out;
     EXPECT_NE(after.find("Shortcut warnings: none\n"), std::string::npos) << after;
-    EXPECT_NE(after.find("Tray icon: hidden (switched off in the settings)\n"), std::string::npos) << after;
+    EXPECT_NE(after.find("Tray icon: hidden (switched off in the settings)\n"), std::string::npos)
+        << after;
 }
 
 TEST_F(RemoteCommandsTest, GridRequestsOpenAndCloseTheGrid) {
@@ -211,7 +221,8 @@ TEST_F(RemoteCommandsTest, QuitAnswersFirstAndUnknownCommandsAreRefused) {
     const auto answer = ask(request("rearrange-everything"));
     EXPECT_EQ(answer->exitCode, 1);
     EXPECT_EQ(answer->err,
-              "The running Corvane does not know the command \u201crearrange-everything\u201d. It may be an "
+              "The running Corvane does not know the command \u201crearrange-everything\u201d. It "
+              "may be an "
               "older version; restart it.\n");
 }
 

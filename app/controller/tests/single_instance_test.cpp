@@ -71,7 +71,8 @@ TEST_F(SingleInstanceTest, TheWireFormatKeepsEveryFieldOnOneLine) {
                             "{\"command\":\"undo\",\"argument\":[1]}"}) {
         EXPECT_FALSE(SingleInstance::decodeRequest(bad)) << bad;
     }
-    EXPECT_FALSE(SingleInstance::decodeResponse("{\"exitCode\":\"0\",\"stdout\":\"\",\"stderr\":\"\"}"));
+    EXPECT_FALSE(
+        SingleInstance::decodeResponse("{\"exitCode\":\"0\",\"stdout\":\"\",\"stderr\":\"\"}"));
     EXPECT_FALSE(SingleInstance::decodeResponse("{\"exitCode\":0}"));
 }
 
@@ -111,9 +112,10 @@ TEST_F(SingleInstanceTest, ASocketLeftByACrashedInstanceIsReplaced) {
     SingleInstance instance(location());
     ASSERT_TRUE(instance.claim());
     ASSERT_TRUE(instance.listen(&error)) << error;
-    instance.setHandler([](const InstanceRequest& request, const SingleInstance::Responder& respond) {
-        respond(InstanceResponse{0, "got " + request.command + "\n", {}});
-    });
+    instance.setHandler(
+        [](const InstanceRequest& request, const SingleInstance::Responder& respond) {
+            respond(InstanceResponse{0, "got " + request.command + "\n", {}});
+        });
     const Sent sent = sendAndServe(request("status"));
     ASSERT_TRUE(sent.response) << sent.error;
     EXPECT_EQ(sent.response->out, "got status\n");
@@ -151,7 +153,8 @@ TEST_F(SingleInstanceTest, AnswersMayComeLaterAndGoToTheRightClient) {
         it->second(InstanceResponse{it->first.argument == "A" ? 0 : 2, it->first.argument, {}});
         it->second(InstanceResponse{1, "a second answer is dropped", {}});
     }
-    while (first.wait_for(0ms) != std::future_status::ready || second.wait_for(0ms) != std::future_status::ready) {
+    while (first.wait_for(0ms) != std::future_status::ready ||
+           second.wait_for(0ms) != std::future_status::ready) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     const auto a = first.get();
@@ -194,7 +197,8 @@ TEST_F(SingleInstanceTest, BadRequestsGetAnErrorOrTheDoor) {
     };
     auto garbage = talk("hello\n");
     auto flood = talk(QByteArray(SingleInstance::longestRequest + 4096, 'x'));
-    while (garbage.wait_for(0ms) != std::future_status::ready || flood.wait_for(0ms) != std::future_status::ready) {
+    while (garbage.wait_for(0ms) != std::future_status::ready ||
+           flood.wait_for(0ms) != std::future_status::ready) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     const auto answer = SingleInstance::decodeResponse(garbage.get().trimmed().toStdString());
@@ -215,7 +219,8 @@ TEST_F(SingleInstanceTest, AnInstanceThatQuitsWithoutAnsweringIsReported) {
     std::string error;
     ASSERT_TRUE(instance->listen(&error));
     instance->setHandler([&](const InstanceRequest&, const SingleInstance::Responder&) {
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [&] { instance.reset(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [&] { instance.reset(); }, Qt::QueuedConnection);
     });
     const Sent sent = sendAndServe(request("undo"));
     EXPECT_FALSE(sent.response);
