@@ -37,18 +37,6 @@ public:
     }
 };
 
-template <typename T>
-T awaitTask(Task<T> task) {
-    std::optional<T> result;
-    std::exception_ptr failure;
-    start(std::move(task), [&](std::optional<T> value, std::exception_ptr error) {
-        result = std::move(value);
-        failure = error;
-    });
-    if (failure) std::rethrow_exception(failure);
-    return *result;
-}
-
 struct Figures {
     double median = 0, p90 = 0, min = 0, max = 0;
 };
@@ -87,7 +75,7 @@ std::vector<double> placeThroughCorvane(const e2e::Desktop& desktop, int writeWa
     std::vector<double> ms;
     for (int i = 0; i < placements; ++i) {
         const double start = platform::monotonicSeconds();
-        bool exact = awaitTask(manager.apply(halves[i % 2], target, false, false, scheduler));
+        bool exact = runSynchronously(manager.apply(halves[i % 2], target, false, false, scheduler));
         ms.push_back((platform::monotonicSeconds() - start) * 1000);
         inexact += exact ? 0 : 1;
     }

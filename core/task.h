@@ -3,7 +3,9 @@
 #include <coroutine>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <stdexcept>
 #include <utility>
 
 namespace corvane {
@@ -156,6 +158,29 @@ Detached runDetached(Task<T> task, Done done) {
 template <typename T, typename Done>
 void start(Task<T> task, Done done) {
     detail::runDetached(std::move(task), std::move(done));
+}
+
+// Runs `task` to its end on the calling thread and returns its value or throws
+// its error. For schedulers whose waits never suspend (a blocking clock in the
+// command-line tools, a simulated one in tests); throws std::logic_error if the
+// task is left waiting for an event loop.
+template <typename T>
+T runSynchronously(Task<T> task) {
+    // Shared, so that a task resumed after this returned still writes somewhere valid.
+    struct Outcome {
+        std::optional<T> value;
+        std::exception_ptr error;
+        bool finished = false;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    start(std::move(task), [outcome](std::optional<T> value, std::exception_ptr error) {
+        outcome->value = std::move(value);
+        outcome->error = error;
+        outcome->finished = true;
+    });
+    if (!outcome->finished) throw std::logic_error("The task is waiting for an event loop.");
+    if (outcome->error) std::rethrow_exception(outcome->error);
+    return std::move(*outcome->value);
 }
 
 }  // namespace corvane

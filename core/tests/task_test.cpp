@@ -169,6 +169,25 @@ TEST(Task, CancellingAPendingWaitThrowsTaskCancelledOutOfIt) {
     EXPECT_EQ(loop.waitsBegun, 2);
 }
 
+TEST(Task, RunSynchronouslyHandsBackTheValueOrTheError) {
+    EXPECT_EQ(runSynchronously(sumOfTwo()), 84);
+    try {
+        runSynchronously(failing());
+        FAIL() << "no error";
+    } catch (const std::runtime_error& error) {
+        EXPECT_STREQ(error.what(), "no window");
+    }
+}
+
+TEST(Task, RunSynchronouslyRefusesATaskLeftWaitingAndSurvivesItsLateEnd) {
+    QueuedScheduler loop;
+    std::vector<std::string> steps;
+    EXPECT_THROW(runSynchronously(outer(loop, steps)), std::logic_error);
+    // The task ends later, after the call gave up on it: nothing is written to a stale stack.
+    loop.finishAll();
+    EXPECT_EQ(steps.back(), "outer");
+}
+
 TEST(Task, CheckCancellationThrowsOnlyOnceCancelled) {
     QueuedScheduler loop;
     EXPECT_NO_THROW(loop.checkCancellation());

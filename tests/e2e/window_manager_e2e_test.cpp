@@ -31,26 +31,12 @@ Margins allTen() {
     return margins;
 }
 
-// Runs a task to its end on the calling thread (the blocking scheduler never
-// suspends) and hands back its value or throws its error.
-template <typename T>
-T await(Task<T> task) {
-    std::optional<T> result;
-    std::exception_ptr failure;
-    start(std::move(task), [&](std::optional<T> value, std::exception_ptr error) {
-        result = std::move(value);
-        failure = error;
-    });
-    if (failure) std::rethrow_exception(failure);
-    return *result;
-}
-
 // The text a user would see for the error `task` ends with; empty when it
 // does not fail.
 template <typename T>
 std::string errorText(Task<T> task) {
     try {
-        await(std::move(task));
+        runSynchronously(std::move(task));
     } catch (const std::exception& error) {
         return describeError(error);
     }
@@ -111,7 +97,7 @@ protected:
     WindowTarget frontmostTarget() { return manager_->focusedTarget(windows_->frontmostApp()); }
 
     bool apply(const Rect& frame, const WindowTarget& target, bool animated = false) {
-        return await(manager_->apply(frame, target, true, animated, scheduler_));
+        return runSynchronously(manager_->apply(frame, target, true, animated, scheduler_));
     }
 
     std::unique_ptr<Desktop> desktop_;
@@ -164,7 +150,7 @@ TEST_F(WindowManagerE2eTest, MinimumSizeStopsShortAndUndoPutsTheWindowBack) {
     ASSERT_EQ(manager_->history().size(), 1u);
     EXPECT_EQ(manager_->history().back().frame, before);
 
-    EXPECT_TRUE(await(manager_->undo(false, scheduler_)));
+    EXPECT_TRUE(runSynchronously(manager_->undo(false, scheduler_)));
     EXPECT_EQ(manager_->frame(target), before);
     EXPECT_TRUE(manager_->history().empty());
 }

@@ -122,18 +122,6 @@ Rect destinationFor(const Options& o, const Rect& current, const std::vector<pla
     return TileGeometry::relocate(current, frames[*index], frames[(*index + 1) % frames.size()]);
 }
 
-template <typename T>
-T awaitTask(Task<T> task) {
-    std::optional<T> result;
-    std::exception_ptr failure;
-    start(std::move(task), [&](std::optional<T> value, std::exception_ptr error) {
-        result = std::move(value);
-        failure = error;
-    });
-    if (failure) std::rethrow_exception(failure);
-    return *result;
-}
-
 int place(const Options& o, xcb_connection_t* connection, int screen) {
     auto say = [&](const std::string& line) {
         if (o.diagnostics) std::cout << line << std::endl;
@@ -150,7 +138,7 @@ int place(const Options& o, xcb_connection_t* connection, int screen) {
     say("Resize " + app + ": " + describe(current) + " \u2192 " + describe(destination));
 
     const double started = platform::monotonicSeconds();
-    const bool exact = awaitTask(manager.apply(destination, target, true, o.animate, scheduler));
+    const bool exact = runSynchronously(manager.apply(destination, target, true, o.animate, scheduler));
     const Rect landed = manager.frame(target);
     const long long ms = static_cast<long long>((platform::monotonicSeconds() - started) * 1000);
     std::cout << "Resize result: " << describe(landed) << ", exact=" << (exact ? "true" : "false")

@@ -28,22 +28,6 @@ constexpr int corvanePid = 4242;
 const Rect startFrame{100, 100, 800, 600};
 const Rect leftHalf{0, 30, 640, 770};
 
-// Runs a task to its end on the simulated clock (every wait completes at once).
-template <typename T>
-T run(Task<T> task) {
-    std::optional<T> value;
-    std::exception_ptr error;
-    bool finished = false;
-    start(std::move(task), [&](std::optional<T> v, std::exception_ptr e) {
-        value = std::move(v);
-        error = e;
-        finished = true;
-    });
-    if (!finished) throw std::logic_error("the task is still waiting");
-    if (error) std::rethrow_exception(error);
-    return *value;
-}
-
 // The error `body` throws; fails the test when it throws nothing.
 template <typename E, typename F>
 E thrown(F&& body) {
@@ -77,14 +61,14 @@ protected:
     }
 
     bool apply(WindowId window, Rect frame, bool animated = false) {
-        return run(manager.apply(frame, targetOf(window), true, animated, scheduler));
+        return runSynchronously(manager.apply(frame, targetOf(window), true, animated, scheduler));
     }
 
     Kind refusal(WindowId window, Rect frame = leftHalf) {
         return thrown<WindowError>([&] { apply(window, frame); }).kind();
     }
 
-    bool undo(bool animated = false) { return run(manager.undo(animated, scheduler)); }
+    bool undo(bool animated = false) { return runSynchronously(manager.undo(animated, scheduler)); }
 
     std::vector<Rect> historyFrames() const {
         std::vector<Rect> frames;
@@ -258,7 +242,7 @@ TEST_F(WindowManagerTest, ClosedWindowsAndEndedAppsAreReportedAsClosed) {
     const WindowTarget gone = targetOf(window);
     desktop.closeWindow(window);
     EXPECT_EQ(thrown<WindowError>([&] {
-                  run(manager.apply(leftHalf, gone, true, false, scheduler));
+                  runSynchronously(manager.apply(leftHalf, gone, true, false, scheduler));
               }).kind(),
               Kind::closed);
 
@@ -316,7 +300,7 @@ TEST_F(WindowManagerTest, MovesOfAtMostTwoPointsLeaveNothingToUndo) {
 
 TEST_F(WindowManagerTest, NoUndoEntryWhenTheCallerDoesNotAskForOne) {
     const WindowId window = addEditorWindow({.frame = startFrame});
-    EXPECT_TRUE(run(manager.apply(leftHalf, targetOf(window), false, false, scheduler)));
+    EXPECT_TRUE(runSynchronously(manager.apply(leftHalf, targetOf(window), false, false, scheduler)));
     EXPECT_EQ(desktop.frameOf(window), leftHalf);
     EXPECT_TRUE(manager.history().empty());
 }
@@ -376,7 +360,7 @@ TEST_F(WindowManagerTest, AWindowClosingAtAnyPointOfAPlacementIsReportedAsClosed
         FakeDesktop quiet;
         WindowManager probe(quiet, corvanePid);
         const WindowId window = quiet.addWindow({.app = editor, .frame = startFrame});
-        run(probe.apply(leftHalf, WindowTarget{window, editor, "x"}, true, true, scheduler));
+        runSynchronously(probe.apply(leftHalf, WindowTarget{window, editor, "x"}, true, true, scheduler));
         callsOfAFullPlacement = quiet.totals().total();
     }
     ASSERT_GT(callsOfAFullPlacement, 5);
@@ -393,11 +377,11 @@ TEST_F(WindowManagerTest, AWindowClosingAtAnyPointOfAPlacementIsReportedAsClosed
         SimulatedScheduler clock;
         auto placement = windows.apply(leftHalf, WindowTarget{window, editor, "x"}, true, true, clock);
         if (closeAt < callsOfAFullPlacement) {
-            const auto error = thrown<WindowError>([&] { run(std::move(placement)); });
+            const auto error = thrown<WindowError>([&] { runSynchronously(std::move(placement)); });
             EXPECT_EQ(error.description(),
                       "That window has closed. Focus another window and try again.");
         } else {
-            EXPECT_TRUE(run(std::move(placement)));  // closed while its new frame was read back
+            EXPECT_TRUE(runSynchronously(std::move(placement)));  // closed while its new frame was read back
         }
         EXPECT_TRUE(windows.history().empty());
     }
