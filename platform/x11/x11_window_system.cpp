@@ -41,7 +41,26 @@ std::string latin1ToUtf8(const std::string& text) {
     return out;
 }
 
-WindowError connectionLost() { return WindowError(WindowError::Kind::permission); }
+WindowError connectionLost() {
+    return WindowError(WindowError::Kind::permission);
+}
+
+// The application part of WM_CLASS, which holds "instance\0class\0".
+std::string classOf(const Property& wmClass) {
+    const std::string text = wmClass.text();
+    const auto split = text.find('\0');
+    if (split == std::string::npos) return {};
+    const std::string cls = text.substr(split + 1);
+    return cls.substr(0, cls.find('\0'));
+}
+
+// Left, right, top, bottom: the order of _NET_FRAME_EXTENTS and _GTK_FRAME_EXTENTS.
+template <typename Extents>
+Extents extentsOf(const Property& property) {
+    const auto v = property.values();
+    if (v.size() < 4) return Extents{};
+    return Extents{double(v[0]), double(v[1]), double(v[2]), double(v[3])};
+}
 
 }  // namespace
 
@@ -91,14 +110,16 @@ const X11WindowSystem::Support& X11WindowSystem::support() {
     auto supported = x_.readProperty(root, x_.atom(Atom::NET_SUPPORTED), 8192);
     auto atoms = supported.ok() ? supported.value().values() : std::vector<std::uint32_t>{};
     support_.checkWindow = window;
-    support_.available =
-        contains(atoms, x_.atom(Atom::NET_ACTIVE_WINDOW)) && contains(atoms, x_.atom(Atom::NET_FRAME_EXTENTS));
+    support_.available = contains(atoms, x_.atom(Atom::NET_ACTIVE_WINDOW)) &&
+                         contains(atoms, x_.atom(Atom::NET_FRAME_EXTENTS));
     support_.moveResize = contains(atoms, x_.atom(Atom::NET_MOVERESIZE_WINDOW));
     support_.allowedActions = contains(atoms, x_.atom(Atom::NET_WM_ALLOWED_ACTIONS));
     return support_;
 }
 
-bool X11WindowSystem::isAvailable() { return x_.alive() && support().available; }
+bool X11WindowSystem::isAvailable() {
+    return x_.alive() && support().available;
+}
 
 std::optional<WindowId> X11WindowSystem::activeWindow() {
     auto active = x_.readProperty(x_.root(), x_.atom(Atom::NET_ACTIVE_WINDOW));
@@ -122,13 +143,7 @@ WindowResult<AppRef> X11WindowSystem::appOf(WindowId window) {
 
     AppRef app;
     app.pid = static_cast<int>(firstValue(pid.value()).value_or(0));
-    // WM_CLASS is "instance\0class\0"; the class names the application.
-    std::string text = wmClass.value().text();
-    auto split = text.find('\0');
-    if (split != std::string::npos) {
-        std::string cls = text.substr(split + 1);
-        app.wmClass = cls.substr(0, cls.find('\0'));
-    }
+    app.wmClass = classOf(wmClass.value());
     app.name = !app.wmClass.empty() ? app.wmClass : titleText(netName.value(), name.value());
     return app;
 }
@@ -162,26 +177,33 @@ bool X11WindowSystem::isTerminated(const AppRef& app) {
         // Without the window manager's list, only the process can tell.
         return app.pid > 0 && kill(app.pid, 0) != 0 && errno == ESRCH;
     }
+    // The resizer asks before every read of a window met before: a window of
+    // the application that is still managed answers that in one round trip.
+    for (const Recent& r : recent_) {
+        if (r.app.sameApp(app) && contains(*clients, r.window)) return false;
+    }
+    return !hasClientOf(app, *clients);
+}
+
+bool X11WindowSystem::hasClientOf(const AppRef& app, const std::vector<std::uint32_t>& clients) {
     // Ask for every client at once; one round trip.
     std::vector<std::pair<xcb_get_property_cookie_t, xcb_get_property_cookie_t>> cookies;
-    for (auto window : *clients)
+    for (auto window : clients) {
         cookies.emplace_back(x_.requestProperty(window, x_.atom(Atom::NET_WM_PID)),
                              x_.requestProperty(window, XCB_ATOM_WM_CLASS));
+    }
     bool found = false;
+    // Every reply is collected, also after a match, so none is left queued.
     for (auto& [pidCookie, classCookie] : cookies) {
         auto pid = x_.property(pidCookie);
         auto wmClass = x_.property(classCookie);
         if (found || !pid.ok() || !wmClass.ok()) continue;
         AppRef candidate;
         candidate.pid = static_cast<int>(firstValue(pid.value()).value_or(0));
-        std::string text = wmClass.value().text();
-        if (auto split = text.find('\0'); split != std::string::npos) {
-            std::string cls = text.substr(split + 1);
-            candidate.wmClass = cls.substr(0, cls.find('\0'));
-        }
+        candidate.wmClass = classOf(wmClass.value());
         found = candidate.sameApp(app);
     }
-    return !found;
+    return found;
 }
 
 WindowResult<std::optional<WindowId>> X11WindowSystem::focusedWindow(const AppRef& app) {
@@ -259,7 +281,7 @@ WindowResult<Settable> X11WindowSystem::settable(WindowId window) {
     return result;
 }
 
-WindowResult<Rect> X11WindowSystem::frame(WindowId window) {
+WindowResult<X11WindowSystem::Placement> X11WindowSystem::readPlacement(WindowId window) {
     auto c = x_.get();
     auto geometryCookie = xcb_get_geometry(c, window);
     auto originCookie = xcb_translate_coordinates(c, window, x_.root(), 0, 0);
@@ -274,16 +296,28 @@ WindowResult<Rect> X11WindowSystem::frame(WindowId window) {
     if (!frameExtents.ok()) return frameExtents.error();
     if (!shadowExtents.ok()) return shadowExtents.error();
 
-    auto extents = [](const Property& p) {
-        auto v = p.values();
-        return v.size() >= 4 ? Extents{double(v[0]), double(v[1]), double(v[2]), double(v[3])} : Extents{};
-    };
-    Extents f = extents(frameExtents.value());
-    Extents s = extents(shadowExtents.value());
-    const auto* g = geometry.value().get();
-    const auto* o = origin.value().get();
-    return Rect{o->dst_x - f.left + s.left, o->dst_y - f.top + s.top,
-                g->width + f.left + f.right - s.left - s.right, g->height + f.top + f.bottom - s.top - s.bottom};
+    Placement placement;
+    placement.clientX = origin.value()->dst_x;
+    placement.clientY = origin.value()->dst_y;
+    placement.width = geometry.value()->width;
+    placement.height = geometry.value()->height;
+    placement.frame = extentsOf<Extents>(frameExtents.value());
+    placement.shadow = extentsOf<Extents>(shadowExtents.value());
+    return placement;
+}
+
+Rect X11WindowSystem::Placement::outer() const {
+    const Extents& f = frame;
+    const Extents& s = shadow;
+    return Rect{clientX - f.left + s.left, clientY - f.top + s.top,
+                width + f.left + f.right - s.left - s.right,
+                height + f.top + f.bottom - s.top - s.bottom};
+}
+
+WindowResult<Rect> X11WindowSystem::frame(WindowId window) {
+    auto placement = readPlacement(window);
+    if (!placement.ok()) return placement.error();
+    return placement.value().outer();
 }
 
 WindowResult<void> X11WindowSystem::setSize(WindowId window, double width, double height) {
@@ -297,7 +331,8 @@ WindowResult<void> X11WindowSystem::setPosition(WindowId window, double x, doubl
 bool X11WindowSystem::reduceMotion() {
     if (!x_.alive()) return false;
     xcb_atom_t selection = x_.intern("_XSETTINGS_S" + std::to_string(x_.screenNumber()));
-    auto owner = x_.reply<xcb_get_selection_owner_reply_t>(xcb_get_selection_owner(x_.get(), selection).sequence);
+    auto owner = x_.reply<xcb_get_selection_owner_reply_t>(
+        xcb_get_selection_owner(x_.get(), selection).sequence);
     if (!owner.ok() || owner.value()->owner == XCB_NONE) return false;
     auto settings = x_.readProperty(owner.value()->owner, x_.atom(Atom::XSETTINGS_SETTINGS), 65536);
     if (!settings.ok()) return false;

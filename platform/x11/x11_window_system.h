@@ -60,15 +60,23 @@ public:
 private:
     struct Extents {
         double left = 0, right = 0, top = 0, bottom = 0;
+        bool operator==(const Extents&) const = default;
     };
-    // What a write needs to know about the window, read in one round trip.
+    // Where a client window is and what surrounds it, read in one round trip.
+    struct Placement {
+        int clientX = 0, clientY = 0;  // root coordinates of the client's top-left
+        int width = 0, height = 0;     // the client's size
+        Extents frame;                 // the window manager's decorations
+        Extents shadow;                // the client's own invisible shadow
+        // The visible outer frame: decorations in, shadow out.
+        Rect outer() const;
+        bool operator==(const Placement&) const = default;
+    };
+    // What a write needs to know about the window.
     struct WriteContext {
-        Extents frame;   // the window manager's decorations
-        Extents shadow;  // the client's own invisible shadow
+        Placement placement;
         bool maximized = false;
         std::uint32_t gravity = 1;  // the client's win_gravity (NorthWest when unset)
-        xcb_get_geometry_reply_t geometry{};
-        int clientX = 0, clientY = 0;
     };
     struct Recent {
         WindowId window;
@@ -85,12 +93,14 @@ private:
     std::optional<WindowId> activeWindow();
     void remember(WindowId window, const AppRef& app);
     std::optional<std::vector<std::uint32_t>> clientList();
+    bool hasClientOf(const AppRef& app, const std::vector<std::uint32_t>& clients);
+    WindowResult<Placement> readPlacement(WindowId window);
     WindowResult<WriteContext> writeContext(WindowId window);
     WindowResult<WriteContext> restore(WindowId window, const WriteContext& before);
     WindowResult<void> write(WindowId window, std::optional<std::pair<double, double>> origin,
                              std::optional<std::pair<double, double>> size);
-    void waitForWindowManager(WindowId window, const WriteContext& before, int x, int y, int width, int height,
-                              bool moves, bool resizes);
+    void waitForWindowManager(WindowId window, const Placement& before, int x, int y, int width,
+                              int height, bool moves, bool resizes);
     std::string titleText(const Property& netName, const Property& wmName) const;
 
     X11Connection x_;

@@ -20,24 +20,16 @@ constexpr std::uint32_t stateRemove = 0;
 constexpr std::uint32_t carriesX = 1u << 8, carriesY = 1u << 9;
 constexpr std::uint32_t carriesWidth = 1u << 10, carriesHeight = 1u << 11;
 
-bool sameExtents(const auto& a, const auto& b) {
-    return a.left == b.left && a.right == b.right && a.top == b.top && a.bottom == b.bottom;
+std::uint32_t wire(long value) {
+    return static_cast<std::uint32_t>(static_cast<std::int32_t>(value));
 }
-
-// The client's place and size and the decorations around it are the same.
-bool sameFrame(const auto& a, const auto& b) {
-    return a.clientX == b.clientX && a.clientY == b.clientY && a.geometry.width == b.geometry.width &&
-           a.geometry.height == b.geometry.height && sameExtents(a.frame, b.frame);
-}
-
-std::uint32_t wire(long value) { return static_cast<std::uint32_t>(static_cast<std::int32_t>(value)); }
 
 // Where a ConfigureWindow request must put the client so that the window
 // manager's frame lands with its top-left at (frameX, frameY). The window
 // manager keeps the reference point that the client's win_gravity names: the
 // frame's corner, edge centre or centre, or for static gravity the client itself.
-std::pair<double, double> configureOrigin(std::uint32_t gravity, double frameX, double frameY, double left,
-                                          double right, double top, double bottom) {
+std::pair<double, double> configureOrigin(std::uint32_t gravity, double frameX, double frameY,
+                                          double left, double right, double top, double bottom) {
     if (gravity == staticGravity) return {frameX + left, frameY + top};
     double dx = 0, dy = 0;
     if (gravity == 2 || gravity == 5 || gravity == 8) dx = (left + right) / 2;
@@ -50,44 +42,30 @@ std::pair<double, double> configureOrigin(std::uint32_t gravity, double frameX, 
 }  // namespace
 
 WindowResult<X11WindowSystem::WriteContext> X11WindowSystem::writeContext(WindowId window) {
-    auto c = x_.get();
-    auto geometryCookie = xcb_get_geometry(c, window);
-    auto originCookie = xcb_translate_coordinates(c, window, x_.root(), 0, 0);
-    auto frameCookie = x_.requestProperty(window, x_.atom(Atom::NET_FRAME_EXTENTS));
-    auto shadowCookie = x_.requestProperty(window, x_.atom(Atom::GTK_FRAME_EXTENTS));
+    // Sent before the placement's requests, so all arrive in one round trip.
     auto stateCookie = x_.requestProperty(window, x_.atom(Atom::NET_WM_STATE));
     auto hintsCookie = x_.requestProperty(window, XCB_ATOM_WM_NORMAL_HINTS);
-    auto geometry = x_.reply<xcb_get_geometry_reply_t>(geometryCookie.sequence);
-    auto origin = x_.reply<xcb_translate_coordinates_reply_t>(originCookie.sequence);
-    auto frameExtents = x_.property(frameCookie);
-    auto shadowExtents = x_.property(shadowCookie);
+    auto placement = readPlacement(window);
     auto state = x_.property(stateCookie);
     auto hints = x_.property(hintsCookie);
-    if (!geometry.ok()) return geometry.error();
-    if (!origin.ok()) return origin.error();
-    for (const auto* p : {&frameExtents, &shadowExtents, &state, &hints})
-        if (!p->ok()) return p->error();
+    if (!placement.ok()) return placement.error();
+    if (!state.ok()) return state.error();
+    if (!hints.ok()) return hints.error();
 
-    auto extents = [](const Property& p) {
-        auto v = p.values();
-        return v.size() >= 4 ? Extents{double(v[0]), double(v[1]), double(v[2]), double(v[3])} : Extents{};
-    };
     WriteContext context;
-    context.frame = extents(frameExtents.value());
-    context.shadow = extents(shadowExtents.value());
-    auto states = state.value().values();
-    context.maximized = std::any_of(states.begin(), states.end(), [&](std::uint32_t a) {
-        return a == x_.atom(Atom::NET_WM_STATE_MAXIMIZED_VERT) || a == x_.atom(Atom::NET_WM_STATE_MAXIMIZED_HORZ);
-    });
-    auto h = hints.value().values();
+    context.placement = placement.value();
+    const xcb_atom_t vertical = x_.atom(Atom::NET_WM_STATE_MAXIMIZED_VERT);
+    const xcb_atom_t horizontal = x_.atom(Atom::NET_WM_STATE_MAXIMIZED_HORZ);
+    for (std::uint32_t atom : state.value().values()) {
+        if (atom == vertical || atom == horizontal) context.maximized = true;
+    }
+    const auto h = hints.value().values();
     context.gravity = h.size() >= 18 && (h[0] & gravityFlag) ? h[17] : northWestGravity;
-    context.geometry = *geometry.value();
-    context.clientX = origin.value()->dst_x;
-    context.clientY = origin.value()->dst_y;
     return context;
 }
 
-WindowResult<void> X11WindowSystem::write(WindowId window, std::optional<std::pair<double, double>> origin,
+WindowResult<void> X11WindowSystem::write(WindowId window,
+                                          std::optional<std::pair<double, double>> origin,
                                           std::optional<std::pair<double, double>> size) {
     if (!x_.alive()) return WindowError(WindowError::Kind::permission);
     if (support_.checkWindow == XCB_NONE) support();
@@ -101,12 +79,13 @@ WindowResult<void> X11WindowSystem::write(WindowId window, std::optional<std::pa
         context = std::move(restored);
     }
     const WriteContext& ctx = context.value();
-    const Extents& f = ctx.frame;
-    const Extents& s = ctx.shadow;
+    const Placement& now = ctx.placement;
+    const Extents& f = now.frame;
+    const Extents& s = now.shadow;
 
     // The client geometry that puts the visible frame where asked: decorations
     // lie outside the client, the shadow inside it.
-    long x = ctx.clientX, y = ctx.clientY, width = ctx.geometry.width, height = ctx.geometry.height;
+    long x = now.clientX, y = now.clientY, width = now.width, height = now.height;
     if (origin) {
         x = std::lround(origin->first + f.left - s.left);
         y = std::lround(origin->second + f.top - s.top);
@@ -127,8 +106,9 @@ WindowResult<void> X11WindowSystem::write(WindowId window, std::optional<std::pa
         std::uint16_t mask = 0;
         std::vector<std::uint32_t> values;
         if (origin) {
-            auto [cx, cy] = configureOrigin(ctx.gravity, origin->first - s.left, origin->second - s.top, f.left,
-                                            f.right, f.top, f.bottom);
+            auto [cx, cy] =
+                configureOrigin(ctx.gravity, origin->first - s.left, origin->second - s.top, f.left,
+                                f.right, f.top, f.bottom);
             mask |= XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y;
             values.push_back(wire(std::lround(cx)));
             values.push_back(wire(std::lround(cy)));
@@ -138,24 +118,27 @@ WindowResult<void> X11WindowSystem::write(WindowId window, std::optional<std::pa
             values.push_back(wire(width));
             values.push_back(wire(height));
         }
-        auto checked = x_.check(xcb_configure_window_checked(x_.get(), window, mask, values.data()));
+        auto checked =
+            x_.check(xcb_configure_window_checked(x_.get(), window, mask, values.data()));
         if (!checked.ok()) return checked.error();
     }
-    waitForWindowManager(window, ctx, x, y, width, height, origin.has_value(), size.has_value());
+    waitForWindowManager(window, now, x, y, width, height, origin.has_value(), size.has_value());
     return {};
 }
 
 // A maximized window ignores moves and resizes, and window managers often
 // draw it with other decorations: restore it, and wait (briefly) for the
 // window manager to do so before measuring the window again.
-WindowResult<X11WindowSystem::WriteContext> X11WindowSystem::restore(WindowId window, const WriteContext& before) {
+WindowResult<X11WindowSystem::WriteContext> X11WindowSystem::restore(WindowId window,
+                                                                     const WriteContext& before) {
     using Clock = std::chrono::steady_clock;
     x_.sendToRoot(window, x_.atom(Atom::NET_WM_STATE),
                   {stateRemove, x_.atom(Atom::NET_WM_STATE_MAXIMIZED_VERT),
                    x_.atom(Atom::NET_WM_STATE_MAXIMIZED_HORZ), sourceTool, 0});
     xcb_flush(x_.get());
-    const auto deadline = Clock::now() + std::chrono::milliseconds(4 * std::max(options_.writeWaitMs, 25));
-    std::optional<WriteContext> previous;
+    const auto deadline =
+        Clock::now() + std::chrono::milliseconds(4 * std::max(options_.writeWaitMs, 25));
+    std::optional<Placement> previous;
     while (true) {
         auto context = writeContext(window);
         if (!context.ok() || Clock::now() >= deadline) return context;
@@ -163,8 +146,11 @@ WindowResult<X11WindowSystem::WriteContext> X11WindowSystem::restore(WindowId wi
         // decorations one after the other: wait until all have changed and
         // then hold still.
         const WriteContext& now = context.value();
-        if (!now.maximized && !sameFrame(now, before) && previous && sameFrame(now, *previous)) return context;
-        previous = now;
+        if (!now.maximized && now.placement != before.placement && previous &&
+            now.placement == *previous) {
+            return context;
+        }
+        previous = now.placement;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 }
@@ -173,8 +159,8 @@ WindowResult<X11WindowSystem::WriteContext> X11WindowSystem::restore(WindowId wi
 // here (briefly, and only until the window changes) lets the resizer's next
 // read see the result rather than the old frame, which would cost it a settle
 // pause per write.
-void X11WindowSystem::waitForWindowManager(WindowId window, const WriteContext& before, int x, int y, int width,
-                                           int height, bool moves, bool resizes) {
+void X11WindowSystem::waitForWindowManager(WindowId window, const Placement& before, int x, int y,
+                                           int width, int height, bool moves, bool resizes) {
     using Clock = std::chrono::steady_clock;
     if (options_.writeWaitMs <= 0) return;
     const auto deadline = Clock::now() + std::chrono::milliseconds(options_.writeWaitMs);
@@ -187,9 +173,10 @@ void X11WindowSystem::waitForWindowManager(WindowId window, const WriteContext& 
         if (!geometry.ok() || !origin.ok()) return;  // the next read reports it
         const int nowX = origin.value()->dst_x, nowY = origin.value()->dst_y;
         const int nowWidth = geometry.value()->width, nowHeight = geometry.value()->height;
-        bool reached = (!moves || (nowX == x && nowY == y)) && (!resizes || (nowWidth == width && nowHeight == height));
-        bool changed = nowX != before.clientX || nowY != before.clientY || nowWidth != before.geometry.width ||
-                       nowHeight != before.geometry.height;
+        bool reached = (!moves || (nowX == x && nowY == y)) &&
+                       (!resizes || (nowWidth == width && nowHeight == height));
+        bool changed = nowX != before.clientX || nowY != before.clientY ||
+                       nowWidth != before.width || nowHeight != before.height;
         if (reached || changed || Clock::now() >= deadline) return;
         std::this_thread::sleep_for(std::chrono::microseconds(500));
     }
