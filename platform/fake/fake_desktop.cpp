@@ -192,27 +192,23 @@ void FakeDesktop::settle(FakeWindow& window) {
 }
 
 WindowResult<void> FakeDesktop::setSize(WindowId id, double width, double height) {
-    FakeWindow* window = reach(id, FakeAccess::sizeWrite);
-    if (!window) return closedError();
-    if (window->writeError) return WindowError::failed(*window->writeError);
-    if (window->ignoresWrites || window->fixedSize) return {};
-    if (window->writeLag > 0) {
-        window->pending.push_back({FakeAccess::sizeWrite, width, height, window->writeLag});
-    } else {
-        applyWrite(*window, FakeAccess::sizeWrite, width, height);
-    }
-    return {};
+    return write(id, FakeAccess::sizeWrite, width, height);
 }
 
 WindowResult<void> FakeDesktop::setPosition(WindowId id, double x, double y) {
-    FakeWindow* window = reach(id, FakeAccess::positionWrite);
+    return write(id, FakeAccess::positionWrite, x, y);
+}
+
+WindowResult<void> FakeDesktop::write(WindowId id, FakeAccess kind, double a, double b) {
+    FakeWindow* window = reach(id, kind);
     if (!window) return closedError();
     if (window->writeError) return WindowError::failed(*window->writeError);
-    if (window->ignoresWrites || window->fixedPosition) return {};
+    const bool fixed = kind == FakeAccess::sizeWrite ? window->fixedSize : window->fixedPosition;
+    if (window->ignoresWrites || fixed) return {};
     if (window->writeLag > 0) {
-        window->pending.push_back({FakeAccess::positionWrite, x, y, window->writeLag});
+        window->pending.push_back({kind, a, b, window->writeLag});
     } else {
-        applyWrite(*window, FakeAccess::positionWrite, x, y);
+        applyWrite(*window, kind, a, b);
     }
     return {};
 }

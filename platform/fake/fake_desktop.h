@@ -160,6 +160,8 @@ private:
     // Counts the call and runs the hook; the window, or null when it is closed
     // (before or because of the hook).
     FakeWindow* reach(WindowId window, FakeAccess access);
+    // A size or position write (`a`, `b`: width and height, or x and y).
+    WindowResult<void> write(WindowId window, FakeAccess kind, double a, double b);
     void applyWrite(FakeWindow& window, FakeAccess kind, double a, double b);
     void settle(FakeWindow& window);
     App* findApp(const AppRef& app);
