@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -9,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace corvane::testing {
 
@@ -42,6 +44,17 @@ inline void writeFile(const std::filesystem::path& file, std::string_view bytes)
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), std::streamsize(bytes.size()));
     if (!out) throw std::runtime_error("could not write " + file.string());
+}
+
+// The names of the entries in `folder`, sorted; none when it does not exist.
+inline std::vector<std::string> namesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    if (!std::filesystem::exists(folder)) return names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 inline std::string readFile(const std::filesystem::path& file) {

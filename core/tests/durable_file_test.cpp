@@ -2,8 +2,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,24 +12,18 @@
 #include <future>
 #include <system_error>
 
+#include "core/testing/file_size_limit.h"
 #include "core/testing/temp_dir.h"
 
 namespace corvane {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::FileSizeLimit;
+using testing::namesIn;
 using testing::readFile;
 using testing::TempDir;
 using testing::writeFile;
-
-std::vector<std::string> namesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 int errorCodeOf(const std::function<void()>& action) {
     try {
@@ -41,23 +33,6 @@ int errorCodeOf(const std::function<void()>& action) {
     }
     return 0;
 }
-
-// Lets no file grow past `bytes` while it lives: writes beyond fail with EFBIG,
-// as they would on a full disk, even for root.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &saved_); }
-
-private:
-    rlimit saved_{};
-};
 
 TEST(DurableFile, ReplacingCreatesOrReplacesAndLeavesNothingElse) {
     TempDir dir;

@@ -1,17 +1,17 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <nlohmann/json.hpp>
 
 #include "core/settings_codec.h"
 #include "core/settings_migration.h"
+#include "core/testing/file_size_limit.h"
 #include "core/testing/temp_dir.h"
 
 namespace corvane {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::FileSizeLimit;
 using testing::readFile;
 using testing::TempDir;
 using testing::writeFile;
@@ -84,15 +84,11 @@ TEST(LegacySettingsFile, AnInvalidOneIsReportedAndNothingIsWritten) {
 TEST(LegacySettingsFile, AFailedWriteLeavesNoTemporaryFile) {
     ConfigFolder config;
     writeFile(config.legacy, compact(AppSettings()));
-    ::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit limit = saved;
-    limit.rlim_cur = 512;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    EXPECT_THROW(SettingsMigration::moveLegacyFile(config.legacy, config.current),
-                 std::system_error);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
+    {
+        const FileSizeLimit limit(512);
+        EXPECT_THROW(SettingsMigration::moveLegacyFile(config.legacy, config.current),
+                     std::system_error);
+    }
     EXPECT_EQ(config.entriesIn(config.current.parent_path()), 0u);
     EXPECT_EQ(readFile(config.legacy), compact(SettingsCodec::load(config.legacy)));
 }

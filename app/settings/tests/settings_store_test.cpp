@@ -1,9 +1,7 @@
 #include "app/settings/settings_store.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <stdlib.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,12 +9,15 @@
 #include <regex>
 
 #include "core/settings_codec.h"
+#include "core/testing/file_size_limit.h"
 #include "core/testing/temp_dir.h"
 
 namespace corvane {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::FileSizeLimit;
+using testing::namesIn;
 using testing::readFile;
 using testing::TempDir;
 using testing::writeFile;
@@ -27,16 +28,6 @@ const std::int64_t kNow = 1'700'000'000;
 
 SettingsStore::Clock fixedClock(std::int64_t seconds = kNow) {
     return [seconds] { return seconds; };
-}
-
-std::vector<std::string> namesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    if (!fs::exists(folder)) return names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 std::string saveProblem(SettingsStore& store, const AppSettings& settings) {
@@ -60,22 +51,6 @@ public:
 private:
     const char* name_;
     std::optional<std::string> saved_;
-};
-
-// Makes every write past `bytes` fail with EFBIG, as a full disk would, even for root.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &saved_); }
-
-private:
-    rlimit saved_{};
 };
 
 AppSettings firstGeneration() {
