@@ -1,81 +1,14 @@
-#include "app/window/window_manager.h"
-
-#include <gtest/gtest.h>
-
+// Finding the window to tile and placing it: what is refused, in which order,
+// and what is remembered for undo.
 #include <cmath>
-#include <exception>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "core/testing/queued_scheduler.h"
-#include "core/testing/simulated_scheduler.h"
-#include "core/window_error.h"
-#include "platform/fake/fake_desktop.h"
+#include "app/window/tests/window_manager_fixture.h"
 
-namespace corvane {
+namespace corvane::testing {
 namespace {
-
-using platform::AppRef;
-using platform::FakeAccess;
-using platform::FakeDesktop;
-using platform::WindowId;
-using testing::SimulatedScheduler;
-using Kind = WindowError::Kind;
-
-constexpr int corvanePid = 4242;
-const Rect startFrame{100, 100, 800, 600};
-const Rect leftHalf{0, 30, 640, 770};
-
-// The error `body` throws; fails the test when it throws nothing.
-template <typename E, typename F>
-E thrown(F&& body) {
-    try {
-        body();
-    } catch (const E& error) {
-        return error;
-    }
-    throw std::logic_error("expected an error, none was thrown");
-}
-
-class WindowManagerTest : public ::testing::Test {
-protected:
-    FakeDesktop desktop;
-    SimulatedScheduler scheduler;
-    std::vector<std::string> lines;
-    WindowManager manager{desktop, corvanePid, [this](const std::string& line) {
-                              lines.push_back(line);
-                          }};
-    AppRef editor = desktop.addApp(1001, "gedit", "Text Editor");
-    AppRef terminal = desktop.addApp(1002, "xterm", "XTerm");
-
-    WindowId addEditorWindow(platform::FakeWindowSpec spec = {}) {
-        spec.app = editor;
-        if (!spec.title) spec.title = "notes.txt";
-        return desktop.addWindow(spec);
-    }
-
-    WindowTarget targetOf(WindowId window) {
-        return WindowTarget{window, desktop.window(window).app, "target"};
-    }
-
-    bool apply(WindowId window, Rect frame, bool animated = false) {
-        return runSynchronously(manager.apply(frame, targetOf(window), true, animated, scheduler));
-    }
-
-    Kind refusal(WindowId window, Rect frame = leftHalf) {
-        return thrown<WindowError>([&] { apply(window, frame); }).kind();
-    }
-
-    bool undo(bool animated = false) { return runSynchronously(manager.undo(animated, scheduler)); }
-
-    std::vector<Rect> historyFrames() const {
-        std::vector<Rect> frames;
-        for (const auto& entry : manager.history()) frames.push_back(entry.frame);
-        return frames;
-    }
-};
 
 // --- Which window a placement acts on ---
 
@@ -130,8 +63,7 @@ TEST_F(WindowManagerTest, NoWindowForCorvaneItselfAnEndedAppNoAppOrAnAppWithoutF
 
     // Windows that were never active: nothing to call the app's focused window.
     desktop.addWindow({.app = terminal, .activate = false});
-    EXPECT_EQ(thrown<WindowError>([&] { manager.focusedTarget(terminal); }).kind(),
-              Kind::noWindow);
+    EXPECT_EQ(thrown<WindowError>([&] { manager.focusedTarget(terminal); }).kind(), Kind::noWindow);
 }
 
 TEST_F(WindowManagerTest, WithoutAWindowManagerEveryRequestNeedsPermissionFirst) {
@@ -167,14 +99,15 @@ TEST_F(WindowManagerTest, PlacesTheWindowAndRemembersWhereItWas) {
     EXPECT_EQ(desktop.frameOf(window), leftHalf);
     EXPECT_EQ(historyFrames(), std::vector<Rect>{startFrame});
     EXPECT_EQ(manager.history().back().target.window, window);
-    EXPECT_EQ(lines, std::vector<std::string>{
-                         "Window animation: false; Enhanced UI: false, temporarily disabled: false"});
+    EXPECT_EQ(lines,
+              std::vector<std::string>{
+                  "Window animation: false; Enhanced UI: false, temporarily disabled: false"});
 }
 
 TEST_F(WindowManagerTest, InvalidFrameIsRefusedBeforeTheWindowIsAsked) {
     const WindowId window = addEditorWindow();
-    for (Rect invalid : {Rect{0, 0, 0.5, 100}, Rect{0, 0, 100, std::nan("")},
-                         Rect{INFINITY, 0, 100, 100}}) {
+    for (Rect invalid :
+         {Rect{0, 0, 0.5, 100}, Rect{0, 0, 100, std::nan("")}, Rect{INFINITY, 0, 100, 100}}) {
         const auto error = thrown<WindowResizeError>([&] { apply(window, invalid); });
         EXPECT_EQ(error.kind(), WindowResizeError::Kind::invalidFrame);
     }
@@ -187,25 +120,21 @@ TEST_F(WindowManagerTest, RefusalsComeInOrderFullScreenMinimizedClosedFixedSize)
         {.frame = startFrame, .fixedSize = true, .fullscreen = true, .minimized = true});
     const auto& counts = desktop.window(window).counts;
 
-    const WindowError fullscreen = thrown<WindowError>([&] { apply(window, leftHalf); });
-    EXPECT_EQ(fullscreen.kind(), Kind::fullscreen);
-    EXPECT_EQ(fullscreen.description(), "Exit full screen before tiling this window.");
-    EXPECT_EQ(counts.frameReads, 0);
-    EXPECT_EQ(counts.settableReads, 0);
+    // The refusal, its text, and how far the window was asked by then.
+    auto expectRefusal = [&](Kind kind, const char* text, int frameReads, int settableReads) {
+        const WindowError error = thrown<WindowError>([&] { apply(window, leftHalf); });
+        EXPECT_EQ(error.kind(), kind);
+        EXPECT_EQ(error.description(), text);
+        EXPECT_EQ(counts.frameReads, frameReads);
+        EXPECT_EQ(counts.settableReads, settableReads);
+    };
 
+    expectRefusal(Kind::fullscreen, "Exit full screen before tiling this window.", 0, 0);
     desktop.window(window).fullscreen = false;
-    const WindowError minimized = thrown<WindowError>([&] { apply(window, leftHalf); });
-    EXPECT_EQ(minimized.kind(), Kind::minimized);
-    EXPECT_EQ(minimized.description(), "Restore this window from the taskbar before tiling it.");
-    EXPECT_EQ(counts.frameReads, 0);
-    EXPECT_EQ(counts.settableReads, 0);
-
+    expectRefusal(Kind::minimized, "Restore this window from the taskbar before tiling it.", 0, 0);
     desktop.window(window).minimized = false;
-    const WindowError fixed = thrown<WindowError>([&] { apply(window, leftHalf); });
-    EXPECT_EQ(fixed.kind(), Kind::fixedSize);
-    EXPECT_EQ(fixed.description(), "This app does not allow its window to be resized.");
-    EXPECT_EQ(counts.frameReads, 1);  // the frame is read before settability is asked
-    EXPECT_EQ(counts.settableReads, 1);
+    // The frame is read before settability is asked.
+    expectRefusal(Kind::fixedSize, "This app does not allow its window to be resized.", 1, 1);
 
     EXPECT_EQ(counts.writes(), 0);
     EXPECT_EQ(desktop.frameOf(window), startFrame);
@@ -300,7 +229,8 @@ TEST_F(WindowManagerTest, MovesOfAtMostTwoPointsLeaveNothingToUndo) {
 
 TEST_F(WindowManagerTest, NoUndoEntryWhenTheCallerDoesNotAskForOne) {
     const WindowId window = addEditorWindow({.frame = startFrame});
-    EXPECT_TRUE(runSynchronously(manager.apply(leftHalf, targetOf(window), false, false, scheduler)));
+    EXPECT_TRUE(
+        runSynchronously(manager.apply(leftHalf, targetOf(window), false, false, scheduler)));
     EXPECT_EQ(desktop.frameOf(window), leftHalf);
     EXPECT_TRUE(manager.history().empty());
 }
@@ -360,7 +290,8 @@ TEST_F(WindowManagerTest, AWindowClosingAtAnyPointOfAPlacementIsReportedAsClosed
         FakeDesktop quiet;
         WindowManager probe(quiet, corvanePid);
         const WindowId window = quiet.addWindow({.app = editor, .frame = startFrame});
-        runSynchronously(probe.apply(leftHalf, WindowTarget{window, editor, "x"}, true, true, scheduler));
+        runSynchronously(
+            probe.apply(leftHalf, WindowTarget{window, editor, "x"}, true, true, scheduler));
         callsOfAFullPlacement = quiet.totals().total();
     }
     ASSERT_GT(callsOfAFullPlacement, 5);
@@ -375,132 +306,19 @@ TEST_F(WindowManagerTest, AWindowClosingAtAnyPointOfAPlacementIsReportedAsClosed
             if (++calls == closeAt) vanishing.closeWindow(id);
         };
         SimulatedScheduler clock;
-        auto placement = windows.apply(leftHalf, WindowTarget{window, editor, "x"}, true, true, clock);
+        auto placement =
+            windows.apply(leftHalf, WindowTarget{window, editor, "x"}, true, true, clock);
         if (closeAt < callsOfAFullPlacement) {
             const auto error = thrown<WindowError>([&] { runSynchronously(std::move(placement)); });
             EXPECT_EQ(error.description(),
                       "That window has closed. Focus another window and try again.");
         } else {
-            EXPECT_TRUE(runSynchronously(std::move(placement)));  // closed while its new frame was read back
+            EXPECT_TRUE(runSynchronously(
+                std::move(placement)));  // closed while its new frame was read back
         }
         EXPECT_TRUE(windows.history().empty());
     }
 }
 
-// --- Undo ---
-
-TEST_F(WindowManagerTest, UndoWithNothingToUndoSucceedsWithoutTouchingAnyWindow) {
-    addEditorWindow();
-    EXPECT_TRUE(undo(/*animated=*/true));
-    EXPECT_EQ(desktop.totals().total(), 0);
-    EXPECT_EQ(desktop.reduceMotionQueries(), 0);
-    EXPECT_EQ(scheduler.waits.size(), 0u);
-    EXPECT_TRUE(lines.empty());
-}
-
-TEST_F(WindowManagerTest, UndoPutsTheWindowBackAndForgetsTheMove) {
-    const WindowId window = addEditorWindow({.frame = startFrame});
-    const WindowId other = addEditorWindow({.frame = Rect{300, 300, 400, 300}});
-    ASSERT_TRUE(apply(window, leftHalf));
-    ASSERT_TRUE(apply(other, Rect{640, 30, 640, 770}));
-
-    EXPECT_TRUE(undo());
-    EXPECT_EQ(desktop.frameOf(other), (Rect{300, 300, 400, 300}));
-    EXPECT_EQ(manager.history().size(), 1u);
-    // Undo records nothing itself.
-    EXPECT_EQ(manager.history().back().target.window, window);
-
-    EXPECT_TRUE(undo(/*animated=*/true));
-    EXPECT_EQ(desktop.frameOf(window), startFrame);
-    EXPECT_TRUE(manager.history().empty());
-}
-
-TEST_F(WindowManagerTest, UndoThatStopsShortKeepsTheEntryForAnotherTry) {
-    const WindowId window = addEditorWindow({.frame = Rect{0, 30, 400, 300}});
-    ASSERT_TRUE(apply(window, Rect{0, 30, 1000, 800}));
-    // Meanwhile the app grew its minimum size (a larger font, say).
-    desktop.window(window).minSize = {700, 500};
-
-    EXPECT_FALSE(undo());
-    EXPECT_EQ(desktop.frameOf(window), (Rect{0, 30, 700, 500}));
-    EXPECT_EQ(historyFrames(), std::vector<Rect>{(Rect{0, 30, 400, 300})});
-
-    desktop.window(window).minSize = {};
-    EXPECT_TRUE(undo());
-    EXPECT_EQ(desktop.frameOf(window), (Rect{0, 30, 400, 300}));
-    EXPECT_TRUE(manager.history().empty());
-}
-
-TEST_F(WindowManagerTest, UndoOfAClosedWindowForgetsItAndSaysSo) {
-    const WindowId window = addEditorWindow({.frame = startFrame});
-    ASSERT_TRUE(apply(window, leftHalf));
-    desktop.closeWindow(window);
-
-    const WindowError error = thrown<WindowError>([&] { undo(); });
-    EXPECT_EQ(error.description(), "That window has closed. Focus another window and try again.");
-    EXPECT_TRUE(manager.history().empty());
-}
-
-TEST_F(WindowManagerTest, UndoRefusedForAnyOtherReasonKeepsTheEntry) {
-    const WindowId window = addEditorWindow({.frame = startFrame});
-    ASSERT_TRUE(apply(window, leftHalf));
-
-    desktop.window(window).fullscreen = true;
-    EXPECT_EQ(thrown<WindowError>([&] { undo(); }).kind(), Kind::fullscreen);
-    desktop.window(window).fullscreen = false;
-    desktop.available = false;
-    EXPECT_EQ(thrown<WindowError>([&] { undo(); }).kind(), Kind::permission);
-    desktop.available = true;
-    desktop.window(window).ignoresWrites = true;
-    EXPECT_EQ(thrown<WindowResizeError>([&] { undo(); }).kind(),
-              WindowResizeError::Kind::unchanged);
-    EXPECT_EQ(historyFrames(), std::vector<Rect>{startFrame});
-
-    desktop.window(window).ignoresWrites = false;
-    EXPECT_TRUE(undo());
-    EXPECT_EQ(desktop.frameOf(window), startFrame);
-}
-
-// A terminal sizes itself in whole character cells. Maximized by the window
-// manager it had a size off that grid, which it cannot take back by itself.
-TEST_F(WindowManagerTest, TerminalsStepToWholeCellsAndUndoStopsShortOfAnOffGridSize) {
-    const Rect maximized{0, 30, 1280, 770};
-    const WindowId xterm = desktop.addWindow({.app = terminal,
-                                              .frame = maximized,
-                                              .baseSize = {22, 68},
-                                              .resizeIncrement = {9, 18}});
-
-    EXPECT_FALSE(apply(xterm, leftHalf));
-    const Rect placed = desktop.frameOf(xterm);
-    EXPECT_EQ(placed.width, 22 + 68 * 9);    // 634: most of a cell short of 640
-    EXPECT_EQ(placed.height, 68 + 39 * 18);  // 770: on a whole row
-    EXPECT_EQ(historyFrames(), std::vector<Rect>{maximized});
-
-    EXPECT_FALSE(undo());
-    EXPECT_EQ(desktop.frameOf(xterm), (Rect{0, 30, 1273, 770}));
-    EXPECT_EQ(manager.history().size(), 1u);
-}
-
-// Undo and placements are not meant to overlap, but if the history changes
-// while an undo waits, the undo removes its own entry, not whichever is newest.
-TEST_F(WindowManagerTest, UndoRemovesItsOwnEntryEvenIfTheHistoryChangedMeanwhile) {
-    const WindowId window = addEditorWindow({.frame = startFrame});
-    const WindowId other = addEditorWindow({.frame = Rect{300, 300, 400, 300}});
-    ASSERT_TRUE(apply(window, leftHalf));
-
-    testing::QueuedScheduler loop;
-    std::optional<bool> undone;
-    start(manager.undo(false, loop), [&](std::optional<bool> exact, std::exception_ptr) {
-        undone = exact;
-    });
-    ASSERT_FALSE(loop.pending.empty());
-    ASSERT_TRUE(apply(other, Rect{640, 30, 640, 770}));
-    loop.finishAll();
-
-    ASSERT_EQ(undone, std::optional<bool>(true));
-    ASSERT_EQ(manager.history().size(), 1u);
-    EXPECT_EQ(manager.history().back().target.window, other);
-}
-
 }  // namespace
-}  // namespace corvane
+}  // namespace corvane::testing
