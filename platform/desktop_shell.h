@@ -23,6 +23,9 @@ public:
     virtual void activate(WindowId window) = 0;
     // The Corvane window that has the keyboard, or 0.
     virtual WindowId activeOwnWindow() = 0;
+    // Whether a compositing manager blends translucent windows with what lies
+    // below. Without one, translucent pixels show as black.
+    virtual bool isCompositing() { return false; }
 };
 
 // Starting Corvane at login (an XDG autostart entry on Linux).

@@ -8,6 +8,7 @@
 #include "app/controller/app_controller.h"
 #include "app/panel/panel_selection.h"
 #include "app/panel/preview_overlay.h"
+#include "app/panel/screen_scale.h"
 #include "app/panel/tile_panel.h"
 
 namespace corvane {
@@ -32,9 +33,12 @@ void AppController::showPanels() {
     subdivided_ = false;
     optionDown_ = QGuiApplication::queryKeyboardModifiers().testFlag(Qt::AltModifier);
     optionTapArmed_ = false;
+    // A compositing manager may have started or stopped since the last opening.
+    setCompositing(services_.shell.isCompositing());
 
     const std::vector<platform::Display> displays = currentDisplays();
-    const QPoint pointer = QCursor::pos();
+    // Displays are measured in root pixels, the toolkit's pointer in logical ones.
+    const QPointF pointer = nativeFromLogical(QPointF(QCursor::pos()), currentScreenScales());
     std::optional<std::size_t> pointerDisplay;
     for (std::size_t i = 0; i < displays.size() && !pointerDisplay; ++i) {
         if (displays[i].frame.contains(pointer.x(), pointer.y())) pointerDisplay = i;

@@ -22,9 +22,12 @@ public:
         activeOwn = 0;
     }
     WindowId activeOwnWindow() override { return activeOwn; }
+    bool isCompositing() override { return compositing; }
 
     // Settable: the Corvane window with the keyboard, 0 for none.
     WindowId activeOwn = 0;
+    // Settable: whether a compositing manager runs.
+    bool compositing = false;
     std::vector<WindowId> everywhere;
     std::vector<WindowId> keyboardRequests;
     std::vector<WindowId> activations;

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace corvane::platform {
@@ -32,6 +33,7 @@ X11DesktopShell::X11DesktopShell(xcb_connection_t* connection, int screenNumber,
     aboveAtom_ = x_.intern("_NET_WM_STATE_ABOVE");
     skipTaskbarAtom_ = x_.intern("_NET_WM_STATE_SKIP_TASKBAR");
     skipPagerAtom_ = x_.intern("_NET_WM_STATE_SKIP_PAGER");
+    compositorAtom_ = x_.intern("_NET_WM_CM_S" + std::to_string(screenNumber));
 }
 
 X11DesktopShell::~X11DesktopShell() {
@@ -157,6 +159,13 @@ WindowId X11DesktopShell::activeOwnWindow() {
     auto focus = x_.reply<xcb_get_input_focus_reply_t>(xcb_get_input_focus(x_.get()).sequence);
     if (focus.ok() && isOwnWindow(focus.value()->focus)) return focus.value()->focus;
     return 0;
+}
+
+bool X11DesktopShell::isCompositing() {
+    if (!x_.alive() || compositorAtom_ == XCB_NONE) return false;
+    auto owner = x_.reply<xcb_get_selection_owner_reply_t>(
+        xcb_get_selection_owner(x_.get(), compositorAtom_).sequence);
+    return owner.ok() && owner.value()->owner != XCB_NONE;
 }
 
 }  // namespace corvane::platform

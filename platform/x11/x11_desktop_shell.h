@@ -36,6 +36,9 @@ public:
     void takeKeyboard(WindowId ownWindow) override;
     void activate(WindowId window) override;
     WindowId activeOwnWindow() override;
+    // One round trip: whether the compositing manager selection of this
+    // screen (_NET_WM_CM_S<n>) has an owner.
+    bool isCompositing() override;
 
     // Feed every event of the connection here. Remembers the time of the
     // user's last key press or click (activation requests carry it) and
@@ -59,6 +62,7 @@ private:
     xcb_atom_t aboveAtom_ = XCB_NONE;
     xcb_atom_t skipTaskbarAtom_ = XCB_NONE;
     xcb_atom_t skipPagerAtom_ = XCB_NONE;
+    xcb_atom_t compositorAtom_ = XCB_NONE;
     xcb_timestamp_t lastUserTime_ = XCB_CURRENT_TIME;
     // Deferred checks find out through this whether the shell still exists.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

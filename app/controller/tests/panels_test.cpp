@@ -55,6 +55,26 @@ TEST_F(PanelKeysTest, ThePanelUnderThePointerGetsTheKeyboard) {
     EXPECT_EQ(panel(1)->windowTitle(), QStringLiteral("Corvane \u2014 HDMI-1"));
 }
 
+TEST_F(PanelKeysTest, EveryOpeningFollowsTheCompositingManager) {
+    AppController& c = make();
+    c.showPanels();
+    // Without one, translucent corners would show black: the panel is shaped to its card.
+    EXPECT_FALSE(panel(0)->mask().isEmpty());
+    EXPECT_FALSE(c.previewOverlay()->compositing());
+    c.closePanels(false);
+
+    shell.compositing = true;
+    c.showPanels();
+    EXPECT_TRUE(panel(0)->mask().isEmpty());
+    EXPECT_TRUE(c.previewOverlay()->compositing());
+    c.closePanels(false);
+
+    shell.compositing = false;
+    c.showPanels();
+    EXPECT_FALSE(panel(0)->mask().isEmpty());
+    EXPECT_FALSE(c.previewOverlay()->compositing());
+}
+
 TEST_F(PanelKeysTest, AClickElsewhereClosesTheGridUnlessItIsKeptOpen) {
     AppController& c = openTwoPanels();
     c.handleOutsideClick();
