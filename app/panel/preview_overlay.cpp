@@ -2,13 +2,14 @@
 
 #include <QPainter>
 #include <QPainterPath>
-#include <QPropertyAnimation>
+#include <QVariantAnimation>
 #include <QRegion>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
 
 #include "app/panel/panel_style.h"
+#include "app/panel/screen_scale.h"
 #include "platform/desktop_shell.h"
 #include "platform/window_system.h"
 
@@ -20,11 +21,23 @@ constexpr qreal kInset = 2;
 constexpr qreal kRadius = 10;
 constexpr qreal kStroke = 3;
 
-QPainterPath outlinePath(const QSize& size, qreal grow) {
+QPainterPath outlinePath(const QRectF& frame, qreal grow) {
     QPainterPath path;
-    const QRectF box = QRectF(QPointF(), QSizeF(size)).adjusted(kInset, kInset, -kInset, -kInset);
+    const QRectF box = frame.adjusted(kInset, kInset, -kInset, -kInset);
     path.addRoundedRect(box.adjusted(-grow, -grow, grow, grow), kRadius + grow, kRadius + grow);
     return path;
+}
+
+// Logical coordinates are whole numbers, root pixels need not be: at a device
+// pixel ratio of 2 a frame may start on an odd pixel. The window covers the
+// frame rounded outwards and draws the frame itself where it lies inside.
+QRect coveringRect(const QRectF& exact) {
+    constexpr double slack = 1e-6;
+    const int left = int(std::floor(exact.left() + slack));
+    const int top = int(std::floor(exact.top() + slack));
+    const int right = int(std::ceil(exact.right() - slack));
+    const int bottom = int(std::ceil(exact.bottom() - slack));
+    return QRect(left, top, std::max(right - left, 1), std::max(bottom - top, 1));
 }
 
 class OverlayWindow : public QWidget {
@@ -44,11 +57,20 @@ public:
         updateShape();
     }
 
+    // Covers `exact` (logical coordinates) and draws the preview on it.
+    void place(const QRectF& exact) {
+        const QRect covering = coveringRect(exact);
+        frame_ = exact.translated(-QPointF(covering.topLeft()));
+        setGeometry(covering);
+        updateShape();
+        update();
+    }
+
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing, true);
-        const QPainterPath shape = outlinePath(size(), 0);
+        const QPainterPath shape = outlinePath(frame_, 0);
         painter.fillPath(shape, PanelStyle::accent(0.16));
         painter.strokePath(shape, QPen(PanelStyle::accent(0.8), kStroke));
     }
@@ -66,12 +88,13 @@ private:
         }
         // The stroke's band, one pixel wider on each side for its antialiased edge.
         const qreal half = kStroke / 2 + 1;
-        const QRegion outer(outlinePath(size(), half).toFillPolygon().toPolygon());
-        const QRegion inner(outlinePath(size(), -half).toFillPolygon().toPolygon());
+        const QRegion outer(outlinePath(frame_, half).toFillPolygon().toPolygon());
+        const QRegion inner(outlinePath(frame_, -half).toFillPolygon().toPolygon());
         setMask(outer.subtracted(inner));
     }
 
     bool outlineOnly_ = false;
+    QRectF frame_;
 };
 
 }  // namespace
@@ -88,10 +111,17 @@ QRect overlayGeometry(const Rect& frame) {
 
 PreviewOverlay::PreviewOverlay(platform::WindowSystem& windows, platform::DesktopShell& shell)
     : windows_(windows), shell_(shell), window_(std::make_unique<OverlayWindow>()) {
-    glide_ = new QPropertyAnimation(window_.get(), "geometry", window_.get());
+    glide_ = new QVariantAnimation(window_.get());
     glide_->setDuration(glideMilliseconds);
     glide_->setEasingCurve(QEasingCurve::OutCubic);
+    QObject::connect(glide_, &QVariantAnimation::valueChanged, window_.get(),
+                     [this](const QVariant& value) { place(value.toRectF()); });
     static_cast<OverlayWindow*>(window_.get())->setOutlineOnly(!compositing_);
+}
+
+void PreviewOverlay::place(const QRectF& logicalFrame) {
+    shownFrame_ = logicalFrame;
+    static_cast<OverlayWindow*>(window_.get())->place(logicalFrame);
 }
 
 PreviewOverlay::~PreviewOverlay() = default;
@@ -110,21 +140,25 @@ void PreviewOverlay::setCompositing(bool compositing) {
 }
 
 void PreviewOverlay::show(const Rect& frame, bool animated) {
-    const QRect target = overlayGeometry(frame);
+    const QRect pixels = overlayGeometry(frame);
+    const QRectF target = logicalFromNative(
+        Rect{double(pixels.x()), double(pixels.y()), double(pixels.width()), double(pixels.height())},
+        currentScreenScales());
     const bool glide = animated && shown_ && !windows_.reduceMotion();
     if (glide) {
         // Hovering asks again and again for the same frame: let a running glide finish.
-        if (target != target_ || (!isGliding() && window_->geometry() != target)) {
+        if (target != exactTarget_ || (!isGliding() && shownFrame_ != target)) {
             glide_->stop();
-            glide_->setStartValue(window_->geometry());
+            glide_->setStartValue(shownFrame_);
             glide_->setEndValue(target);
             glide_->start();
         }
     } else {
         glide_->stop();
-        window_->setGeometry(target);
+        place(target);
     }
-    target_ = target;
+    exactTarget_ = target;
+    target_ = coveringRect(target);
 
     if (!shown_) {
         shown_ = true;

@@ -1,11 +1,12 @@
 #pragma once
 
 #include <QRect>
+#include <QRectF>
 #include <memory>
 
 #include "core/rect.h"
 
-class QPropertyAnimation;
+class QVariantAnimation;
 class QWidget;
 
 namespace corvane {
@@ -27,7 +28,7 @@ public:
     PreviewOverlay(const PreviewOverlay&) = delete;
     PreviewOverlay& operator=(const PreviewOverlay&) = delete;
 
-    // `frame` in top-left root coordinates. With `animated`, an overlay that is
+    // `frame` in top-left root pixels. With `animated`, an overlay that is
     // already showing glides there, unless the desktop asks for reduced motion;
     // otherwise it jumps.
     void show(const Rect& frame, bool animated);
@@ -39,18 +40,23 @@ public:
     void setCompositing(bool compositing);
     bool compositing() const { return compositing_; }
 
-    // Where the overlay is or is gliding to.
+    // The window's rectangle (logical coordinates) where the overlay is or is
+    // gliding to; the preview itself may start half a pixel inside it.
     QRect targetGeometry() const { return target_; }
     bool isGliding() const;
     // The overlay window itself, for stacking the panels above it.
     QWidget* window() const;
 
 private:
+    void place(const QRectF& logicalFrame);
+
     platform::WindowSystem& windows_;
     platform::DesktopShell& shell_;
     std::unique_ptr<QWidget> window_;
-    QPropertyAnimation* glide_ = nullptr;  // owned by window_
+    QVariantAnimation* glide_ = nullptr;  // owned by window_
     QRect target_;
+    QRectF exactTarget_;  // the frame in logical coordinates
+    QRectF shownFrame_;   // where the preview is drawn now
     bool shown_ = false;
     bool compositing_ = false;
 };

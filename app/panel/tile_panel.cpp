@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "app/panel/grid_panel_view.h"
+#include "app/panel/screen_scale.h"
 #include "platform/desktop_shell.h"
 
 namespace corvane {
@@ -36,10 +37,10 @@ void TilePanel::refresh() {
 }
 
 void TilePanel::placeCentred() {
-    // X11 frames are top-left already, so the visible frame needs no conversion.
-    const Rect& visible = display_.visibleFrame;
-    const double x = visible.midX() - double(width()) * 0.5;
-    const double y = visible.midY() - double(height()) * 0.5;
+    // The visible frame is in root pixels, the panel's size in logical ones.
+    const QRectF visible = logicalFromNative(display_.visibleFrame, currentScreenScales());
+    const double x = visible.center().x() - double(width()) * 0.5;
+    const double y = visible.center().y() - double(height()) * 0.5;
     move(int(std::lround(x)), int(std::lround(y)));
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QColor>
+#include <QPointF>
 #include <QRect>
+#include <QRectF>
 #include <QString>
 #include <ostream>
 
@@ -11,6 +13,12 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 }
 inline void PrintTo(const QRect& r, std::ostream* out) {
     *out << "QRect(" << r.x() << ", " << r.y() << ", " << r.width() << " x " << r.height() << ")";
+}
+inline void PrintTo(const QRectF& r, std::ostream* out) {
+    *out << "QRectF(" << r.x() << ", " << r.y() << ", " << r.width() << " x " << r.height() << ")";
+}
+inline void PrintTo(const QPointF& p, std::ostream* out) {
+    *out << "QPointF(" << p.x() << ", " << p.y() << ")";
 }
 inline void PrintTo(const QColor& c, std::ostream* out) {
     *out << "rgba(" << c.red() << ", " << c.green() << ", " << c.blue() << ", " << c.alpha() << ")";
