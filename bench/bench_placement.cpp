@@ -53,18 +53,19 @@ Figures figures(std::vector<double> ms) {
 }
 
 void print(const char* label, const Figures& f) {
-    std::printf("%-44s median %6.1f ms   p90 %6.1f ms   (min %.1f, max %.1f)\n", label, f.median, f.p90, f.min,
-                f.max);
+    std::printf("%-44s median %6.1f ms   p90 %6.1f ms   (min %.1f, max %.1f)\n", label, f.median,
+                f.p90, f.min, f.max);
 }
 
 // Alternates the window between the two halves of the work area through the
 // window manager and the resizer, timing each apply up to its verified result.
-std::vector<double> placeThroughCorvane(const e2e::Desktop& desktop, int writeWaitMs, int& inexact, int& pauses) {
-    xcb_connection_t* connection = xcb_connect(desktop.display().c_str(), nullptr);
+std::vector<double> placeThroughCorvane(const e2e::Desktop& desktop, int writeWaitMs, int& inexact,
+                                        int& pauses) {
+    e2e::Connection connection(desktop.display());
     platform::X11WindowSystem::Options options;
     options.writeWaitMs = writeWaitMs;
-    platform::X11WindowSystem windows(connection, 0, options);
-    platform::X11Displays displays(connection, 0);
+    platform::X11WindowSystem windows(connection.get(), 0, options);
+    platform::X11Displays displays(connection.get(), 0);
     WindowManager manager(windows, static_cast<int>(getpid()));
     CountingScheduler scheduler;
 
@@ -75,12 +76,12 @@ std::vector<double> placeThroughCorvane(const e2e::Desktop& desktop, int writeWa
     std::vector<double> ms;
     for (int i = 0; i < placements; ++i) {
         const double start = platform::monotonicSeconds();
-        bool exact = runSynchronously(manager.apply(halves[i % 2], target, false, false, scheduler));
+        bool exact =
+            runSynchronously(manager.apply(halves[i % 2], target, false, false, scheduler));
         ms.push_back((platform::monotonicSeconds() - start) * 1000);
         inexact += exact ? 0 : 1;
     }
     pauses = scheduler.pauses;
-    xcb_disconnect(connection);
     return ms;
 }
 
@@ -103,20 +104,27 @@ int main() {
     e2e::Desktop desktop;
     e2e::ProbeWindow probe = desktop.startProbe();
     const double floorMs = floorPauses * Scheduler::settlePause * 1000;
-    std::printf("%d placements alternating between the halves of a 1440x900 Xvfb screen, Openbox,\n"
-                "25 px dock; immediate path, from the start of apply to its verified result.\n\n",
-                placements);
+    std::printf(
+        "%d placements alternating between the halves of a 1440x900 Xvfb screen, Openbox,\n"
+        "25 px dock; immediate path, from the start of apply to its verified result.\n\n",
+        placements);
 
     int inexact = 0, pauses = 0;
-    print("corvane (WindowManager::apply)", figures(placeThroughCorvane(desktop, 25, inexact, pauses)));
-    std::printf("%-44s %6.1f ms   (%d pauses x %.0f ms; measured %.1f pauses per placement, %d not exact)\n",
-                "floor of the algorithm", floorMs, floorPauses, Scheduler::settlePause * 1000,
-                double(pauses) / placements, inexact);
+    print("corvane (WindowManager::apply)",
+          figures(placeThroughCorvane(desktop, 25, inexact, pauses)));
+    std::printf(
+        "%-44s %6.1f ms   (%d pauses x %.0f ms; measured %.1f pauses per placement, %d not "
+        "exact)\n",
+        "floor of the algorithm", floorMs, floorPauses, Scheduler::settlePause * 1000,
+        double(pauses) / placements, inexact);
 
     inexact = 0, pauses = 0;
-    print("corvane, not waiting for the WM after writes", figures(placeThroughCorvane(desktop, 0, inexact, pauses)));
-    std::printf("%-44s %.1f pauses per placement, %d not exact\n", "", double(pauses) / placements, inexact);
+    print("corvane, not waiting for the WM after writes",
+          figures(placeThroughCorvane(desktop, 0, inexact, pauses)));
+    std::printf("%-44s %.1f pauses per placement, %d not exact\n", "", double(pauses) / placements,
+                inexact);
 
-    print("wmctrl -e (unverified, one process each)", figures(placeThroughWmctrl(desktop, probe.window)));
+    print("wmctrl -e (unverified, one process each)",
+          figures(placeThroughWmctrl(desktop, probe.window)));
     return 0;
 }

@@ -12,22 +12,12 @@
 namespace corvane::platform {
 namespace {
 
+using e2e::Connection;
 using e2e::Desktop;
 using e2e::ProbeOptions;
 using e2e::ProbeWindow;
 using e2e::waitUntil;
 using Kind = WindowError::Kind;
-
-// A connection of its own, as the application has Qt's.
-class Connection {
-public:
-    explicit Connection(const std::string& display) : c_(xcb_connect(display.c_str(), nullptr)) {}
-    ~Connection() { xcb_disconnect(c_); }
-    xcb_connection_t* get() const { return c_; }
-
-private:
-    xcb_connection_t* c_;
-};
 
 class X11WindowSystemTest : public ::testing::Test {
 protected:
@@ -45,7 +35,8 @@ protected:
         auto f = desktop().cardinals(window, "_NET_FRAME_EXTENTS");
         auto s = desktop().cardinals(window, "_GTK_FRAME_EXTENTS");
         f.resize(4, 0), s.resize(4, 0);
-        return Rect{double(g->x) - f[0] + s[0], double(g->y) - f[2] + s[2], double(g->width) + f[0] + f[1] - s[0] - s[1],
+        return Rect{double(g->x) - f[0] + s[0], double(g->y) - f[2] + s[2],
+                    double(g->width) + f[0] + f[1] - s[0] - s[1],
                     double(g->height) + f[2] + f[3] - s[2] - s[3]};
     }
 
@@ -113,10 +104,11 @@ TEST_F(X11WindowSystemTest, AMaximizedWindowIsRestoredBeforeItMoves) {
     options.maximized = true;
     ProbeWindow probe = desktop().startProbe(options);
     ASSERT_EQ(windows_.frame(probe.window).value(), (Rect{0, 25, 1440, 875}));
-    EXPECT_TRUE(place(probe.window, Rect{100, 100, 600, 400})) << describe(windows_.frame(probe.window).value());
+    EXPECT_TRUE(place(probe.window, Rect{100, 100, 600, 400}))
+        << describe(windows_.frame(probe.window).value());
     auto states = desktop().cardinals(probe.window, "_NET_WM_STATE");
-    EXPECT_TRUE(std::find(states.begin(), states.end(), desktop().atom("_NET_WM_STATE_MAXIMIZED_VERT")) ==
-                states.end());
+    EXPECT_TRUE(std::find(states.begin(), states.end(),
+                          desktop().atom("_NET_WM_STATE_MAXIMIZED_VERT")) == states.end());
 }
 
 TEST_F(X11WindowSystemTest, ClientSideShadowIsNotPartOfTheFrame) {

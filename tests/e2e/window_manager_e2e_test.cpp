@@ -17,6 +17,7 @@
 namespace corvane {
 namespace {
 
+using e2e::Connection;
 using e2e::Desktop;
 using e2e::ProbeOptions;
 using e2e::ProbeWindow;
@@ -46,7 +47,8 @@ std::string errorText(Task<T> task) {
 // A blocking scheduler that runs `action` when the `n`th wait begins.
 class InterruptingScheduler : public BlockingScheduler {
 public:
-    InterruptingScheduler(int n, std::function<void()> action) : n_(n), action_(std::move(action)) {}
+    InterruptingScheduler(int n, std::function<void()> action)
+        : n_(n), action_(std::move(action)) {}
     bool beginWait(WaitKind kind, double seconds, std::function<void()> resume) override {
         if (++waits_ == n_) action_();
         return BlockingScheduler::beginWait(kind, seconds, std::move(resume));
@@ -58,23 +60,14 @@ private:
     std::function<void()> action_;
 };
 
-class Connection {
-public:
-    explicit Connection(const std::string& display) : c_(xcb_connect(display.c_str(), nullptr)) {}
-    ~Connection() { xcb_disconnect(c_); }
-    xcb_connection_t* get() const { return c_; }
-
-private:
-    xcb_connection_t* c_;
-};
-
 class WindowManagerE2eTest : public ::testing::Test {
 protected:
     virtual Desktop::Options desktopOptions() const { return {}; }
 
     void SetUp() override {
         Desktop::Options options = desktopOptions();
-        if (options.xorgDummy && !Desktop::xorgDummyAvailable()) GTEST_SKIP() << "Xorg with the dummy driver needs root";
+        if (options.xorgDummy && !Desktop::xorgDummyAvailable())
+            GTEST_SKIP() << "Xorg with the dummy driver needs root";
         desktop_ = std::make_unique<Desktop>(options);
         connection_ = std::make_unique<Connection>(desktop_->display());
         windows_ = std::make_unique<platform::X11WindowSystem>(connection_->get(), 0);
@@ -86,7 +79,7 @@ protected:
     Rect visibleFrameOf(const Rect& frame) {
         auto list = displays_->displays();
         std::vector<Rect> frames;
-        for (const auto& d : list) frames.push_back(d.frame);
+        for (const auto& d : list) frames.push_back(d.visibleFrame);
         return list.at(TileGeometry::screenIndex(frame, frames).value()).visibleFrame;
     }
 
@@ -98,6 +91,11 @@ protected:
 
     bool apply(const Rect& frame, const WindowTarget& target, bool animated = false) {
         return runSynchronously(manager_->apply(frame, target, true, animated, scheduler_));
+    }
+
+    // Why the window cannot be tiled on the left half; empty when it can.
+    std::string refusalOf(const WindowTarget& target) {
+        return errorText(manager_->apply(Rect{10, 35, 705, 855}, target, true, false, scheduler_));
     }
 
     std::unique_ptr<Desktop> desktop_;
@@ -179,22 +177,19 @@ TEST_F(WindowManagerE2eTest, WindowsThatCannotBeTiledAreRefusedWithTheirReason) 
     fixed.fixedSize = true;
     ProbeWindow fixedProbe = desktop_->startProbe(fixed);
     WindowTarget fixedTarget = frontmostTarget();
-    EXPECT_EQ(errorText(manager_->apply(Rect{10, 35, 705, 855}, fixedTarget, true, false, scheduler_)),
-              "This app does not allow its window to be resized.");
+    EXPECT_EQ(refusalOf(fixedTarget), "This app does not allow its window to be resized.");
 
     ProbeOptions full;
     full.fullscreen = true;
     ProbeWindow fullProbe = desktop_->startProbe(full);
     WindowTarget fullTarget = frontmostTarget();
-    EXPECT_EQ(errorText(manager_->apply(Rect{10, 35, 705, 855}, fullTarget, true, false, scheduler_)),
-              "Exit full screen before tiling this window.");
+    EXPECT_EQ(refusalOf(fullTarget), "Exit full screen before tiling this window.");
 
     ProbeWindow normal = desktop_->startProbe();
     WindowTarget normalTarget = frontmostTarget();
     ASSERT_EQ(desktop_->run({"xdotool", "windowminimize", std::to_string(normal.window)}), 0);
     ASSERT_TRUE(e2e::waitUntil([&] { return windows_->states(normal.window).value().minimized; }));
-    EXPECT_EQ(errorText(manager_->apply(Rect{10, 35, 705, 855}, normalTarget, true, false, scheduler_)),
-              "Restore this window from the taskbar before tiling it.");
+    EXPECT_EQ(refusalOf(normalTarget), "Restore this window from the taskbar before tiling it.");
     EXPECT_TRUE(manager_->history().empty());
 }
 
@@ -245,7 +240,8 @@ TEST_F(TwoMonitorE2eTest, FlushRightWindowStaysFlushRightOnTheNextMonitor) {
 
     const Rect flushRight{1440 - 600, 25, 600, 400};
     ASSERT_TRUE(apply(flushRight, target));
-    const Rect moved = TileGeometry::relocate(manager_->frame(target), list[0].visibleFrame, list[1].visibleFrame);
+    const Rect moved =
+        TileGeometry::relocate(manager_->frame(target), list[0].visibleFrame, list[1].visibleFrame);
     EXPECT_EQ(moved, (Rect{2720 - 600, 0, 600, 400}));
     EXPECT_TRUE(apply(moved, target));
     EXPECT_EQ(manager_->frame(target), moved);

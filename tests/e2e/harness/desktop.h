@@ -22,6 +22,19 @@ using namespace std::chrono_literals;
 // whether it held.
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 3000ms);
 
+// A connection of a test's own to its desktop, as the application has Qt's.
+class Connection {
+public:
+    explicit Connection(const std::string& display) : c_(xcb_connect(display.c_str(), nullptr)) {}
+    ~Connection() { xcb_disconnect(c_); }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+    xcb_connection_t* get() const { return c_; }
+
+private:
+    xcb_connection_t* c_;
+};
+
 // What a probe window (tests/e2e/probe) asks the window manager for.
 struct ProbeOptions {
     std::string title = "Corvane probe";
