@@ -113,11 +113,16 @@ TEST(KeyCombo, LabelsMatterForEqualityButNotForSameKeys) {
     EXPECT_FALSE(upper.sameKeys(KeyCombo{1, KeyCombo::command, "A"}));
 }
 
-TEST(KeyCombo, HashesEqualValuesAlikeAndTellLabelsApart) {
+TEST(KeyCombo, HashesEqualValuesAlikeAndEveryFieldCounts) {
     std::unordered_set<KeyCombo> set{KeyCombo{0, 8, "A"}, KeyCombo{0, 8, "a"}, KeyCombo{0, 8, "A"}};
     EXPECT_EQ(set.size(), 2u);
-    EXPECT_EQ(std::hash<KeyCombo>{}(KeyCombo{3, 2, "F"}),
-              std::hash<KeyCombo>{}(KeyCombo{3, 2, "F"}));
+    const std::hash<KeyCombo> hash;
+    const std::size_t base = hash(KeyCombo{3, 2, "F"});
+    EXPECT_NE(hash(KeyCombo{4, 2, "F"}), base);
+    EXPECT_NE(hash(KeyCombo{3, 1, "F"}), base);
+    EXPECT_NE(hash(KeyCombo{3, 2, "G"}), base);
+    // Key code and modifiers are not interchangeable.
+    EXPECT_NE(hash(KeyCombo{2, 3, "F"}), base);
 }
 
 }  // namespace

@@ -35,22 +35,25 @@ json encodedJson(const AppSettings& settings) {
     return json::parse(SettingsCodec::encode(settings));
 }
 
-std::string formatProblem(std::string_view bytes) {
+// What decoding `bytes` throws as an E; "decoded" when it throws nothing.
+template <typename E>
+std::string decodingProblem(std::string_view bytes) {
     try {
         SettingsCodec::decode(bytes);
-    } catch (const SettingsFormatError& error) {
+    } catch (const E& error) {
         return error.what();
     }
     return "decoded";
 }
 
+// Bytes that are not a settings document at all.
+std::string formatProblem(std::string_view bytes) {
+    return decodingProblem<SettingsFormatError>(bytes);
+}
+
+// A document whose content breaks a rule.
 std::string validationProblem(std::string_view bytes) {
-    try {
-        SettingsCodec::decode(bytes);
-    } catch (const SettingsError& error) {
-        return error.message();
-    }
-    return "decoded";
+    return decodingProblem<SettingsError>(bytes);
 }
 
 // A valid document to break one piece at a time.
