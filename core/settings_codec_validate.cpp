@@ -1,5 +1,6 @@
 // The rules a settings document must pass, checked in a fixed order so the user
 // always hears about the same problem first.
+#include <algorithm>
 #include <unordered_set>
 #include <vector>
 
@@ -45,41 +46,32 @@ bool hasUsableName(const SavedLayout& layout) {
            UnicodeText::hasAtMostCharacters(layout.name, SavedLayout::longestName);
 }
 
-// Shortcuts already taken, in document order: the activation shortcut, then the
-// shortcut of every enabled layout checked so far.
-class UsedShortcuts {
-public:
-    void add(const KeyCombo& combo) { used_.push_back(combo); }
-    bool contains(const KeyCombo& combo) const {
-        for (const KeyCombo& taken : used_) {
-            if (taken.sameKeys(combo)) return true;
-        }
-        return false;
-    }
+bool isTaken(const KeyCombo& combo, const std::vector<KeyCombo>& used) {
+    return std::any_of(used.begin(), used.end(),
+                       [&](const KeyCombo& taken) { return taken.sameKeys(combo); });
+}
 
-private:
-    std::vector<KeyCombo> used_;
-};
-
-void checkShortcut(const SavedLayout& layout, UsedShortcuts& used) {
+// `used` holds the shortcuts already taken, in document order: the activation
+// shortcut, then the shortcut of every enabled layout checked so far.
+void checkShortcut(const SavedLayout& layout, std::vector<KeyCombo>& used) {
     const KeyCombo& shortcut = *layout.shortcut;
     if (!shortcut.isValid()) refuse(kWeakGlobal);
     if (layout.isGlobal && !shortcut.hasStrongModifier()) refuse(kWeakGlobal);
     if (!layout.enabled) return;
-    if (used.contains(shortcut)) {
+    if (isTaken(shortcut, used)) {
         refuse("The shortcut " + shortcut.displayString() + " is assigned more than once.");
     }
     if (shortcut.isReservedForPanel()) {
         refuse(shortcut.displayString() + " is reserved for panel navigation.");
     }
-    used.add(shortcut);
+    used.push_back(shortcut);
 }
 
 void checkLayouts(const AppSettings& settings) {
     std::unordered_set<Uuid> ids;
     ids.reserve(settings.layouts.size());
-    UsedShortcuts used;
-    if (settings.activationShortcut) used.add(*settings.activationShortcut);
+    std::vector<KeyCombo> used;
+    if (settings.activationShortcut) used.push_back(*settings.activationShortcut);
     for (const SavedLayout& layout : settings.layouts) {
         if (!ids.insert(layout.id).second) refuse(kDuplicateId);
         if (!hasUsableName(layout) || !layout.grid.isValid() || !layout.region.isValid()) {
