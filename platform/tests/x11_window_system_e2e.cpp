@@ -287,10 +287,7 @@ TEST(X11WindowSystemWithoutWindowManagerTest, IsNotAvailable) {
 
 TEST(X11TwoMonitors, ListsBothMonitorsWithTheirVisibleFrames) {
     if (!Desktop::xorgDummyAvailable()) GTEST_SKIP() << "Xorg with the dummy driver needs root";
-    Desktop::Options options;
-    options.xorgDummy = true;
-    options.secondMonitor = true;
-    Desktop desktop(options);
+    Desktop desktop(Desktop::twoMonitors());
     Connection connection(desktop.display());
     X11Displays displays(connection.get(), 0);
 

@@ -104,10 +104,7 @@ TEST(CorvanePlaceTest, BadUsageExplainsItselfWithoutTouchingAnyWindow) {
 
 TEST(CorvanePlaceTest, NextDisplayCarriesTheWindowToTheSecondMonitor) {
     if (!Desktop::xorgDummyAvailable()) GTEST_SKIP() << "Xorg with the dummy driver needs root";
-    Desktop::Options options;
-    options.xorgDummy = true;
-    options.secondMonitor = true;
-    Desktop desktop(options);
+    Desktop desktop(Desktop::twoMonitors());
     ProbeWindow probe = desktop.startProbe();
     ASSERT_EQ(place(desktop, {"0.5,0,0.5,1"}).status, 0);
     EXPECT_EQ(outerFrame(desktop, probe.window), "720,25,720,875");

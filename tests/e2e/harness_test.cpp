@@ -133,10 +133,7 @@ TEST(DesktopTest, ProbeStatesReachTheWindowManager) {
 
 TEST(DesktopTest, XorgDummyAddsAndRemovesASecondMonitor) {
     if (!Desktop::xorgDummyAvailable()) GTEST_SKIP() << "Xorg with the dummy driver needs root";
-    Desktop::Options options;
-    options.xorgDummy = true;
-    options.secondMonitor = true;
-    Desktop desktop(options);
+    Desktop desktop(Desktop::twoMonitors());
     EXPECT_EQ(desktop.monitorCount(), 2);
     EXPECT_EQ(desktop.cardinals(desktop.root(), "_NET_DESKTOP_GEOMETRY"), (std::vector<std::uint32_t>{2720, 900}));
     desktop.removeSecondMonitor();

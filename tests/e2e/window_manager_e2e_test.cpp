@@ -224,12 +224,7 @@ TEST_F(WindowManagerE2eTest, ClientSideDecoratedWindowTilesByItsVisibleFrame) {
 
 class TwoMonitorE2eTest : public WindowManagerE2eTest {
 protected:
-    Desktop::Options desktopOptions() const override {
-        Desktop::Options o;
-        o.xorgDummy = true;
-        o.secondMonitor = true;
-        return o;
-    }
+    Desktop::Options desktopOptions() const override { return Desktop::twoMonitors(); }
 };
 
 TEST_F(TwoMonitorE2eTest, FlushRightWindowStaysFlushRightOnTheNextMonitor) {

@@ -88,6 +88,13 @@ public:
 
     // Whether Xorg with the dummy driver can run here (root, both installed).
     static bool xorgDummyAvailable();
+    // Xorg with the dummy driver and both monitors plugged in.
+    static Options twoMonitors() {
+        Options options;
+        options.xorgDummy = true;
+        options.secondMonitor = true;
+        return options;
+    }
     // The path of corvane-probe.
     static std::string probePath();
 
