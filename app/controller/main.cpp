@@ -156,7 +156,8 @@ int runApplication(const CommandLine& line, SingleInstance& instance, int argc, 
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("corvane"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Corvane"));
+    // No application display name: Qt would append " — Corvane" to every window
+    // title, and the panels are titled "Corvane — <monitor>" exactly.
     QApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("corvane"));
     QApplication::setQuitOnLastWindowClosed(false);

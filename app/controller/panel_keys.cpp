@@ -62,6 +62,37 @@ std::optional<std::uint32_t> modifierKeyBit(int key) {
     }
 }
 
+// The grid's navigation keys are known by what they do rather than where they
+// sit, so they work on a server with another keycode set than evdev's (the
+// older xfree86 set puts the arrows elsewhere).
+std::optional<std::uint16_t> navigationKey(const QKeyEvent& event) {
+    if (event.modifiers().testFlag(Qt::KeypadModifier)) {
+        if (event.key() == Qt::Key_Enter) return Key::keypadEnter;
+        return std::nullopt;  // keypad arrows are keys of their own
+    }
+    switch (event.key()) {
+        case Qt::Key_Left:
+            return Key::left;
+        case Qt::Key_Right:
+            return Key::right;
+        case Qt::Key_Down:
+            return Key::down;
+        case Qt::Key_Up:
+            return Key::up;
+        case Qt::Key_Return:
+            return Key::returnKey;
+        case Qt::Key_Enter:
+            return Key::keypadEnter;
+        case Qt::Key_Escape:
+            return Key::escape;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            return Key::tab;
+        default:
+            return std::nullopt;
+    }
+}
+
 }  // namespace
 
 bool AppController::eventFilter(QObject* watched, QEvent* event) {
@@ -95,9 +126,10 @@ bool AppController::handleKeyEvent(QObject* watched, QKeyEvent* event) {
     if (!press) return false;
 
     optionTapArmed_ = false;
+    std::optional<std::uint16_t> keyCode = navigationKey(*event);
     const quint32 scanCode = event->nativeScanCode();
-    if (scanCode == 0 || scanCode > 255) return false;
-    const std::optional<std::uint16_t> keyCode = platform::virtualKeyFor(std::uint8_t(scanCode));
+    if (!keyCode && scanCode > 0 && scanCode <= 255)
+        keyCode = platform::virtualKeyFor(std::uint8_t(scanCode));
     if (!keyCode) return false;
     return handleKeyDown(KeyPress{*keyCode, modifiers}, *index);
 }

@@ -210,6 +210,24 @@ TEST_F(PanelKeysTest, ArrowsSelectAndReturnPlaces) {
     EXPECT_FALSE(c.panelsOpen());
 }
 
+TEST_F(PanelKeysTest, ArrowsWorkWhateverKeycodeTheServerGivesThem) {
+    AppController& c = openTwoPanels();
+    // The xfree86 keycode set: Right is 102, Down 104, Return still 36.
+    auto press = [&](int qtKey, Qt::KeyboardModifiers modifiers, quint32 scanCode) {
+        QKeyEvent event(QEvent::KeyPress, qtKey, modifiers, scanCode, 0, 0);
+        QCoreApplication::sendEvent(panel(0)->windowHandle(), &event);
+    };
+    press(Qt::Key_Right, Qt::NoModifier, 102);
+    press(Qt::Key_Down, Qt::ShiftModifier, 104);
+    ASSERT_TRUE(selection(0).region());
+    EXPECT_EQ(*selection(0).region(), (TileRegion::spanning({1, 0}, {1, 1}, c.activeGrid())));
+    // A keypad arrow is not an arrow key.
+    press(Qt::Key_Left, Qt::KeypadModifier, 83);
+    EXPECT_EQ(*selection(0).region(), (TileRegion::spanning({1, 0}, {1, 1}, c.activeGrid())));
+    press(Qt::Key_Enter, Qt::KeypadModifier, 108);
+    EXPECT_FALSE(c.panelsOpen());
+}
+
 TEST_F(PanelKeysTest, UnhandledKeysReachThePanel) {
     AppController& c = openTwoPanels();
     // The starter layouts hold the letters they use; Q is not one of them.
