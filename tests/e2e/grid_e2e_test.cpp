@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QImage>
 #include <cmath>
+#include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -124,6 +125,15 @@ protected:
     bool probeReaches(const Rect& frame) {
         return e2e::waitUntil(
             [&] { return e2e::outerFrame(*desktop, probe.window) == e2e::rounded(frame); }, 5s);
+    }
+
+    bool compositorRuns() const {
+        xcb_connection_t* c = desktop->connection();
+        auto reply = xcb_get_selection_owner_reply(
+            c, xcb_get_selection_owner(c, desktop->atom("_NET_WM_CM_S0")), nullptr);
+        const bool owned = reply && reply->owner != XCB_NONE;
+        std::free(reply);
+        return owned;
     }
 
     std::string titles() {
@@ -265,6 +275,41 @@ TEST_F(GridE2E, UnpluggingAMonitorWhileTheGridIsOpenLeavesOnePanel) {
     EXPECT_TRUE(probeReaches(frameFor({0, 0}, {0, 0}, firstVisible)))
         << probeFrame() << "\n"
         << session->log();
+}
+
+// Without a compositing manager X shows translucent pixels black, so the
+// preview keeps only its outline; with one it is a translucent fill. Corvane
+// looks again at every opening of the grid.
+TEST_F(GridE2E, ThePreviewIsTranslucentOnlyWhileACompositingManagerRuns) {
+    if (std::system("command -v xcompmgr >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "xcompmgr is not installed (scripts/deps.sh installs it)";
+    ASSERT_NO_FATAL_FAILURE(startCorvane());
+    // The probe window (white) lies under the middle of cell (1, 1).
+    const Rect cell = frameFor({1, 1}, {1, 1}, firstVisible);
+    const Box middle{int(cell.midX()) - 2, int(cell.midY()) - 2, 4, 4};
+    auto middleColour = [&] { return QColor(e2e::grabScreen(*desktop, middle).pixel(2, 2)); };
+
+    ASSERT_NO_FATAL_FAILURE(openGrid());
+    e2e::pressKeys(*desktop, "Right Down");
+    ASSERT_TRUE(previewShows(cell)) << previewFrame();
+    EXPECT_EQ(middleColour(), QColor(Qt::white)) << "only the outline is drawn";
+    e2e::pressKeys(*desktop, "Escape");
+    ASSERT_TRUE(e2e::waitUntil([&] { return session->panels().empty(); }));
+
+    e2e::ChildProcess compositor = desktop->spawn({"xcompmgr"});
+    ASSERT_TRUE(e2e::waitUntil([&] { return compositorRuns(); }, 5s));
+    ASSERT_NO_FATAL_FAILURE(openGrid());
+    e2e::pressKeys(*desktop, "Right Down");
+    ASSERT_TRUE(previewShows(cell)) << previewFrame();
+    // White under the accent at 0.16: blue drops by about a sixth of its distance to the accent's.
+    std::optional<QColor> tinted;
+    EXPECT_TRUE(e2e::waitUntil([&] {
+        tinted = middleColour();
+        return tinted->blue() < 245 && tinted->green() > 245;
+    })) << tinted->name().toStdString();
+    e2e::pressKeys(*desktop, "Escape");
+    ASSERT_TRUE(e2e::waitUntil([&] { return session->panels().empty(); }));
+    compositor.stop();
 }
 
 // QT_SCALE_FACTOR=2: Qt places widgets in logical pixels, half the root pixels.
