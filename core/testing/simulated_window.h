@@ -45,8 +45,8 @@ public:
     using Options = SimulatedWindowOptions;
 
     struct Write {
-        Call call;  // setSize or setPosition
-        double first;  // width or x
+        Call call;      // setSize or setPosition
+        double first;   // width or x
         double second;  // height or y
         bool operator==(const Write&) const = default;
         friend std::ostream& operator<<(std::ostream& out, const Write& w) {
@@ -70,9 +70,7 @@ public:
         record(Write{Call::setSize, width, height});
     }
 
-    void setPosition(double x, double y) override {
-        record(Write{Call::setPosition, x, y});
-    }
+    void setPosition(double x, double y) override { record(Write{Call::setPosition, x, y}); }
 
     // What the next read returns, without counting as a read.
     Rect visibleFrame() const { return frame_; }
@@ -91,8 +89,8 @@ private:
     };
 
     int count(Call call) const {
-        return static_cast<int>(
-            std::count_if(writes.begin(), writes.end(), [&](const Write& w) { return w.call == call; }));
+        return static_cast<int>(std::count_if(writes.begin(), writes.end(),
+                                              [&](const Write& w) { return w.call == call; }));
     }
 
     void failIfDue(Call call, int done) const {

@@ -71,7 +71,7 @@ TEST(WindowResizerAnimation, AnExactClockGivesTenEasedFramesThenAFullSettle) {
             EXPECT_NEAR(wait.seconds, 0.016, 1e-9);
         }
     }
-    EXPECT_EQ(clock.pauses(), 2);     // the full settle after a completed animation
+    EXPECT_EQ(clock.pauses(), 2);         // the full settle after a completed animation
     EXPECT_EQ(window.reads, 1 + 10 + 3);  // start, one per size write, the settle
     EXPECT_EQ(window.visibleFrame(), kTarget);
 }
@@ -110,7 +110,7 @@ TEST(WindowResizerAnimation, ALateClockDropsFramesButStillEndsOnTheTarget) {
     ASSERT_GT(sizes.size(), 1u);
     EXPECT_LT(sizes.size(), 10u);
     for (std::size_t i = 1; i < sizes.size(); ++i) {
-        EXPECT_LT(sizes[i].first, sizes[i - 1].first);   // shrinking towards 720
+        EXPECT_LT(sizes[i].first, sizes[i - 1].first);    // shrinking towards 720
         EXPECT_GT(sizes[i].second, sizes[i - 1].second);  // growing towards 875
     }
     // The first frame already shows where the late clock is, not a tenth of the way.
@@ -127,9 +127,8 @@ TEST(WindowResizerAnimation, ALateClockDropsFramesButStillEndsOnTheTarget) {
 
 TEST(WindowResizerAnimation, ARefusedSizeWritesTheTargetSizeThenGlidesTheOrigin) {
     int sizeWrites = 0;
-    SimulatedWindow window(kStart, {.refusesSize = [&](double, double) {
-                                        return ++sizeWrites == 1;
-                                    }});
+    SimulatedWindow window(kStart,
+                           {.refusesSize = [&](double, double) { return ++sizeWrites == 1; }});
     SimulatedScheduler clock;
     EXPECT_EQ(animate(window, clock).value, true);
 
@@ -155,9 +154,8 @@ TEST(WindowResizerAnimation, ARefusedSizeWritesTheTargetSizeThenGlidesTheOrigin)
 
 TEST(WindowResizerAnimation, ALateClockShortensTheGlideToo) {
     int sizeWrites = 0;
-    SimulatedWindow window(kStart, {.refusesSize = [&](double, double) {
-                                        return ++sizeWrites == 1;
-                                    }});
+    SimulatedWindow window(kStart,
+                           {.refusesSize = [&](double, double) { return ++sizeWrites == 1; }});
     SimulatedScheduler clock;
     clock.extraPerWait = 0.03;
     EXPECT_EQ(animate(window, clock).value, true);
@@ -206,7 +204,8 @@ TEST(WindowResizerCancellation, CancellingAtAnyWaitStopsAllWrites) {
     for (const Scenario& scenario : scenarios()) {
         SimulatedWindow reference(kStart, scenario.options);
         SimulatedScheduler referenceClock;
-        runToCompletion(WindowResizer::resize(kTarget, reference, scenario.animated, referenceClock));
+        runToCompletion(
+            WindowResizer::resize(kTarget, reference, scenario.animated, referenceClock));
         const std::size_t waitCount = referenceClock.waits.size();
         ASSERT_GT(waitCount, 0u);
 
@@ -222,8 +221,8 @@ TEST(WindowResizerCancellation, CancellingAtAnyWaitStopsAllWrites) {
                 writesWhenCancelled = window.writeCount();
                 frameWhenCancelled = window.visibleFrame();
             };
-            const auto outcome = runToCompletion(
-                WindowResizer::resize(kTarget, window, scenario.animated, clock));
+            const auto outcome =
+                runToCompletion(WindowResizer::resize(kTarget, window, scenario.animated, clock));
             EXPECT_TRUE(outcome.errorAs<TaskCancelled>());
             EXPECT_EQ(clock.waits.size(), at + 1);
             EXPECT_EQ(window.writeCount(), writesWhenCancelled);

@@ -1,8 +1,8 @@
 // Work areas per monitor from the docks' struts.
 
-#include <gtest/gtest.h>
-
 #include "platform/x11/x11_strut.h"
+
+#include <gtest/gtest.h>
 
 namespace corvane::platform {
 namespace {
@@ -59,7 +59,8 @@ TEST(StrutTest, MalformedAndAbsurdStrutsAreIgnored) {
 TEST(StrutTest, StripThatOnlyTouchesTheMonitorsEdgeDoesNotCount) {
     // A panel ending at x = 1439 (inclusive) does not reach the monitor at 1440.
     EXPECT_EQ(visibleFrame(right, rootWidth, rootHeight, {topPanel(25, 1000, 1439)}), right);
-    EXPECT_EQ(visibleFrame(right, rootWidth, rootHeight, {topPanel(25, 1000, 1440)}), (Rect{1440, 25, 1280, 775}));
+    EXPECT_EQ(visibleFrame(right, rootWidth, rootHeight, {topPanel(25, 1000, 1440)}),
+              (Rect{1440, 25, 1280, 775}));
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 // Reading one integer out of the XSETTINGS manager's data.
 
+#include "platform/x11/x11_xsettings.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "platform/x11/x11_xsettings.h"
 
 namespace corvane::platform {
 namespace {
@@ -78,19 +78,23 @@ TEST(XSettingsTest, FindsTheIntegerAfterOtherKindsOfSettings) {
         EXPECT_EQ(xsettingsInteger(data, "Gtk/EnableAnimations"), 0) << big;
         EXPECT_EQ(xsettingsInteger(data, "Xft/DPI"), -1) << big;
         EXPECT_EQ(xsettingsInteger(data, "Gtk/Missing"), std::nullopt);
-        EXPECT_EQ(xsettingsInteger(data, "Net/ThemeName"), std::nullopt) << "a string is not an integer";
-        EXPECT_EQ(xsettingsInteger(data, "Gtk/EnableAnimation"), std::nullopt) << "no prefix matches";
+        EXPECT_EQ(xsettingsInteger(data, "Net/ThemeName"), std::nullopt)
+            << "a string is not an integer";
+        EXPECT_EQ(xsettingsInteger(data, "Gtk/EnableAnimation"), std::nullopt)
+            << "no prefix matches";
     }
 }
 
 TEST(XSettingsTest, TruncatedOrLyingDataGivesNothing) {
-    auto data = Builder(false).string("Net/ThemeName", "Adwaita").integer("Gtk/EnableAnimations", 0).data();
+    auto data =
+        Builder(false).string("Net/ThemeName", "Adwaita").integer("Gtk/EnableAnimations", 0).data();
     for (std::size_t cut = 0; cut < data.size(); ++cut) {
         std::vector<std::uint8_t> shorter(data.begin(), data.begin() + static_cast<long>(cut));
         EXPECT_EQ(xsettingsInteger(shorter, "Gtk/EnableAnimations"), std::nullopt) << cut;
     }
     // A string length far past the end.
-    auto lying = Builder(false).string("Net/ThemeName", "Adwaita").integer("Gtk/EnableAnimations", 0).data();
+    auto lying =
+        Builder(false).string("Net/ThemeName", "Adwaita").integer("Gtk/EnableAnimations", 0).data();
     lying[12 + 4 + 16 + 4] = 0xff, lying[12 + 4 + 16 + 7] = 0xff;
     EXPECT_EQ(xsettingsInteger(lying, "Gtk/EnableAnimations"), std::nullopt);
     // An unknown setting type stops the reader.

@@ -43,7 +43,9 @@ static_assert(std::size(atomNames) == static_cast<std::size_t>(Atom::count));
 constexpr std::uint8_t badWindow = 3;
 constexpr std::uint8_t badDrawable = 9;
 
-WindowError connectionLost() { return WindowError(WindowError::Kind::permission); }
+WindowError connectionLost() {
+    return WindowError(WindowError::Kind::permission);
+}
 
 }  // namespace
 
@@ -56,7 +58,8 @@ std::vector<std::uint32_t> Property::values() const {
 }
 
 WindowError windowErrorFor(std::uint8_t errorCode) {
-    if (errorCode == badWindow || errorCode == badDrawable) return WindowError(WindowError::Kind::closed);
+    if (errorCode == badWindow || errorCode == badDrawable)
+        return WindowError(WindowError::Kind::closed);
     return WindowError::failed(errorCode);
 }
 
@@ -70,8 +73,8 @@ X11Connection::X11Connection(xcb_connection_t* connection, int screenNumber)
     // One round trip for all of them.
     std::array<xcb_intern_atom_cookie_t, static_cast<std::size_t>(Atom::count)> cookies;
     for (std::size_t i = 0; i < cookies.size(); ++i)
-        cookies[i] = xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(std::strlen(atomNames[i])),
-                                     atomNames[i]);
+        cookies[i] = xcb_intern_atom(
+            connection_, 0, static_cast<std::uint16_t>(std::strlen(atomNames[i])), atomNames[i]);
     for (std::size_t i = 0; i < cookies.size(); ++i) {
         auto r = reply<xcb_intern_atom_reply_t>(cookies[i].sequence);
         atoms_[i] = r.ok() ? r.value()->atom : XCB_NONE;
@@ -79,7 +82,8 @@ X11Connection::X11Connection(xcb_connection_t* connection, int screenNumber)
 }
 
 xcb_atom_t X11Connection::intern(const std::string& name) {
-    auto cookie = xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(name.size()), name.c_str());
+    auto cookie =
+        xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(name.size()), name.c_str());
     auto r = reply<xcb_intern_atom_reply_t>(cookie.sequence);
     return r.ok() ? r.value()->atom : XCB_NONE;
 }
@@ -94,7 +98,8 @@ std::string X11Connection::atomName(xcb_atom_t atom) {
 
 xcb_get_property_cookie_t X11Connection::requestProperty(xcb_window_t window, xcb_atom_t property,
                                                          std::uint32_t maxWords) {
-    return xcb_get_property(connection_, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, maxWords);
+    return xcb_get_property(connection_, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0,
+                            maxWords);
 }
 
 WindowResult<Property> X11Connection::property(xcb_get_property_cookie_t cookie) {
@@ -122,7 +127,8 @@ WindowResult<void> X11Connection::check(xcb_void_cookie_t cookie) {
     return {};
 }
 
-void X11Connection::sendToRoot(xcb_window_t window, xcb_atom_t type, const std::array<std::uint32_t, 5>& data) {
+void X11Connection::sendToRoot(xcb_window_t window, xcb_atom_t type,
+                               const std::array<std::uint32_t, 5>& data) {
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
@@ -154,7 +160,8 @@ WindowResult<void*> X11Connection::awaitReply(unsigned int sequence) {
             return WindowError::failed(noReplyCode);
         }
         if (!alive()) return connectionLost();
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) {
             xcb_discard_reply(connection_, sequence);
             return WindowError::failed(noReplyCode);

@@ -8,7 +8,8 @@
 
 namespace corvane::platform {
 
-X11Displays::X11Displays(xcb_connection_t* connection, int screenNumber) : x_(connection, screenNumber) {}
+X11Displays::X11Displays(xcb_connection_t* connection, int screenNumber)
+    : x_(connection, screenNumber) {}
 
 std::vector<Display> X11Displays::displays() {
     if (!x_.alive()) return {};
@@ -39,25 +40,29 @@ std::vector<X11Displays::Monitor> X11Displays::monitors(double rootWidth, double
     }
     std::vector<Monitor> result;
     if (randrMonitors_) {
-        auto reply = x_.reply<xcb_randr_get_monitors_reply_t>(xcb_randr_get_monitors(c, x_.root(), 1).sequence);
+        auto reply = x_.reply<xcb_randr_get_monitors_reply_t>(
+            xcb_randr_get_monitors(c, x_.root(), 1).sequence);
         if (reply.ok()) {
             std::vector<std::pair<bool, xcb_randr_monitor_info_t>> infos;
             for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.value().get()); it.rem;
                  xcb_randr_monitor_info_next(&it))
                 infos.emplace_back(it.data->primary != 0, *it.data);
             // Primary first; the rest keep the server's order.
-            std::stable_partition(infos.begin(), infos.end(), [](const auto& i) { return i.first; });
+            std::stable_partition(infos.begin(), infos.end(),
+                                  [](const auto& i) { return i.first; });
             std::vector<xcb_get_atom_name_cookie_t> names;
-            for (const auto& [primary, info] : infos) names.push_back(xcb_get_atom_name(c, info.name));
+            for (const auto& [primary, info] : infos)
+                names.push_back(xcb_get_atom_name(c, info.name));
             for (std::size_t i = 0; i < infos.size(); ++i) {
                 const auto& info = infos[i].second;
                 auto name = x_.reply<xcb_get_atom_name_reply_t>(names[i].sequence);
                 std::string text;
                 if (name.ok())
                     text.assign(xcb_get_atom_name_name(name.value().get()),
-                                static_cast<std::size_t>(xcb_get_atom_name_name_length(name.value().get())));
-                result.push_back(Monitor{text, Rect{double(info.x), double(info.y), double(info.width),
-                                                    double(info.height)}});
+                                static_cast<std::size_t>(
+                                    xcb_get_atom_name_name_length(name.value().get())));
+                result.push_back(Monitor{text, Rect{double(info.x), double(info.y),
+                                                    double(info.width), double(info.height)}});
             }
         }
     }
@@ -83,10 +88,13 @@ std::vector<xcb_window_t> X11Displays::unlistedWindows(const std::vector<std::ui
             auto tree = x_.reply<xcb_query_tree_reply_t>(cookie.sequence);
             if (!tree.ok()) continue;
             const xcb_window_t* children = xcb_query_tree_children(tree.value().get());
-            next.insert(next.end(), children, children + xcb_query_tree_children_length(tree.value().get()));
+            next.insert(next.end(), children,
+                        children + xcb_query_tree_children_length(tree.value().get()));
         }
         // A client's own subwindows are not panels.
-        std::erase_if(next, [&](xcb_window_t w) { return std::find(clients.begin(), clients.end(), w) != clients.end(); });
+        std::erase_if(next, [&](xcb_window_t w) {
+            return std::find(clients.begin(), clients.end(), w) != clients.end();
+        });
         found.insert(found.end(), next.begin(), next.end());
         level = std::move(next);
     }
@@ -121,10 +129,12 @@ std::vector<Strut> X11Displays::struts(double rootWidth, double rootHeight) {
         // A window that vanished since the lists were read reserves nothing.
         if (!type.ok() || !partial.ok() || !full.ok()) continue;
         auto types = type.value().values();
-        bool dock = std::find(types.begin(), types.end(), x_.atom(Atom::NET_WM_WINDOW_TYPE_DOCK)) != types.end();
+        bool dock = std::find(types.begin(), types.end(), x_.atom(Atom::NET_WM_WINDOW_TYPE_DOCK)) !=
+                    types.end();
         if (cookie.client && !dock) continue;
-        auto strut = partial.value().present() ? Strut::fromPartial(partial.value().values())
-                                               : Strut::fromFull(full.value().values(), rootWidth, rootHeight);
+        auto strut = partial.value().present()
+                         ? Strut::fromPartial(partial.value().values())
+                         : Strut::fromFull(full.value().values(), rootWidth, rootHeight);
         if (strut) result.push_back(*strut);
     }
     return result;

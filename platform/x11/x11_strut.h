@@ -28,6 +28,7 @@ struct Strut {
 
 // A monitor's area without the reserved strips of the struts that reach into
 // it. A strut that would leave nothing of the monitor is ignored.
-Rect visibleFrame(const Rect& monitor, double rootWidth, double rootHeight, const std::vector<Strut>& struts);
+Rect visibleFrame(const Rect& monitor, double rootWidth, double rootHeight,
+                  const std::vector<Strut>& struts);
 
 }  // namespace corvane::platform

@@ -10,7 +10,8 @@ namespace {
 // past the end: the property belongs to another client and may be anything.
 class Reader {
 public:
-    Reader(const std::vector<std::uint8_t>& data, bool bigEndian) : data_(data), bigEndian_(bigEndian) {}
+    Reader(const std::vector<std::uint8_t>& data, bool bigEndian)
+        : data_(data), bigEndian_(bigEndian) {}
 
     bool skip(std::size_t n) {
         if (n > data_.size() - pos_) return false;
@@ -43,7 +44,8 @@ enum SettingType : std::uint8_t { integer = 0, string = 1, color = 2 };
 
 }  // namespace
 
-std::optional<std::int32_t> xsettingsInteger(const std::vector<std::uint8_t>& data, std::string_view name) {
+std::optional<std::int32_t> xsettingsInteger(const std::vector<std::uint8_t>& data,
+                                             std::string_view name) {
     if (data.size() < 12) return std::nullopt;
     Reader r(data, data[0] == 1);
     r.skip(4);

@@ -10,6 +10,7 @@ namespace corvane::platform {
 // The integer setting `name` in the XSETTINGS wire format (the
 // _XSETTINGS_SETTINGS property of the settings manager); none when the data
 // does not hold it as an integer or is malformed.
-std::optional<std::int32_t> xsettingsInteger(const std::vector<std::uint8_t>& data, std::string_view name);
+std::optional<std::int32_t> xsettingsInteger(const std::vector<std::uint8_t>& data,
+                                             std::string_view name);
 
 }  // namespace corvane::platform

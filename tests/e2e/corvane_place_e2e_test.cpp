@@ -32,7 +32,8 @@ std::string outerFrame(const Desktop& desktop, std::uint32_t window) {
     auto f = desktop.cardinals(window, "_NET_FRAME_EXTENTS");
     f.resize(4, 0);
     return std::to_string(g->x - int(f[0])) + "," + std::to_string(g->y - int(f[2])) + "," +
-           std::to_string(g->width + int(f[0] + f[1])) + "," + std::to_string(g->height + int(f[2] + f[3]));
+           std::to_string(g->width + int(f[0] + f[1])) + "," +
+           std::to_string(g->height + int(f[2] + f[3]));
 }
 
 TEST(CorvanePlaceTest, PlacesTheActiveWindowAndReportsWhereItLanded) {
@@ -40,7 +41,10 @@ TEST(CorvanePlaceTest, PlacesTheActiveWindowAndReportsWhereItLanded) {
     ProbeWindow probe = desktop.startProbe();
     Outcome left = place(desktop, {"0,0,0.5,1", "--margins", "10"});
     EXPECT_EQ(left.status, 0) << left.errors;
-    EXPECT_TRUE(std::regex_match(left.output, std::regex(R"(Resize result: \(10\.0, 35\.0, 705\.0, 855\.0\), exact=true, duration=\d+ms\n)")))
+    EXPECT_TRUE(std::regex_match(
+        left.output,
+        std::regex(
+            R"(Resize result: \(10\.0, 35\.0, 705\.0, 855\.0\), exact=true, duration=\d+ms\n)")))
         << left.output;
     EXPECT_EQ(outerFrame(desktop, probe.window), "10,35,705,855");
 
@@ -48,9 +52,11 @@ TEST(CorvanePlaceTest, PlacesTheActiveWindowAndReportsWhereItLanded) {
     EXPECT_EQ(right.status, 0) << right.errors;
     EXPECT_TRUE(std::regex_match(
         right.output,
-        std::regex("Resize CorvaneProbe: \\(10\\.0, 35\\.0, 705\\.0, 855\\.0\\) \u2192 \\(720\\.0, 25\\.0, 720\\.0, 875\\.0\\)\n"
+        std::regex("Resize CorvaneProbe: \\(10\\.0, 35\\.0, 705\\.0, 855\\.0\\) \u2192 \\(720\\.0, "
+                   "25\\.0, 720\\.0, 875\\.0\\)\n"
                    "Window animation: false; Enhanced UI: false, temporarily disabled: false\n"
-                   "Resize result: \\(720\\.0, 25\\.0, 720\\.0, 875\\.0\\), exact=true, duration=\\d+ms\n")))
+                   "Resize result: \\(720\\.0, 25\\.0, 720\\.0, 875\\.0\\), exact=true, "
+                   "duration=\\d+ms\n")))
         << right.output;
     EXPECT_EQ(outerFrame(desktop, probe.window), "720,25,720,875");
 }
@@ -80,17 +86,17 @@ TEST(CorvanePlaceTest, BadUsageExplainsItselfWithoutTouchingAnyWindow) {
     Desktop desktop;
     ProbeWindow probe = desktop.startProbe();
     const std::string before = outerFrame(desktop, probe.window);
-    for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
-             {},
-             {"0,0,0.5"},
-             {"0,0,0.5,1,"},
-             {"0,0,1.5,1"},
-             {"a,0,1,1"},
-             {"0,0,1,1", "--margins", "400"},
-             {"0,0,1,1", "--margins"},
-             {"0,0,1,1", "--shout"},
-             {"0,0,1,1", "--next-display"},
-             {"0,0,1,1", "0,0,1,1"}}) {
+    for (std::vector<std::string> args :
+         std::vector<std::vector<std::string>>{{},
+                                               {"0,0,0.5"},
+                                               {"0,0,0.5,1,"},
+                                               {"0,0,1.5,1"},
+                                               {"a,0,1,1"},
+                                               {"0,0,1,1", "--margins", "400"},
+                                               {"0,0,1,1", "--margins"},
+                                               {"0,0,1,1", "--shout"},
+                                               {"0,0,1,1", "--next-display"},
+                                               {"0,0,1,1", "0,0,1,1"}}) {
         Outcome outcome = place(desktop, args);
         EXPECT_EQ(outcome.status, 2) << (args.empty() ? "" : args[0]);
         EXPECT_NE(outcome.errors.find("Usage: corvane-place"), std::string::npos);

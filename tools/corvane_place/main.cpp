@@ -57,7 +57,8 @@ struct UsageError {
 std::optional<double> number(const std::string& text) {
     double value = 0;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
     return value;
 }
 
@@ -70,10 +71,12 @@ TileRegion parseRegion(const std::string& text) {
         if (!value) throw UsageError{"not a number in the region: \"" + part + "\""};
         values.push_back(*value);
     }
-    if (values.size() != 4 || text.back() == ',') throw UsageError{"the region needs four numbers: X,Y,W,H"};
+    if (values.size() != 4 || text.back() == ',')
+        throw UsageError{"the region needs four numbers: X,Y,W,H"};
     TileRegion region{values[0], values[1], values[2], values[3]};
     if (!region.isValid())
-        throw UsageError{"the region must lie within 0 to 1 and have a width and a height: " + text};
+        throw UsageError{"the region must lie within 0 to 1 and have a width and a height: " +
+                         text};
     return region;
 }
 
@@ -113,12 +116,14 @@ std::vector<Rect> visibleFrames(const std::vector<platform::Display>& displays) 
 }
 
 // The destination on the window's monitor, or carried to the next monitor.
-Rect destinationFor(const Options& o, const Rect& current, const std::vector<platform::Display>& displays) {
+Rect destinationFor(const Options& o, const Rect& current,
+                    const std::vector<platform::Display>& displays) {
     auto frames = visibleFrames(displays);
     auto index = TileGeometry::screenIndex(current, frames);
     if (!index) throw std::runtime_error("No monitor found.");
     if (!o.nextDisplay) return TileGeometry::frame(*o.region, frames[*index], o.margins);
-    if (frames.size() < 2) throw std::runtime_error("There is no other monitor to move the window to.");
+    if (frames.size() < 2)
+        throw std::runtime_error("There is no other monitor to move the window to.");
     return TileGeometry::relocate(current, frames[*index], frames[(*index + 1) % frames.size()]);
 }
 
@@ -138,7 +143,8 @@ int place(const Options& o, xcb_connection_t* connection, int screen) {
     say("Resize " + app + ": " + describe(current) + " \u2192 " + describe(destination));
 
     const double started = platform::monotonicSeconds();
-    const bool exact = runSynchronously(manager.apply(destination, target, true, o.animate, scheduler));
+    const bool exact =
+        runSynchronously(manager.apply(destination, target, true, o.animate, scheduler));
     const Rect landed = manager.frame(target);
     const long long ms = static_cast<long long>((platform::monotonicSeconds() - started) * 1000);
     std::cout << "Resize result: " << describe(landed) << ", exact=" << (exact ? "true" : "false")
@@ -167,7 +173,8 @@ int main(int argc, char** argv) {
     xcb_connection_t* connection = xcb_connect(nullptr, &screen);
     if (xcb_connection_has_error(connection)) {
         const char* display = std::getenv("DISPLAY");
-        std::cerr << "Cannot open the X display " << (display ? display : "(DISPLAY is not set)") << ".\n";
+        std::cerr << "Cannot open the X display " << (display ? display : "(DISPLAY is not set)")
+                  << ".\n";
         xcb_disconnect(connection);
         return 1;
     }
