@@ -9,6 +9,7 @@
 #include "app/controller/interruptible_scheduler.h"
 #include "app/controller/size_notice.h"
 #include "app/panel/preview_overlay.h"
+#include "app/panel/tile_panel.h"
 #include "core/tile_geometry.h"
 #include "core/window_error.h"
 #include "core/window_resizer.h"
@@ -292,7 +293,15 @@ void AppController::updatePreview(const std::optional<TileRegion>& region,
                                   const platform::Display& display) {
     if (!isApplying_ && settings_.showPreview && region && permissionGranted_ && target_) {
         const Rect frame = TileGeometry::frame(*region, display.visibleFrame, settings_.margins);
+        const bool appearing = !previewOverlay_->isShown();
         previewOverlay_->show(frame, settings_.animatePreview);
+        // A newly mapped window lands on top of its layer, and not every window
+        // manager lets the overlay go below the panels again: raise them instead.
+        if (appearing) {
+            for (PanelEntry& entry : panels_) {
+                if (entry.panel) entry.panel->raise();
+            }
+        }
     } else {
         previewOverlay_->hide();
     }

@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
@@ -136,6 +137,14 @@ protected:
         return owned;
     }
 
+    // Whether `upper` is above `lower` in the window manager's stacking order.
+    bool stackedAbove(xcb_window_t upper, xcb_window_t lower) const {
+        const auto order = desktop->cardinals(desktop->root(), "_NET_CLIENT_LIST_STACKING");
+        const auto up = std::find(order.begin(), order.end(), upper);
+        const auto down = std::find(order.begin(), order.end(), lower);
+        return up != order.end() && down != order.end() && up > down;
+    }
+
     std::string titles() {
         std::string all;
         for (xcb_window_t panel : session->panels()) all += "\"" + session->title(panel) + "\" ";
@@ -190,6 +199,8 @@ TEST_F(GridE2E, TheShortcutOpensACentredPanelOnEachMonitorAndTheKeysPlaceTheWind
 
     e2e::pressKeys(*desktop, "Right Right shift+Down");
     EXPECT_TRUE(previewShows(frameFor({2, 0}, {2, 1}, firstVisible)));
+    // The preview never covers the panels.
+    EXPECT_TRUE(e2e::waitUntil([&] { return stackedAbove(*first, *session->preview()); }));
 
     const QImage screenshot = e2e::grabScreen(*desktop);
     const std::string path = std::string(CORVANE_BUILD_DIR) + "/grid-screenshot.png";
@@ -241,6 +252,21 @@ TEST_F(GridE2E, DraggingAcrossCellsPreviewsAndPlacesTheWindowOnThem) {
         << probeFrame() << "\n"
         << session->log();
     EXPECT_TRUE(e2e::waitUntil([&] { return session->panels().empty(); }));
+}
+
+TEST_F(GridE2E, ThePreviewStaysBelowThePanelsAtEveryOpening) {
+    ASSERT_NO_FATAL_FAILURE(startCorvane());
+    for (int opening = 0; opening < 3; ++opening) {
+        ASSERT_NO_FATAL_FAILURE(openGrid());
+        const auto panel = session->panelOn("DUMMY0");
+        ASSERT_TRUE(panel);
+        e2e::pressKeys(*desktop, "Down");
+        ASSERT_TRUE(previewShows(frameFor({0, 1}, {0, 1}, firstVisible))) << previewFrame();
+        EXPECT_TRUE(e2e::waitUntil([&] { return stackedAbove(*panel, *session->preview()); }))
+            << "opening " << opening;
+        e2e::pressKeys(*desktop, "Escape");
+        ASSERT_TRUE(e2e::waitUntil([&] { return session->panels().empty(); }));
+    }
 }
 
 TEST_F(GridE2E, EscapeClosesTheGridAndGivesTheKeyboardBack) {
