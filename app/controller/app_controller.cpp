@@ -187,8 +187,18 @@ void AppController::handleApplicationActivated(const platform::AppRef& app) {
 
 void AppController::handleScreensChanged() {
     if (panels_.empty()) return;
+    // The new panels take the keyboard before the old ones go: hiding the panel
+    // that has it first would let the window manager hand it to another window
+    // in between, which reads as a click elsewhere and closes the new grid.
+    std::vector<PanelEntry> old;
+    old.swap(panels_);
     closePanels(false);
     showPanels();
+    for (PanelEntry& entry : old) {
+        if (!entry.panel) continue;
+        entry.panel->hide();
+        entry.panel->deleteLater();
+    }
 }
 
 void AppController::setSettingsError(const std::optional<std::string>& error) {

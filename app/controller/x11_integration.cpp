@@ -101,6 +101,9 @@ bool X11Integration::isOwnWindow(platform::WindowId window) const {
 
 void X11Integration::activeWindowChanged(platform::WindowId window) {
     if (window == 0 || isOwnWindow(window)) return;
+    // Only while it still is: a window manager may pass the keyboard through
+    // another window for a moment (a panel closing just before its successor opens).
+    if (shell_.activeWindow().value_or(0) != window) return;
     const auto app = windows_.appOf(window);
     if (!app.ok()) return;  // gone already
     controller_.handleApplicationActivated(app.value());

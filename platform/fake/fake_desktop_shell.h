@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "platform/desktop_shell.h"
@@ -15,6 +16,7 @@ public:
     void takeKeyboard(WindowId ownWindow) override {
         keyboardRequests.push_back(ownWindow);
         activeOwn = ownWindow;
+        if (onKeyboardRequest) onKeyboardRequest(ownWindow);
     }
     // The other application's window gets the keyboard, so none of ours has it.
     void activate(WindowId window) override {
@@ -31,6 +33,8 @@ public:
     std::vector<WindowId> everywhere;
     std::vector<WindowId> keyboardRequests;
     std::vector<WindowId> activations;
+    // Called at every keyboard request, to look at the moment it is made.
+    std::function<void(WindowId)> onKeyboardRequest;
 };
 
 }  // namespace corvane::platform

@@ -269,6 +269,35 @@ TEST_F(GridE2E, ThePreviewStaysBelowThePanelsAtEveryOpening) {
     }
 }
 
+TEST_F(GridE2E, DraggingTheTitleMovesOnlyThatPanel) {
+    ASSERT_NO_FATAL_FAILURE(startCorvane());
+    ASSERT_NO_FATAL_FAILURE(openGrid());
+    const auto first = session->panelOn("DUMMY0");
+    const auto second = session->panelOn("DUMMY1");
+    ASSERT_TRUE(first && second);
+    const Box start = e2e::outerFrame(*desktop, *first);
+    const Box other = e2e::outerFrame(*desktop, *second);
+    // The title area: right of the brand mark and the name, left of the buttons.
+    const int x = start.x + 150, y = start.y + 31;
+    mouse({"mousemove", std::to_string(x), std::to_string(y)});
+    mouse({"mousedown", "1"});
+    for (int step = 1; step <= 10; ++step)
+        mouse({"mousemove", std::to_string(x + 10 * step), std::to_string(y + 8 * step)});
+    // The window manager runs the move; it may start a motion or two late.
+    std::optional<Box> moved;
+    EXPECT_TRUE(e2e::waitUntil([&] {
+        moved = e2e::outerFrame(*desktop, *first);
+        return moved->x >= start.x + 60 && moved->x <= start.x + 100 &&
+               moved->y >= start.y + 48 && moved->y <= start.y + 80;
+    })) << e2e::describe(*moved) << " from " << e2e::describe(start);
+    mouse({"mouseup", "1"});
+    EXPECT_TRUE(e2e::waitUntil(
+        [&] { return session->log().find("Panel drag: ") != std::string::npos; }, 5s))
+        << session->log();
+    EXPECT_EQ(e2e::outerFrame(*desktop, *second), other);
+    EXPECT_TRUE(session->isActive()) << "the grid stays open";
+}
+
 TEST_F(GridE2E, EscapeClosesTheGridAndGivesTheKeyboardBack) {
     ASSERT_NO_FATAL_FAILURE(startCorvane());
     const Box before = e2e::outerFrame(*desktop, probe.window);
@@ -300,7 +329,7 @@ TEST_F(GridE2E, UnpluggingAMonitorWhileTheGridIsOpenLeavesOnePanel) {
     e2e::pressKeys(*desktop, "Return");
     EXPECT_TRUE(probeReaches(frameFor({0, 0}, {0, 0}, firstVisible)))
         << probeFrame() << "\n"
-        << session->log();
+        << session->log() << session->run({"--status"}).out;
 }
 
 // Without a compositing manager X shows translucent pixels black, so the

@@ -109,6 +109,24 @@ TEST_F(PanelKeysTest, AChangedMonitorLayoutRebuildsThePanels) {
     EXPECT_TRUE(shell.activations.empty());
 }
 
+TEST_F(PanelKeysTest, ARebuiltGridTakesTheKeyboardBeforeTheOldPanelsGo) {
+    AppController& c = openTwoPanels();
+    QPointer<TilePanel> old = panel(0);
+    ASSERT_TRUE(old->isVisible());
+    // Hiding the panel with the keyboard first would let the desktop give it to
+    // another application, which closes the grid as a click elsewhere would.
+    bool oldVisibleAtRequest = false;
+    shell.onKeyboardRequest = [&](platform::WindowId) {
+        oldVisibleAtRequest = old && old->isVisible();
+    };
+    desktop.removeMonitor("HDMI-1");
+    c.handleScreensChanged();
+    EXPECT_TRUE(oldVisibleAtRequest);
+    ASSERT_EQ(c.panels().size(), 1u);
+    EXPECT_EQ(shell.activeOwn, panel(0)->windowId());
+    EXPECT_TRUE(!old || !old->isVisible());
+}
+
 TEST_F(PanelKeysTest, TabWalksThePanelsAndWraps) {
     AppController& c = openTwoPanels();
     ASSERT_EQ(keyboardOwner(), panel(0)->windowId());
