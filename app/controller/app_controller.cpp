@@ -141,6 +141,9 @@ std::optional<platform::IconImage> AppController::targetIcon(int preferredSize) 
 }
 
 std::size_t AppController::displayCount() const {
+    // While the grid is open there is one panel per display; asking the desktop
+    // again for every panel's refresh would cost a dozen round trips each time.
+    if (gridDisplays_) return gridDisplays_->size();
     return currentDisplays().size();
 }
 

@@ -279,6 +279,8 @@ private:
     std::unique_ptr<PreviewOverlay> previewOverlay_;
     std::unique_ptr<TrayIcon> trayIcon_;
     std::vector<PanelEntry> panels_;
+    // The displays the open grid was built for; none while it is closed.
+    std::optional<std::vector<platform::Display>> gridDisplays_;
     QPointer<QWidget> settingsWindow_;
     // The waits of the placement or undo in flight; none when idle.
     std::unique_ptr<InterruptibleScheduler> activeScheduler_;

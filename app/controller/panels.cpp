@@ -37,6 +37,7 @@ void AppController::showPanels() {
     setCompositing(services_.shell.isCompositing());
 
     const std::vector<platform::Display> displays = currentDisplays();
+    gridDisplays_ = displays;
     // Displays are measured in root pixels, the toolkit's pointer in logical ones.
     const QPointF pointer = nativeFromLogical(QPointF(QCursor::pos()), currentScreenScales());
     std::optional<std::size_t> pointerDisplay;
@@ -44,9 +45,9 @@ void AppController::showPanels() {
         if (displays[i].frame.contains(pointer.x(), pointer.y())) pointerDisplay = i;
     }
     for (const platform::Display& display : displays) openPanel(display);
-
     if (!panels_.empty()) giveKeyboardTo(pointerDisplay.value_or(0));
-    notify();
+    // The panels were refreshed as they were built.
+    emit stateChanged();
 }
 
 void AppController::openPanel(const platform::Display& display) {
@@ -83,6 +84,7 @@ void AppController::closePanels(bool restoreFocus) {
         entry.panel->deleteLater();
     }
     panels_.clear();
+    gridDisplays_.reset();
     optionTapArmed_ = false;
     optionDown_ = false;
     if (restoreFocus && ownKeyboard && target_) services_.shell.activate(target_->window);
