@@ -1,10 +1,8 @@
 #include "platform/x11/x11_connection.h"
 
-#include <poll.h>
 #include <xcb/xcbext.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 
 namespace corvane::platform {
@@ -141,36 +139,23 @@ void X11Connection::sendToRoot(xcb_window_t window, xcb_atom_t type,
 }
 
 WindowResult<void*> X11Connection::awaitReply(unsigned int sequence) {
-    using Clock = std::chrono::steady_clock;
     if (!alive()) return connectionLost();
-    xcb_flush(connection_);
-    const auto deadline = Clock::now() + std::chrono::milliseconds(replyTimeoutMs);
-    const int fd = xcb_get_file_descriptor(connection_);
-    while (true) {
-        void* answer = nullptr;
-        xcb_generic_error_t* error = nullptr;
-        if (xcb_poll_for_reply(connection_, sequence, &answer, &error)) {
-            if (error) {
-                auto code = error->error_code;
-                std::free(error);
-                return windowErrorFor(code);
-            }
-            if (answer) return answer;
-            if (!alive()) return connectionLost();
-            return WindowError::failed(noReplyCode);
-        }
-        if (!alive()) return connectionLost();
-        auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) {
-            xcb_discard_reply(connection_, sequence);
-            return WindowError::failed(noReplyCode);
-        }
-        // Short slices: when Qt's reader thread shares the connection, it may
-        // take the data off the socket before this poll sees it.
-        pollfd p{fd, POLLIN, 0};
-        poll(&p, 1, static_cast<int>(std::min<long long>(left, 2)));
+    // Blocks until the reply, an X error or the loss of the connection. A reply
+    // comes back within a millisecond or two from a live server; a server that
+    // goes away ends the wait at once. Waiting in timed slices instead lost up
+    // to a slice per round trip whenever Qt's reader thread took the data off
+    // the shared socket first.
+    xcb_generic_error_t* error = nullptr;
+    void* answer = xcb_wait_for_reply(connection_, sequence, &error);
+    if (error) {
+        auto code = error->error_code;
+        std::free(error);
+        std::free(answer);
+        return windowErrorFor(code);
     }
+    if (answer) return answer;
+    if (!alive()) return connectionLost();
+    return WindowError::failed(noReplyCode);
 }
 
 }  // namespace corvane::platform

@@ -67,13 +67,10 @@ struct Property {
 WindowError windowErrorFor(std::uint8_t errorCode);
 
 // An xcb connection borrowed from its owner (Qt's, or a tool's own) with the
-// atoms interned and replies awaited with a time limit, so that a dead or
-// stuck server turns into an error instead of a hang.
+// atoms interned; a server that goes away turns into an error, not a hang.
 class X11Connection {
 public:
-    // Longest wait for one reply.
-    static constexpr int replyTimeoutMs = 1000;
-    // `failed` code of a request the server did not answer in time.
+    // `failed` code of a request that got neither a reply nor an X error.
     static constexpr std::int32_t noReplyCode = -1;
 
     X11Connection(xcb_connection_t* connection, int screenNumber);
