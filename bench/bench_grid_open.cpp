@@ -54,8 +54,8 @@ void tap(xcb_connection_t* c, const std::vector<xcb_keycode_t>& keys) {
 
 double percentile(std::vector<double> values, double p) {
     std::sort(values.begin(), values.end());
-    const auto index = std::size_t(std::clamp(p * double(values.size() - 1) + 0.5, 0.0,
-                                              double(values.size() - 1)));
+    const auto index = std::size_t(
+        std::clamp(p * double(values.size() - 1) + 0.5, 0.0, double(values.size() - 1)));
     return values[index];
 }
 
@@ -103,18 +103,20 @@ bool report(const char* name, const std::optional<std::vector<double>>& times) {
         return false;
     }
     const double median = percentile(*times, 0.5);
-    std::printf("%-14s openings %zu  median %6.1f ms  p90 %6.1f ms  min %6.1f ms  max %6.1f ms  %s\n",
-                name, times->size(), median, percentile(*times, 0.9), percentile(*times, 0),
-                percentile(*times, 1), median <= targetMedianMs ? "(target met)" : "(target missed)");
+    std::printf(
+        "%-14s openings %zu  median %6.1f ms  p90 %6.1f ms  min %6.1f ms  max %6.1f ms  %s\n", name,
+        times->size(), median, percentile(*times, 0.9), percentile(*times, 0),
+        percentile(*times, 1), median <= targetMedianMs ? "(target met)" : "(target missed)");
     return true;
 }
 
 }  // namespace
 
 int main() {
-    std::printf("Activation shortcut to every panel mapped and one holding the keyboard "
-                "(target: median <= %.0f ms)\n",
-                targetMedianMs);
+    std::printf(
+        "Activation shortcut to every panel mapped and one holding the keyboard "
+        "(target: median <= %.0f ms)\n",
+        targetMedianMs);
     bool ok = true;
     {
         e2e::Desktop desktop;

@@ -2,8 +2,8 @@
 
 #include <QPainter>
 #include <QPainterPath>
-#include <QVariantAnimation>
 #include <QRegion>
+#include <QVariantAnimation>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
@@ -141,9 +141,9 @@ void PreviewOverlay::setCompositing(bool compositing) {
 
 void PreviewOverlay::show(const Rect& frame, bool animated) {
     const QRect pixels = overlayGeometry(frame);
-    const QRectF target = logicalFromNative(
-        Rect{double(pixels.x()), double(pixels.y()), double(pixels.width()), double(pixels.height())},
-        currentScreenScales());
+    const QRectF target = logicalFromNative(Rect{double(pixels.x()), double(pixels.y()),
+                                                 double(pixels.width()), double(pixels.height())},
+                                            currentScreenScales());
     const bool glide = animated && shown_ && !windows_.reduceMotion();
     if (glide) {
         // Hovering asks again and again for the same frame: let a running glide finish.

@@ -49,7 +49,8 @@ QRectF logicalFromNative(const Rect& native, const std::vector<ScreenScale>& scr
 }
 
 QPointF nativeFromLogical(QPointF logical, const std::vector<ScreenScale>& screens) {
-    if (const auto screen = screenScaleAtLogical(logical, screens)) return screen->toNative(logical);
+    if (const auto screen = screenScaleAtLogical(logical, screens))
+        return screen->toNative(logical);
     return logical;
 }
 

@@ -17,14 +17,12 @@ namespace corvane {
 // from the same corner. The X11 layer (window frames, displays, struts) works
 // in root pixels; widgets are placed in logical ones.
 struct ScreenScale {
-    QPoint origin;      // top-left, the same in both spaces
-    QSize nativeSize;   // in root pixels
-    double ratio = 1;   // root pixels per logical pixel
+    QPoint origin;     // top-left, the same in both spaces
+    QSize nativeSize;  // in root pixels
+    double ratio = 1;  // root pixels per logical pixel
 
     QRect nativeRect() const { return QRect(origin, nativeSize); }
-    QRectF logicalRect() const {
-        return QRectF(QPointF(origin), QSizeF(nativeSize) / ratio);
-    }
+    QRectF logicalRect() const { return QRectF(QPointF(origin), QSizeF(nativeSize) / ratio); }
 
     QPointF toLogical(QPointF native) const {
         return QPointF(origin) + (native - QPointF(origin)) / ratio;
@@ -43,7 +41,8 @@ std::vector<ScreenScale> currentScreenScales();
 
 // The monitor that holds the centre of `native` (root pixels), else the one it
 // overlaps most; none when it touches no monitor (the spaces then coincide).
-std::optional<ScreenScale> screenScaleFor(const Rect& native, const std::vector<ScreenScale>& screens);
+std::optional<ScreenScale> screenScaleFor(const Rect& native,
+                                          const std::vector<ScreenScale>& screens);
 
 // The monitor whose logical area holds `logical`.
 std::optional<ScreenScale> screenScaleAtLogical(QPointF logical,

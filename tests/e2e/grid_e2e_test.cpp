@@ -208,9 +208,8 @@ TEST_F(GridE2E, TheShortcutOpensACentredPanelOnEachMonitorAndTheKeysPlaceTheWind
     std::cout << "Screenshot of the open grid: " << path << std::endl;
 
     e2e::pressKeys(*desktop, "Return");
-    EXPECT_TRUE(probeReaches(frameFor({2, 0}, {2, 1}, firstVisible)))
-        << probeFrame() << "\n"
-        << session->log();
+    EXPECT_TRUE(probeReaches(frameFor({2, 0}, {2, 1}, firstVisible))) << probeFrame() << "\n"
+                                                                      << session->log();
     // The grid closed and the window has the keyboard back.
     EXPECT_TRUE(e2e::waitUntil([&] { return session->panels().empty(); }));
     EXPECT_TRUE(e2e::waitUntil([&] { return desktop->activeWindow() == probe.window; }));
@@ -248,9 +247,8 @@ TEST_F(GridE2E, DraggingAcrossCellsPreviewsAndPlacesTheWindowOnThem) {
     }
     mouse({"mouseup", "1"});
 
-    EXPECT_TRUE(probeReaches(frameFor({1, 1}, {3, 4}, firstVisible)))
-        << probeFrame() << "\n"
-        << session->log();
+    EXPECT_TRUE(probeReaches(frameFor({1, 1}, {3, 4}, firstVisible))) << probeFrame() << "\n"
+                                                                      << session->log();
     EXPECT_TRUE(e2e::waitUntil([&] { return session->panels().empty(); }));
 }
 
@@ -287,9 +285,10 @@ TEST_F(GridE2E, DraggingTheTitleMovesOnlyThatPanel) {
     std::optional<Box> moved;
     EXPECT_TRUE(e2e::waitUntil([&] {
         moved = e2e::outerFrame(*desktop, *first);
-        return moved->x >= start.x + 60 && moved->x <= start.x + 100 &&
-               moved->y >= start.y + 48 && moved->y <= start.y + 80;
-    })) << e2e::describe(*moved) << " from " << e2e::describe(start);
+        return moved->x >= start.x + 60 && moved->x <= start.x + 100 && moved->y >= start.y + 48 &&
+               moved->y <= start.y + 80;
+    })) << e2e::describe(*moved)
+        << " from " << e2e::describe(start);
     mouse({"mouseup", "1"});
     EXPECT_TRUE(e2e::waitUntil(
         [&] { return session->log().find("Panel drag: ") != std::string::npos; }, 5s))

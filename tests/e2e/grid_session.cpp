@@ -65,9 +65,8 @@ bool CorvaneSession::start(std::string* why) {
 
 Outcome CorvaneSession::run(const std::vector<std::string>& arguments) const {
     const fs::path errors = desktop_.tempDir() / "stderr.txt";
-    std::vector<std::string> argv = {"/bin/sh", "-c",
-                                     "exec \"$0\" \"$@\" 2>\"$CORVANE_TEST_STDERR\"",
-                                     CORVANE_APP_PATH};
+    std::vector<std::string> argv = {
+        "/bin/sh", "-c", "exec \"$0\" \"$@\" 2>\"$CORVANE_TEST_STDERR\"", CORVANE_APP_PATH};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     std::vector<std::string> env = environment();
     env.push_back("CORVANE_TEST_STDERR=" + errors.string());
@@ -85,11 +84,11 @@ std::string CorvaneSession::log() const {
 
 std::string CorvaneSession::title(xcb_window_t window) const {
     xcb_connection_t* c = desktop_.connection();
-    auto reply = xcb_get_property_reply(
-        c,
-        xcb_get_property(c, 0, window, desktop_.atom("_NET_WM_NAME"), desktop_.atom("UTF8_STRING"),
-                         0, 256),
-        nullptr);
+    auto reply =
+        xcb_get_property_reply(c,
+                               xcb_get_property(c, 0, window, desktop_.atom("_NET_WM_NAME"),
+                                                desktop_.atom("UTF8_STRING"), 0, 256),
+                               nullptr);
     std::string text;
     if (reply) {
         text.assign(static_cast<const char*>(xcb_get_property_value(reply)),
@@ -161,8 +160,7 @@ Box outerFrame(const Desktop& desktop, xcb_window_t window) {
 QImage grabScreen(const Desktop& desktop, std::optional<Box> area) {
     xcb_connection_t* c = desktop.connection();
     if (!area) {
-        auto geometry =
-            xcb_get_geometry_reply(c, xcb_get_geometry(c, desktop.root()), nullptr);
+        auto geometry = xcb_get_geometry_reply(c, xcb_get_geometry(c, desktop.root()), nullptr);
         if (!geometry) return {};
         area = Box{0, 0, geometry->width, geometry->height};
         std::free(geometry);
@@ -188,8 +186,8 @@ QImage grabScreen(const Desktop& desktop, std::optional<Box> area) {
 }
 
 Box rounded(const Rect& frame) {
-    return Box{int(std::lround(frame.x)), int(std::lround(frame.y)),
-               int(std::lround(frame.width)), int(std::lround(frame.height))};
+    return Box{int(std::lround(frame.x)), int(std::lround(frame.y)), int(std::lround(frame.width)),
+               int(std::lround(frame.height))};
 }
 
 }  // namespace corvane::e2e
