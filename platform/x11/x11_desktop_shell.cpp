@@ -54,7 +54,9 @@ std::optional<WindowId> X11DesktopShell::handleEvent(const xcb_generic_event_t* 
             if (change->window != x_.root() || change->atom != x_.atom(Atom::NET_ACTIVE_WINDOW)) {
                 return std::nullopt;
             }
-            return activeWindow().value_or(0);
+            const WindowId active = activeWindow().value_or(0);
+            if (active != XCB_NONE && active == keyboardRequested_) keyboardGranted_ = true;
+            return active;
         }
         default:
             return std::nullopt;
@@ -119,6 +121,8 @@ void X11DesktopShell::requestActivation(WindowId window) {
 
 void X11DesktopShell::takeKeyboard(WindowId ownWindow) {
     if (!x_.alive() || ownWindow == XCB_NONE) return;
+    keyboardRequested_ = ownWindow;
+    keyboardGranted_ = false;
     requestActivation(ownWindow);
     if (!options_.later) return;
     std::weak_ptr<bool> alive = alive_;
@@ -135,6 +139,9 @@ void X11DesktopShell::takeKeyboard(WindowId ownWindow) {
 // focus is set directly for window managers that keep ignoring it.
 void X11DesktopShell::checkKeyboard(WindowId window, WindowId activeBefore) {
     if (!x_.alive()) return;
+    // Granted once, the keyboard is the user's to move: a quick click back into
+    // the window the grid opened over must not be undone here.
+    if (keyboardGranted_ && keyboardRequested_ == window) return;
     const WindowId active = activeWindow().value_or(XCB_NONE);
     if (active == window || active != activeBefore) return;
     auto attributes = x_.reply<xcb_get_window_attributes_reply_t>(

@@ -64,6 +64,10 @@ private:
     xcb_atom_t skipPagerAtom_ = XCB_NONE;
     xcb_atom_t compositorAtom_ = XCB_NONE;
     xcb_timestamp_t lastUserTime_ = XCB_CURRENT_TIME;
+    // The window of the last keyboard request, and whether it has been active
+    // since: a window manager that granted it once needs no second request.
+    WindowId keyboardRequested_ = XCB_NONE;
+    bool keyboardGranted_ = false;
     // Deferred checks find out through this whether the shell still exists.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
