@@ -14,7 +14,7 @@ packages=(
   nlohmann-json3-dev libutf8proc-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb openbox xdotool wmctrl x11-utils x11-xserver-utils trayer xcompmgr
+  xvfb openbox xdotool x11-xkb-utils wmctrl x11-utils x11-xserver-utils trayer xcompmgr
   xserver-xorg-core xserver-xorg-video-dummy
   dbus
 )

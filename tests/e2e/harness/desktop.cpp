@@ -211,6 +211,11 @@ void Desktop::startXorg() {
     startServer({"Xorg", "-noreset", "-nolisten", "tcp", "-novtswitch", "-config",
                  (tempDir_ / "xorg.conf").string(), "-configdir", (tempDir_ / "xorg.conf.d").string(),
                  "-logfile", (tempDir_ / "xorg.log").string(), "-displayfd", "3"});
+    // Xorg without input devices keeps the old xfree86 keycodes; real desktops
+    // use evdev's, and so do Corvane's key tables.
+    const int keymap = runCommand({"setxkbmap", "-rules", "evdev", "-model", "pc105", "-layout", "us"},
+                                  {"DISPLAY=" + display_}, nullptr, 10s);
+    if (keymap != 0) throw std::runtime_error("setxkbmap could not load the evdev keymap");
     // The first monitor at the asked size, alone on a root window of that size.
     const std::string first = modeName(options_.width, options_.height);
     std::vector<std::string> newmode = {"--newmode", first};
