@@ -18,6 +18,10 @@ TilePanel::TilePanel(PanelHost& host, platform::Display display, PanelSelection&
       display_(std::move(display)),
       shell_(shell) {
     setAttribute(Qt::WA_TranslucentBackground);
+    // The controller gives the keyboard to one panel, the one under the pointer.
+    // A window manager that also focused each panel as it appeared would pass
+    // the keyboard from panel to panel while the grid opens.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("Corvane \u2014 ") + QString::fromStdString(display_.name));
     // The panel itself holds the keyboard focus (its buttons never do), so key
     // presses reach the application while the panel is active.
