@@ -21,16 +21,12 @@ public:
 
     double clock = 0.0;
     std::deque<Pending> pending;
-    int waitsBegun = 0;
 
     double now() override { return clock; }
-
     bool beginWait(WaitKind kind, double seconds, std::function<void()> resume) override {
-        ++waitsBegun;
         pending.push_back(Pending{kind, seconds, std::move(resume)});
         return true;
     }
-
     bool isCancelled() const override { return cancelled_; }
 
     // Ends the oldest pending wait after its full time. False when none is pending.
@@ -42,14 +38,12 @@ public:
         next.resume();
         return true;
     }
-
     // Ends waits until none is pending; returns how many ended.
     int finishAll() {
         int ended = 0;
         while (finishNext()) ++ended;
         return ended;
     }
-
     // Cancels the work and ends every pending wait at once, as a real loop does.
     void cancel() {
         cancelled_ = true;

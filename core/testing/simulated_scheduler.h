@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -26,20 +27,17 @@ public:
     std::function<void(const Wait&)> onWait;
 
     double now() override { return clock; }
-
     bool beginWait(WaitKind kind, double seconds, std::function<void()>) override {
         waits.push_back(Wait{kind, seconds, clock});
         if (onWait) onWait(waits.back());
         clock += seconds + extraPerWait;
         return false;
     }
-
     bool isCancelled() const override { return cancelled; }
 
     int count(WaitKind kind) const {
-        int n = 0;
-        for (const auto& w : waits) n += w.kind == kind ? 1 : 0;
-        return n;
+        return int(std::count_if(waits.begin(), waits.end(),
+                                 [&](const Wait& w) { return w.kind == kind; }));
     }
     int pauses() const { return count(WaitKind::pause); }
     int sleeps() const { return count(WaitKind::sleep); }

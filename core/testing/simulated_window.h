@@ -18,7 +18,6 @@ enum class SimulatedWindowCall { frame, setSize, setPosition };
 
 // How a SimulatedWindow misbehaves; the default obeys every write at once.
 struct SimulatedWindowOptions {
-    // Accepts no write at all.
     bool ignoreWrites = false;
     // Widths below this are raised to it (an application's minimum size).
     double minimumWidth = 0;
@@ -30,15 +29,14 @@ struct SimulatedWindowOptions {
     int lateReads = 0;
     // Size writes for which this returns true are ignored.
     std::function<bool(double width, double height)> refusesSize = {};
-    // The access call that fails, after how many successful calls of its
-    // kind, and with what.
+    // The access call that fails, after how many successful calls of its kind, and with what.
     std::optional<SimulatedWindowCall> failingCall = {};
     int failAfter = 0;
     WindowError failure = WindowError(WindowError::Kind::closed);
 };
 
 // A window in memory that behaves like the awkward windows of real
-// applications, and counts every read and write the resizer makes.
+// applications, and records every read and write the resizer makes.
 class SimulatedWindow : public WindowFrameAccess {
 public:
     using Call = SimulatedWindowCall;
@@ -62,78 +60,61 @@ public:
         failIfDue(Call::frame, reads);
         ++reads;
         const Rect seen = frame_;
-        applyDueWrites();
+        for (auto& p : pending_) --p.second;
+        while (!pending_.empty() && pending_.front().second <= 0) {
+            apply(pending_.front().first);
+            pending_.pop_front();
+        }
         return seen;
     }
-
-    void setSize(double width, double height) override {
-        record(Write{Call::setSize, width, height});
-    }
-
-    void setPosition(double x, double y) override { record(Write{Call::setPosition, x, y}); }
+    void setSize(double width, double height) override { record({Call::setSize, width, height}); }
+    void setPosition(double x, double y) override { record({Call::setPosition, x, y}); }
 
     // What the next read returns, without counting as a read.
     Rect visibleFrame() const { return frame_; }
-
+    int count(Call call) const {
+        return int(std::count_if(writes.begin(), writes.end(),
+                                 [&](const Write& w) { return w.call == call; }));
+    }
     int sizeWrites() const { return count(Call::setSize); }
     int positionWrites() const { return count(Call::setPosition); }
-    int writeCount() const { return static_cast<int>(writes.size()); }
+    int writeCount() const { return int(writes.size()); }
 
     int reads = 0;
     std::vector<Write> writes;
 
 private:
-    struct Pending {
-        Write write;
-        int readsLeft;
-    };
-
-    int count(Call call) const {
-        return static_cast<int>(std::count_if(writes.begin(), writes.end(),
-                                              [&](const Write& w) { return w.call == call; }));
-    }
-
     void failIfDue(Call call, int done) const {
         if (options_.failingCall == call && done >= options_.failAfter) throw options_.failure;
     }
-
     void record(const Write& write) {
         failIfDue(write.call, count(write.call));
         writes.push_back(write);
         if (options_.lateReads > 0) {
-            pending_.push_back(Pending{write, options_.lateReads});
+            pending_.emplace_back(write, options_.lateReads);
         } else {
-            apply(write, frame_);
+            apply(write);
         }
     }
-
-    void applyDueWrites() {
-        for (auto& p : pending_) --p.readsLeft;
-        while (!pending_.empty() && pending_.front().readsLeft <= 0) {
-            apply(pending_.front().write, frame_);
-            pending_.pop_front();
-        }
-    }
-
-    void apply(const Write& write, Rect& frame) const {
+    void apply(const Write& write) {
         if (options_.ignoreWrites) return;
         if (write.call == Call::setPosition) {
-            frame.x = write.first;
-            frame.y = write.second;
+            frame_.x = write.first;
+            frame_.y = write.second;
             return;
         }
         if (options_.refusesSize && options_.refusesSize(write.first, write.second)) return;
         const double width = std::max(write.first, options_.minimumWidth);
-        if (width == frame.width && write.second == frame.height) return;
-        frame.width = width;
-        frame.height = write.second;
-        frame.x += options_.shiftOnResizeX;
-        frame.y += options_.shiftOnResizeY;
+        if (width == frame_.width && write.second == frame_.height) return;
+        frame_.width = width;
+        frame_.height = write.second;
+        frame_.x += options_.shiftOnResizeX;
+        frame_.y += options_.shiftOnResizeY;
     }
 
     Rect frame_;
     Options options_;
-    std::deque<Pending> pending_;
+    std::deque<std::pair<Write, int>> pending_;  // a late write and the reads it still waits
 };
 
 }  // namespace corvane::testing

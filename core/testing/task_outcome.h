@@ -18,9 +18,8 @@ struct TaskOutcome {
     // The error as an E, or nothing when the task failed otherwise or not at all.
     template <typename E>
     std::optional<E> errorAs() const {
-        if (!error) return std::nullopt;
         try {
-            std::rethrow_exception(error);
+            if (error) std::rethrow_exception(error);
         } catch (const E& e) {
             return e;
         } catch (...) {
@@ -34,9 +33,7 @@ struct TaskOutcome {
 template <typename T>
 void startInto(Task<T> task, TaskOutcome<T>& outcome) {
     start(std::move(task), [&outcome](std::optional<T> value, std::exception_ptr error) {
-        outcome.finished = true;
-        outcome.value = std::move(value);
-        outcome.error = error;
+        outcome = TaskOutcome<T>{true, std::move(value), error};
     });
 }
 

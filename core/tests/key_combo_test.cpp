@@ -1,3 +1,4 @@
+// Key combinations and the user-perceived characters their labels are counted in.
 #include "core/key_combo.h"
 
 #include <gtest/gtest.h>
@@ -5,12 +6,14 @@
 #include <string>
 #include <unordered_set>
 
+#include "core/unicode_text.h"
+
 namespace corvane {
 namespace {
 
-constexpr std::uint16_t kLeftArrow = 123;
-constexpr std::uint16_t kEscape = 53;
-constexpr std::uint16_t kReturn = 36;
+constexpr auto ctrl = KeyCombo::command, alt = KeyCombo::option, shift = KeyCombo::shift,
+               super = KeyCombo::control;
+const std::string kFamily = "\U0001F468\u200D\U0001F469\u200D\U0001F467";  // one character
 
 std::string repeated(const std::string& piece, int times) {
     std::string text;
@@ -18,111 +21,117 @@ std::string repeated(const std::string& piece, int times) {
     return text;
 }
 
-TEST(KeyCombo, ValidityCoversKeyCodeModifiersAndLabel) {
-    EXPECT_TRUE((KeyCombo{127, KeyCombo::command, "x"}).isValid());
-    EXPECT_FALSE((KeyCombo{128, KeyCombo::command, "x"}).isValid());
-    EXPECT_FALSE((KeyCombo{17, 16, "T"}).isValid());
-    EXPECT_FALSE((KeyCombo{17, KeyCombo::command, ""}).isValid());
-    // A strong modifier is not part of validity: grid-only shortcuts may be bare keys.
-    EXPECT_TRUE((KeyCombo{8, 0, "C"}).isValid());
-}
-
-TEST(KeyCombo, LabelLengthCountsUserPerceivedCharacters) {
-    EXPECT_TRUE((KeyCombo{1, 0, repeated("a", 24)}).isValid());
-    EXPECT_FALSE((KeyCombo{1, 0, repeated("a", 25)}).isValid());
-    // A family emoji: five code points joined by zero-width joiners, one character.
-    const std::string family = "\U0001F468\u200D\U0001F469\u200D\U0001F467";
-    EXPECT_TRUE((KeyCombo{1, 0, repeated(family, 24)}).isValid());
-    EXPECT_FALSE((KeyCombo{1, 0, repeated(family, 25)}).isValid());
-    // e + combining acute accent is one character, but two code points.
-    EXPECT_TRUE((KeyCombo{1, 0, repeated("e\u0301", 24)}).isValid());
+TEST(KeyCombo, ValidityCoversKeyCodeModifiersAndLabelLength) {
+    const struct {
+        KeyCombo combo;
+        bool valid;
+    } cases[] = {
+        {{127, ctrl, "x"}, true},
+        {{128, ctrl, "x"}, false},
+        {{17, 16, "T"}, false},
+        {{17, ctrl, ""}, false},
+        {{8, 0, "C"}, true},  // bare keys are valid: grid-only shortcuts
+        {{1, 0, repeated("a", 24)}, true},
+        {{1, 0, repeated("a", 25)}, false},
+        {{1, 0, repeated(kFamily, 24)}, true},
+        {{1, 0, repeated(kFamily, 25)}, false},
+        {{1, 0, repeated("e\u0301", 24)}, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.combo.isValid(), c.valid) << c.combo.keyCode << c.combo.key;
 }
 
 TEST(KeyCombo, OnlyCtrlAltOrSuperMakeACombinationStrong) {
-    EXPECT_FALSE((KeyCombo{37, KeyCombo::shift, "L"}).hasStrongModifier());
-    EXPECT_FALSE((KeyCombo{37, 0, "L"}).hasStrongModifier());
-    for (std::uint32_t strong : {KeyCombo::control, KeyCombo::option, KeyCombo::command}) {
-        EXPECT_TRUE((KeyCombo{37, strong, "L"}).hasStrongModifier()) << strong;
+    for (std::uint32_t modifiers = 0; modifiers <= KeyCombo::allModifiers; ++modifiers) {
+        EXPECT_EQ((KeyCombo{37, modifiers, "L"}).hasStrongModifier(), (modifiers & ~shift) != 0)
+            << modifiers;
     }
 }
 
-TEST(KeyCombo, LinuxWordsListCtrlAltShiftSuperInThatOrder) {
-    EXPECT_EQ(KeyCombo::defaultActivation().displayString(), "Ctrl+Alt+Super+T");
-    EXPECT_EQ((KeyCombo{8, 0, "C"}).displayString(), "C");
-    EXPECT_EQ((KeyCombo{24, 12, "="}).displayString(), "Ctrl+Shift+=");
-    EXPECT_EQ((KeyCombo{40, 15, "K"}).displayString(), "Ctrl+Alt+Shift+Super+K");
-    EXPECT_EQ((KeyCombo{40, 31, "K"}).displayString(), "Ctrl+Alt+Shift+Super+K");
-    EXPECT_EQ((KeyCombo{kLeftArrow, KeyCombo::option, "\u2190"}).displayString(), "Alt+\u2190");
+TEST(KeyCombo, DisplaysInWordsAndInGlyphs) {
+    const struct {
+        KeyCombo combo;
+        const char* words;
+        const char* glyphs;
+    } cases[] = {
+        {KeyCombo::defaultActivation(), "Ctrl+Alt+Super+T", "\u2303\u2325\u2318T"},
+        {{8, 0, "C"}, "C", "C"},
+        {{24, ctrl | shift, "="}, "Ctrl+Shift+=", "\u21E7\u2318="},
+        {{40, 31, "K"}, "Ctrl+Alt+Shift+Super+K", "\u2303\u2325\u21E7\u2318K"},
+        {{123, alt, "\u2190"}, "Alt+\u2190", "\u2325\u2190"},
+        {{1, super, "S"}, "Super+S", "\u2303S"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.combo.displayString(), c.words);
+        EXPECT_EQ(c.combo.displayString(KeyComboStyle::glyphs), c.glyphs);
+    }
 }
 
-TEST(KeyCombo, GlyphStyleListsControlOptionShiftCommandWithoutSeparators) {
-    const auto glyphs = KeyComboStyle::glyphs;
-    EXPECT_EQ(KeyCombo::defaultActivation().displayString(glyphs), "\u2303\u2325\u2318T");
-    EXPECT_EQ((KeyCombo{8, 0, "C"}).displayString(glyphs), "C");
-    EXPECT_EQ((KeyCombo{24, 12, "="}).displayString(glyphs), "\u21E7\u2318=");
-    EXPECT_EQ((KeyCombo{40, 15, "K"}).displayString(glyphs), "\u2303\u2325\u21E7\u2318K");
-    EXPECT_EQ((KeyCombo{40, 31, "K"}).displayString(glyphs), "\u2303\u2325\u21E7\u2318K");
-}
-
-TEST(KeyCombo, PanelKeepsEscapeAndTabWithAnyModifiers) {
+TEST(KeyCombo, ThePanelKeepsItsOwnKeys) {
+    // Escape and Tab with any modifiers.
     for (std::uint32_t modifiers = 0; modifiers <= KeyCombo::allModifiers; ++modifiers) {
-        EXPECT_TRUE((KeyCombo{kEscape, modifiers, "Esc"}).isReservedForPanel()) << modifiers;
+        EXPECT_TRUE((KeyCombo{53, modifiers, "Esc"}).isReservedForPanel()) << modifiers;
         EXPECT_TRUE((KeyCombo{48, modifiers, "Tab"}).isReservedForPanel()) << modifiers;
     }
-}
-
-TEST(KeyCombo, PanelKeepsReturnEnterAndArrowsBareOrWithShift) {
-    for (std::uint16_t code : {kReturn, std::uint16_t(76), std::uint16_t(123), std::uint16_t(124),
-                               std::uint16_t(125), std::uint16_t(126)}) {
+    // Return, Enter and the arrows bare or with Shift only.
+    for (std::uint16_t code : {36, 76, 123, 124, 125, 126}) {
         EXPECT_TRUE((KeyCombo{code, 0, "k"}).isReservedForPanel()) << code;
-        EXPECT_TRUE((KeyCombo{code, KeyCombo::shift, "k"}).isReservedForPanel()) << code;
-        EXPECT_FALSE((KeyCombo{code, KeyCombo::option, "k"}).isReservedForPanel()) << code;
-        EXPECT_FALSE((KeyCombo{code, KeyCombo::control, "k"}).isReservedForPanel()) << code;
+        EXPECT_TRUE((KeyCombo{code, shift, "k"}).isReservedForPanel()) << code;
+        EXPECT_FALSE((KeyCombo{code, alt, "k"}).isReservedForPanel()) << code;
+        EXPECT_FALSE((KeyCombo{code, super, "k"}).isReservedForPanel()) << code;
     }
-}
-
-TEST(KeyCombo, PanelKeepsItsCtrlShortcuts) {
-    const auto ctrl = KeyCombo::command;
-    const auto ctrlShift = KeyCombo::command | KeyCombo::shift;
-    EXPECT_TRUE((KeyCombo{6, ctrl, "Z"}).isReservedForPanel());
-    EXPECT_TRUE((KeyCombo{43, ctrl, ","}).isReservedForPanel());
-    EXPECT_TRUE((KeyCombo{24, ctrl, "="}).isReservedForPanel());
-    EXPECT_TRUE((KeyCombo{27, ctrl, "-"}).isReservedForPanel());
-    EXPECT_TRUE((KeyCombo{24, ctrlShift, "="}).isReservedForPanel());
-    EXPECT_TRUE((KeyCombo{27, ctrlShift, "-"}).isReservedForPanel());
-    EXPECT_FALSE((KeyCombo{6, ctrlShift, "Z"}).isReservedForPanel());
-    EXPECT_FALSE((KeyCombo{6, ctrl | KeyCombo::option, "Z"}).isReservedForPanel());
-    EXPECT_FALSE((KeyCombo{43, ctrlShift, ","}).isReservedForPanel());
-    EXPECT_FALSE((KeyCombo{6, 0, "Z"}).isReservedForPanel());
-    EXPECT_FALSE((KeyCombo{24, 0, "="}).isReservedForPanel());
-}
-
-TEST(KeyCombo, EverythingElseIsFree) {
-    EXPECT_FALSE((KeyCombo{kLeftArrow, KeyCombo::option, "\u2190"}).isReservedForPanel());
-    EXPECT_FALSE((KeyCombo{kReturn, KeyCombo::control, "\u21A9"}).isReservedForPanel());
-    EXPECT_FALSE(KeyCombo::defaultActivation().isReservedForPanel());
-    EXPECT_FALSE((KeyCombo{17, 0, "T"}).isReservedForPanel());
+    // Ctrl+Z, Ctrl+comma, and Ctrl(+Shift) with = or -.
+    const struct {
+        std::uint16_t code;
+        std::uint32_t modifiers;
+        bool reserved;
+    } cases[] = {{6, ctrl, true},
+                 {43, ctrl, true},
+                 {24, ctrl, true},
+                 {27, ctrl, true},
+                 {24, ctrl | shift, true},
+                 {27, ctrl | shift, true},
+                 {6, ctrl | shift, false},
+                 {6, ctrl | alt, false},
+                 {43, ctrl | shift, false},
+                 {6, 0, false},
+                 {24, 0, false},
+                 {17, 11, false},
+                 {17, 0, false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ((KeyCombo{c.code, c.modifiers, "k"}).isReservedForPanel(), c.reserved)
+            << c.code << "/" << c.modifiers;
+    }
 }
 
 TEST(KeyCombo, LabelsMatterForEqualityButNotForSameKeys) {
-    const KeyCombo upper{0, KeyCombo::command, "A"};
-    const KeyCombo lower{0, KeyCombo::command, "a"};
-    EXPECT_NE(upper, lower);
-    EXPECT_TRUE(upper.sameKeys(lower));
-    EXPECT_FALSE(upper.sameKeys(KeyCombo{0, KeyCombo::option, "A"}));
-    EXPECT_FALSE(upper.sameKeys(KeyCombo{1, KeyCombo::command, "A"}));
+    const KeyCombo upper{0, ctrl, "A"};
+    EXPECT_NE(upper, (KeyCombo{0, ctrl, "a"}));
+    EXPECT_TRUE(upper.sameKeys(KeyCombo{0, ctrl, "a"}));
+    EXPECT_FALSE(upper.sameKeys(KeyCombo{0, alt, "A"}));
+    EXPECT_FALSE(upper.sameKeys(KeyCombo{1, ctrl, "A"}));
+    const std::unordered_set<KeyCombo> set{{0, 8, "A"}, {0, 8, "a"}, {0, 8, "A"}, {8, 0, "A"}};
+    EXPECT_EQ(set.size(), 3u);
 }
 
-TEST(KeyCombo, HashesEqualValuesAlikeAndEveryFieldCounts) {
-    std::unordered_set<KeyCombo> set{KeyCombo{0, 8, "A"}, KeyCombo{0, 8, "a"}, KeyCombo{0, 8, "A"}};
-    EXPECT_EQ(set.size(), 2u);
-    const std::hash<KeyCombo> hash;
-    const std::size_t base = hash(KeyCombo{3, 2, "F"});
-    EXPECT_NE(hash(KeyCombo{4, 2, "F"}), base);
-    EXPECT_NE(hash(KeyCombo{3, 1, "F"}), base);
-    EXPECT_NE(hash(KeyCombo{3, 2, "G"}), base);
-    // Key code and modifiers are not interchangeable.
-    EXPECT_NE(hash(KeyCombo{2, 3, "F"}), base);
+TEST(UnicodeText, CountsTrimsAndBlanksByUserPerceivedCharacters) {
+    using UnicodeText::characterCount;
+    EXPECT_EQ(characterCount(""), 0u);
+    EXPECT_EQ(characterCount("cafe\u0301"), 4u);
+    EXPECT_EQ(characterCount(kFamily + "\u200D\U0001F466"), 1u);
+    EXPECT_EQ(characterCount("\U0001F1EB\U0001F1F7\U0001F1E9\U0001F1EA"), 2u);  // two flags
+    EXPECT_EQ(characterCount("\r\n"), 1u);
+    EXPECT_EQ(characterCount("a\xFF\xFE"
+                             "b"),
+              4u);  // each invalid byte is one
+    EXPECT_TRUE(UnicodeText::hasAtMostCharacters(kFamily + kFamily, 2));
+    EXPECT_FALSE(UnicodeText::hasAtMostCharacters(kFamily + kFamily, 1));
+    EXPECT_FALSE(UnicodeText::hasAtMostCharacters(std::string(100000, 'x'), 80));
+
+    EXPECT_EQ(UnicodeText::trimmed("\u00A0\u3000\tWide  text\u2029\u0085"), "Wide  text");
+    EXPECT_EQ(UnicodeText::trimmed("\u200B"), "\u200B");  // a format character, not a space
+    EXPECT_TRUE(UnicodeText::isBlank(" \u2003\u2028\r\n"));
+    EXPECT_FALSE(UnicodeText::isBlank("\xFF"));
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// Layouts, their ids and the settings of a new installation.
 #include "core/saved_layout.h"
 
 #include <gtest/gtest.h>
@@ -9,64 +10,65 @@
 namespace corvane {
 namespace {
 
-TEST(SavedLayout, DefaultIsCentreWithGridOnlyShortcutC) {
-    const SavedLayout layout;
-    EXPECT_EQ(layout.name, "Center");
-    EXPECT_EQ(layout.grid, (GridSize{6, 6}));
-    EXPECT_EQ(layout.region.x, 0.16666666666666666);
-    EXPECT_EQ(layout.region.width, 0.6666666666666666);
-    EXPECT_EQ(layout.shortcut, (KeyCombo{8, 0, "C"}));
-    EXPECT_FALSE(layout.isGlobal);
-    EXPECT_TRUE(layout.enabled);
-    EXPECT_NE(SavedLayout().id, SavedLayout().id);
-}
-
-TEST(SavedLayout, StarterLayoutsAreTheTenInOrder) {
-    const auto layouts = SavedLayout::starterLayouts();
-    ASSERT_EQ(layouts.size(), 10u);
-    const std::vector<std::string> names{"Left half",   "Right half",  "Top half", "Bottom half",
-                                         "Maximize",    "Center",      "Top left", "Top right",
-                                         "Bottom left", "Bottom right"};
-    const std::vector<std::uint16_t> codes{37, 15, 17, 11, 46, 8, 18, 19, 20, 21};
-    const std::vector<std::string> keys{"L", "R", "T", "B", "M", "C", "1", "2", "3", "4"};
-    for (std::size_t i = 0; i < layouts.size(); ++i) {
-        EXPECT_EQ(layouts[i].name, names[i]);
-        EXPECT_EQ(layouts[i].shortcut, (KeyCombo{codes[i], 0, keys[i]})) << names[i];
-        EXPECT_EQ(layouts[i].grid, (GridSize{6, 6}));
-        EXPECT_FALSE(layouts[i].isGlobal);
-        EXPECT_TRUE(layouts[i].enabled);
-    }
-    EXPECT_EQ(layouts[1].region, (TileRegion{0.5, 0, 0.5, 1}));
-    EXPECT_EQ(layouts[3].region, (TileRegion{0, 0.5, 1, 0.5}));
-    EXPECT_EQ(layouts[5].region, (TileRegion{0.16666666666666666, 0.16666666666666666,
-                                             0.6666666666666666, 0.6666666666666666}));
-    EXPECT_EQ(layouts[9].region, (TileRegion{0.5, 0.5, 0.5, 0.5}));
-}
-
-TEST(SavedLayout, EveryCallGivesNewIds) {
-    std::set<Uuid> ids;
-    for (const auto& layout : SavedLayout::starterLayouts()) ids.insert(layout.id);
-    for (const auto& layout : SavedLayout::starterLayouts()) ids.insert(layout.id);
-    EXPECT_EQ(ids.size(), 20u);
-}
-
-TEST(AppSettings, DefaultsMatchANewInstallation) {
+TEST(SavedLayout, ANewInstallationHasTheTenStartersAndDefaults) {
     const AppSettings settings;
     EXPECT_EQ(settings.version, 1);
     EXPECT_EQ(settings.starterLayoutsVersion, 3);
     EXPECT_EQ(settings.grid, (GridSize{6, 6}));
-    EXPECT_TRUE(settings.resetGridOnOpen);
-    EXPECT_FALSE(settings.keepPanelOpen);
-    EXPECT_FALSE(settings.cycleDisplays);
-    EXPECT_TRUE(settings.showMenuBarIcon);
-    EXPECT_TRUE(settings.showPreview);
-    EXPECT_TRUE(settings.animatePreview);
-    EXPECT_TRUE(settings.animateWindows);
-    EXPECT_EQ(settings.margins, Margins{});
-    EXPECT_FALSE(settings.margins.enabled);
+    EXPECT_TRUE(settings.resetGridOnOpen && settings.showMenuBarIcon && settings.showPreview &&
+                settings.animatePreview && settings.animateWindows);
+    EXPECT_FALSE(settings.keepPanelOpen || settings.cycleDisplays || settings.margins.enabled);
     EXPECT_EQ(settings.activationShortcut, (KeyCombo{17, 11, "T"}));
-    EXPECT_EQ(settings.layouts.size(), 10u);
-    EXPECT_NE(AppSettings().layouts[0].id, AppSettings().layouts[0].id);
+
+    const char* names[] = {"Left half", "Right half", "Top half",  "Bottom half", "Maximize",
+                           "Center",    "Top left",   "Top right", "Bottom left", "Bottom right"};
+    const std::uint16_t codes[] = {37, 15, 17, 11, 46, 8, 18, 19, 20, 21};
+    const char* keys[] = {"L", "R", "T", "B", "M", "C", "1", "2", "3", "4"};
+    const double s = 1.0 / 6, f = 4.0 / 6;
+    const TileRegion regions[] = {{0, 0, 0.5, 1},      {0.5, 0, 0.5, 1},   {0, 0, 1, 0.5},
+                                  {0, 0.5, 1, 0.5},    {0, 0, 1, 1},       {s, s, f, f},
+                                  {0, 0, 0.5, 0.5},    {0.5, 0, 0.5, 0.5}, {0, 0.5, 0.5, 0.5},
+                                  {0.5, 0.5, 0.5, 0.5}};
+    ASSERT_EQ(settings.layouts.size(), 10u);
+    std::set<Uuid> ids;
+    for (std::size_t i = 0; i < 10; ++i) {
+        const SavedLayout& layout = settings.layouts[i];
+        EXPECT_EQ(layout.name, names[i]);
+        EXPECT_EQ(layout.shortcut, (KeyCombo{codes[i], 0, keys[i]})) << names[i];
+        EXPECT_EQ(layout.region, regions[i]) << names[i];
+        EXPECT_EQ(layout.grid, (GridSize{6, 6}));
+        EXPECT_TRUE(layout.enabled && !layout.isGlobal);
+        ids.insert(layout.id);
+    }
+    for (const auto& layout : SavedLayout::starterLayouts()) ids.insert(layout.id);
+    EXPECT_EQ(ids.size(), 20u) << "every call gives new ids";
+    EXPECT_EQ(SavedLayout().name, "Center");
+}
+
+TEST(Uuid, RandomIdsAreVersionFourAndTextIsUpperCase) {
+    std::set<Uuid> seen;
+    for (int i = 0; i < 1000; ++i) {
+        const Uuid id = Uuid::random();
+        EXPECT_EQ(id.bytes()[6] >> 4, 4);
+        EXPECT_EQ(id.bytes()[8] >> 6, 2);
+        EXPECT_EQ(Uuid::parse(id.text()), id);
+        seen.insert(id);
+    }
+    EXPECT_EQ(seen.size(), 1000u);
+    const auto id = Uuid::parse("e621e1f8-c36c-495a-93fc-0c247a3e6e5f");
+    ASSERT_TRUE(id);
+    EXPECT_EQ(id->text(), "E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
+    EXPECT_EQ(Uuid::parse(id->text()), id);
+}
+
+TEST(Uuid, RefusesAnythingButTheCanonicalShape) {
+    for (const char* text :
+         {"", "E621E1F8C36C495A93FC0C247A3E6E5F", "E621E1F8-C36C-495A-93FC-0C247A3E6E5",
+          "E621E1F8-C36C-495A-93FC-0C247A3E6E5F0", "E621E1F8-C36C-495A-93FC_0C247A3E6E5F",
+          "E621E1F-8C36C-495A-93FC-0C247A3E6E5F", "G621E1F8-C36C-495A-93FC-0C247A3E6E5F",
+          "{E621E1F8-C36C-495A-93FC-0C247A3E6E5F}", " E621E1F8-C36C-495A-93FC-0C247A3E6E5F"}) {
+        EXPECT_FALSE(Uuid::parse(text)) << text;
+    }
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+// Starter layouts of earlier releases brought up to date without disturbing
+// anything the user changed.
 #include "core/settings_migration.h"
 
 #include <gtest/gtest.h>
@@ -42,36 +44,23 @@ AppSettings secondGeneration() {
     return settings;
 }
 
-std::vector<std::string> names(const AppSettings& settings) {
+// Every layout as "name:key", "-" for no shortcut.
+std::vector<std::string> summary(const AppSettings& settings) {
     std::vector<std::string> result;
-    for (const auto& l : settings.layouts) result.push_back(l.name);
+    for (const auto& l : settings.layouts)
+        result.push_back(l.name + ":" + (l.shortcut ? l.shortcut->key : "-"));
     return result;
 }
 
-// Every layout's shortcut label, "-" where there is none.
-std::vector<std::string> keys(const AppSettings& settings) {
-    std::vector<std::string> result;
-    for (const auto& l : settings.layouts) result.push_back(l.shortcut ? l.shortcut->key : "-");
-    return result;
-}
-
-const std::vector<std::string> kStarterNames{
-    "Left half", "Right half", "Top half",  "Bottom half", "Maximize",
-    "Center",    "Top left",   "Top right", "Bottom left", "Bottom right"};
-
-// "L0", "L1", ...; built by appending (GCC 12 warns falsely about "L" + string at -O3).
-std::string numbered(int i) {
-    std::string name = "L";
-    return name.append(std::to_string(i));
-}
+const std::vector<std::string> kStarters{
+    "Left half:L", "Right half:R", "Top half:T",  "Bottom half:B", "Maximize:M",
+    "Center:C",    "Top left:1",   "Top right:2", "Bottom left:3", "Bottom right:4"};
 
 TEST(SettingsMigration, UntouchedFirstGenerationBecomesTheCurrentStarters) {
     const AppSettings old = firstGeneration();
     const AppSettings upgraded = SettingsMigration::migrate(old);
     EXPECT_EQ(upgraded.starterLayoutsVersion, 3);
-    EXPECT_EQ(names(upgraded), kStarterNames);
-    EXPECT_EQ(keys(upgraded),
-              (std::vector<std::string>{"L", "R", "T", "B", "M", "C", "1", "2", "3", "4"}));
+    EXPECT_EQ(summary(upgraded), kStarters);
     const auto starters = SavedLayout::starterLayouts();
     for (std::size_t i = 0; i < starters.size(); ++i) {
         EXPECT_EQ(upgraded.layouts[i].region, starters[i].region) << i;
@@ -83,92 +72,76 @@ TEST(SettingsMigration, UntouchedFirstGenerationBecomesTheCurrentStarters) {
     for (const auto& l : old.layouts) EXPECT_NE(upgraded.layouts[5].id, l.id);
 }
 
-TEST(SettingsMigration, PresetsTheUserChangedStayAsTheyAre) {
-    AppSettings old = firstGeneration();
-    old.layouts[6].name = "My third";
-    const AppSettings upgraded = SettingsMigration::migrate(old);
-    EXPECT_EQ(names(upgraded),
-              (std::vector<std::string>{"Left half", "Right half", "Top half", "Bottom half",
-                                        "Maximize", "Center", "Top left", "My third", "Bottom left",
-                                        "Bottom right"}));
-    EXPECT_EQ(upgraded.layouts[7], old.layouts[6]);
-    // "My third" keeps key 1, so "Top left" cannot have it back.
-    EXPECT_EQ(keys(upgraded),
-              (std::vector<std::string>{"L", "R", "T", "B", "M", "C", "-", "1", "3", "4"}));
-}
+TEST(SettingsMigration, ChangedPresetsStayAndShortcutsComeBackOnlyWhenFree) {
+    AppSettings renamed = firstGeneration();
+    renamed.layouts[6].name = "My third";
+    AppSettings extra = firstGeneration();
+    extra.layouts.push_back(layout("Four", {0, 0, 0.25, 1}, bare(21, "4")));
+    AppSettings usesC = secondGeneration();
+    usesC.layouts.push_back(layout("Cascade", {0, 0, 0.7, 0.7}, bare(8, "c")));
+    AppSettings disabledC = usesC;
+    disabledC.layouts.back().enabled = false;
+    AppSettings noMaximize = secondGeneration();
+    noMaximize.layouts[4].name = "maximize";
 
-TEST(SettingsMigration, ShortcutsAreGivenBackOnlyWhenFree) {
-    AppSettings old = firstGeneration();
-    old.layouts.push_back(layout("Four", {0, 0, 0.25, 1}, bare(21, "4")));
-    const AppSettings upgraded = SettingsMigration::migrate(old);
-    EXPECT_EQ(upgraded.layouts[9].name, "Bottom right");
-    EXPECT_FALSE(upgraded.layouts[9].shortcut);
-    EXPECT_EQ(upgraded.layouts[10].shortcut, bare(21, "4"));
-}
-
-TEST(SettingsMigration, SecondGenerationGetsCenterAfterMaximize) {
-    const AppSettings old = secondGeneration();
-    const AppSettings upgraded = SettingsMigration::migrate(old);
-    EXPECT_EQ(names(upgraded), kStarterNames);
-    EXPECT_EQ(upgraded.layouts[5].shortcut, bare(8, "C"));
-    EXPECT_EQ(upgraded.layouts[5].region, kCenter);
-    EXPECT_EQ(upgraded.starterLayoutsVersion, 3);
-}
-
-TEST(SettingsMigration, CenterComesWithoutShortcutWhenAnEnabledLayoutUsesC) {
-    AppSettings old = secondGeneration();
-    old.layouts.push_back(layout("Cascade", {0, 0, 0.7, 0.7}, bare(8, "c")));
-    EXPECT_FALSE(SettingsMigration::migrate(old).layouts[5].shortcut);
-    old.layouts.back().enabled = false;
-    EXPECT_EQ(SettingsMigration::migrate(old).layouts[5].shortcut, bare(8, "C"));
-}
-
-TEST(SettingsMigration, CenterIsNotAddedWhereTheUserHasOneOrNoRoom) {
-    AppSettings old = secondGeneration();
-    old.layouts.push_back(layout("center", {0, 0, 0.6, 0.6}, std::nullopt));
-    EXPECT_EQ(SettingsMigration::migrate(old).layouts.size(), old.layouts.size());
-    old.layouts.back() = layout("Middle", kCenter, std::nullopt);
-    EXPECT_EQ(SettingsMigration::migrate(old).layouts.size(), old.layouts.size());
-
-    old = secondGeneration();
-    old.layouts.clear();
-    const AppSettings empty = SettingsMigration::migrate(old);
-    EXPECT_TRUE(empty.layouts.empty());
-    EXPECT_EQ(empty.starterLayoutsVersion, 3);
-
-    old = secondGeneration();
-    old.layouts.clear();
-    for (int i = 0; i < 256; ++i) {
-        old.layouts.push_back(layout(numbered(i), {0, 0, 0.5, 0.5}, std::nullopt));
+    auto starters = [](std::vector<std::string> changes) {
+        std::vector<std::string> expected = kStarters;
+        for (std::size_t i = 0; i < changes.size(); ++i)
+            if (!changes[i].empty()) expected[i] = changes[i];
+        return expected;
+    };
+    auto withExtra = [](std::vector<std::string> list, std::string last) {
+        list.push_back(std::move(last));
+        return list;
+    };
+    const struct {
+        const char* name;
+        AppSettings old;
+        std::vector<std::string> expected;
+    } cases[] = {
+        // "My third" keeps key 1, so "Top left" cannot have it back.
+        {"renamed preset", renamed, starters({"", "", "", "", "", "", "Top left:-", "My third:1"})},
+        {"key 4 taken", extra,
+         withExtra(starters({"", "", "", "", "", "", "", "", "", "Bottom right:-"}), "Four:4")},
+        {"second generation", secondGeneration(), kStarters},
+        {"C taken", usesC, withExtra(starters({"", "", "", "", "", "Center:-"}), "Cascade:c")},
+        {"C taken but disabled", disabledC, withExtra(kStarters, "Cascade:c")},
+        {"no exact Maximize",
+         noMaximize,
+         {"Left half:L", "Right half:R", "Top half:T", "Bottom half:B", "maximize:M", "Top left:1",
+          "Top right:2", "Bottom left:3", "Bottom right:4", "Center:C"}},
+    };
+    for (const auto& c : cases) {
+        const AppSettings upgraded = SettingsMigration::migrate(c.old);
+        EXPECT_EQ(summary(upgraded), c.expected) << c.name;
+        EXPECT_EQ(upgraded.starterLayoutsVersion, 3) << c.name;
     }
-    const AppSettings full = SettingsMigration::migrate(old);
-    EXPECT_EQ(full.layouts.size(), 256u);
-    EXPECT_EQ(full.starterLayoutsVersion, 3);
+    EXPECT_EQ(SettingsMigration::migrate(renamed).layouts[7], renamed.layouts[6]);
+    EXPECT_EQ(SettingsMigration::migrate(secondGeneration()).layouts[5].region, kCenter);
 }
 
-TEST(SettingsMigration, CenterIsAppendedWithoutAnExactMaximize) {
-    AppSettings old = secondGeneration();
-    old.layouts[4].name = "maximize";
-    const AppSettings upgraded = SettingsMigration::migrate(old);
-    EXPECT_EQ(upgraded.layouts.back().name, "Center");
-    EXPECT_EQ(upgraded.layouts[5].name, "Top left");
+TEST(SettingsMigration, CenterIsNotAddedWhereTheUserHasOneOrThereIsNoRoom) {
+    std::vector<AppSettings> cases(4, secondGeneration());
+    cases[0].layouts.push_back(layout("center", {0, 0, 0.6, 0.6}, std::nullopt));
+    cases[1].layouts.push_back(layout("Middle", kCenter, std::nullopt));
+    cases[2].layouts.clear();
+    cases[3].layouts.clear();
+    for (int i = 0; i < 256; ++i)
+        cases[3].layouts.push_back(layout(std::to_string(i), {0, 0, 0.5, 0.5}, std::nullopt));
+    for (const AppSettings& old : cases) {
+        const AppSettings upgraded = SettingsMigration::migrate(old);
+        EXPECT_EQ(summary(upgraded), summary(old));
+        EXPECT_EQ(upgraded.starterLayoutsVersion, 3);
+    }
 }
 
-TEST(SettingsMigration, CurrentGenerationIsReturnedUnchanged) {
+TEST(SettingsMigration, CurrentGenerationIsUnchangedAndInvalidInputRefused) {
     AppSettings current;
     current.layouts.erase(current.layouts.begin() + 5);  // no "Center", still nothing to do
     EXPECT_EQ(SettingsMigration::migrate(current), current);
-}
-
-TEST(SettingsMigration, InvalidInputIsRefusedWithItsMessage) {
-    AppSettings old = firstGeneration();
-    old.version = 7;
-    try {
-        SettingsMigration::migrate(old);
-        FAIL() << "migrated";
-    } catch (const SettingsError& error) {
-        EXPECT_EQ(error.message(), "This settings file uses an unsupported version.");
-    }
+    AppSettings invalid = firstGeneration();
+    invalid.version = 7;
+    EXPECT_THROW(SettingsMigration::migrate(invalid), SettingsError);
 }
 
 }  // namespace

@@ -1,32 +1,30 @@
+// The rules every settings document must pass, with the message the user reads
+// and the order in which they are checked.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
+#include <functional>
 
 #include "core/settings_codec.h"
 
 namespace corvane {
 namespace {
 
-const char* const kOutOfRange = "Grid sizes must be 1\u201320; margins must be 0\u2013300.";
+const char* const kRange = "Grid sizes must be 1\u201320; margins must be 0\u2013300.";
 const char* const kBadLayout = "Every layout needs a name and a valid grid selection.";
 const char* const kWeakGlobal = "Global shortcuts need Ctrl, Alt, or Super.";
-const char* const kWeakActivation = "The activation shortcut needs Ctrl, Alt, or Super.";
+const char* const kTooMany = "Keep at most 256 saved layouts.";
+const char* const kWeakStart = "The activation shortcut needs Ctrl, Alt, or Super.";
+const char* const kVersion = "This settings file uses an unsupported version.";
+const char* const kStarter = "This settings file uses an unsupported starter layout version.";
 
-// The validation message, or "" when the settings pass.
-std::string refusal(const AppSettings& settings) {
-    try {
-        SettingsCodec::validate(settings);
-        return "";
-    } catch (const SettingsError& error) {
-        return error.message();
-    }
-}
-
-SavedLayout layout(std::string name, std::optional<KeyCombo> shortcut = std::nullopt) {
+SavedLayout layout(std::string name, std::optional<KeyCombo> shortcut = std::nullopt,
+                   bool isGlobal = false, bool enabled = true) {
     SavedLayout l;
     l.name = std::move(name);
     l.shortcut = std::move(shortcut);
+    l.isGlobal = isGlobal;
+    l.enabled = enabled;
     return l;
 }
 
@@ -36,195 +34,103 @@ std::string repeated(const std::string& piece, int times) {
     return text;
 }
 
-// "L0", "L1", ...; built by appending (GCC 12 warns falsely about "L" + string at -O3).
-std::string numbered(int i) {
-    std::string name = "L";
-    return name.append(std::to_string(i));
+void manyLayouts(AppSettings& s, int count) {
+    s.layouts.clear();
+    for (int i = 0; i < count; ++i) s.layouts.push_back(layout(std::to_string(i)));
 }
 
-TEST(SettingsValidation, DefaultsPassAndComeBackUnchanged) {
-    const AppSettings settings;
-    EXPECT_EQ(&SettingsCodec::validate(settings), &settings);
-    EXPECT_EQ(refusal(settings), "");
-}
+void one(AppSettings& s, SavedLayout l) { s.layouts = {std::move(l)}; }
 
-TEST(SettingsValidation, LayoutCountIsCheckedFirst) {
-    AppSettings settings;
-    settings.layouts.clear();
-    for (int i = 0; i < 256; ++i) settings.layouts.push_back(layout(numbered(i)));
-    EXPECT_EQ(refusal(settings), "");
-    settings.layouts.push_back(layout("one too many"));
-    settings.version = 2;
-    settings.layouts[0].name = "";
-    EXPECT_EQ(refusal(settings), "Keep at most 256 saved layouts.");
-}
-
-TEST(SettingsValidation, VersionsMustBeSupported) {
-    AppSettings settings;
-    settings.version = 2;
-    settings.starterLayoutsVersion = 0;
-    EXPECT_EQ(refusal(settings), "This settings file uses an unsupported version.");
-    settings.version = 1;
-    const char* starter = "This settings file uses an unsupported starter layout version.";
-    EXPECT_EQ(refusal(settings), starter);
-    settings.starterLayoutsVersion = 4;
-    EXPECT_EQ(refusal(settings), starter);
-    for (int generation : {1, 2, 3}) {
-        settings.starterLayoutsVersion = generation;
-        EXPECT_EQ(refusal(settings), "") << generation;
+TEST(SettingsValidation, EachRuleHasItsMessageAndTheFirstBrokenRuleDecides) {
+    using S = AppSettings&;
+    const KeyCombo arrow{123, 0, "\u2190"}, a{0, 0, "A"}, ctrlA{0, 8, "A"}, ctrlEsc{53, 8, "Esc"};
+    const std::string emoji = "\U0001F469\u200D\U0001F4BB";
+    const struct {
+        const char* name;
+        std::function<void(AppSettings&)> change;
+        std::string message;  // empty: valid
+    } cases[] = {
+        // clang-format off
+        {"defaults", [](S) {}, ""},
+        {"256 layouts", [](S s) { manyLayouts(s, 256); }, ""},
+        {"257 layouts first", [](S s) { manyLayouts(s, 257), s.version = 2; }, kTooMany},
+        {"version before starters", [](S s) { s.version = 2, s.starterLayoutsVersion = 0; },
+         kVersion},
+        {"starters 0", [](S s) { s.starterLayoutsVersion = 0; }, kStarter},
+        {"starters 1", [](S s) { s.starterLayoutsVersion = 1; }, ""},
+        {"starters before range", [](S s) { s.starterLayoutsVersion = 4, s.grid = {0, 6}; },
+         kStarter},
+        {"grid before activation", [](S s) { s.grid = {21, 6}, s.activationShortcut->key = ""; },
+         kRange},
+        {"edges of the range", [](S s) { s.grid = {1, 20}, s.margins = {true, 300, 0, -0.0}; }, ""},
+        {"margin 300.5", [](S s) { s.margins.right = 300.5; }, kRange},
+        {"NaN gap", [](S s) { s.margins.horizontalGap = std::nan(""); }, kRange},
+        {"margins off still checked", [](S s) { s.margins = {false, 10, 500}; }, kRange},
+        {"activation Shift only", [](S s) { s.activationShortcut->modifiers = 4; }, kWeakStart},
+        {"activation without label", [](S s) { s.activationShortcut->key = ""; }, kWeakStart},
+        {"activation unknown bit", [](S s) { s.activationShortcut->modifiers = 27; }, kWeakStart},
+        {"activation may be Ctrl+Esc", [&](S s) { s.activationShortcut = ctrlEsc; }, ""},
+        {"no activation, tray", [](S s) { s.activationShortcut.reset(); }, ""},
+        {"no activation, no tray, before layouts",
+         [](S s) { s.activationShortcut.reset(), s.showMenuBarIcon = false, one(s, layout("")); },
+         "Keep the tray icon or an activation shortcut enabled."},
+        {"id before name", [](S s) { s.layouts[3].id = s.layouts[1].id, s.layouts[3].name = ""; },
+         "Layout IDs must be unique."},
+        {"80 characters", [](S s) { one(s, layout(repeated("n", 80))); }, ""},
+        {"81 characters", [](S s) { one(s, layout(repeated("n", 81))); }, kBadLayout},
+        {"80 emoji", [&](S s) { one(s, layout(repeated(emoji, 80))); }, ""},
+        {"81 emoji", [&](S s) { one(s, layout(repeated(emoji, 81))); }, kBadLayout},
+        {"untrimmed name counts", [](S s) { one(s, layout(" " + repeated("n", 79) + " ")); },
+         kBadLayout},
+        {"blank name", [](S s) { one(s, layout("\n\u2003\t ")); }, kBadLayout},
+        {"padded name", [](S s) { one(s, layout(" Work ")); }, ""},
+        {"layout grid", [](S s) { s.layouts[2].grid = {0, 6}; }, kBadLayout},
+        {"region past the edge", [](S s) { s.layouts[2].region = {0.5, 0, 0.5000011, 1}; },
+         kBadLayout},
+        {"region within rounding", [](S s) { s.layouts[2].region = {0.5, 0, 0.5000005, 1}; }, ""},
+        {"empty region", [](S s) { s.layouts[2].region.height = 0; }, kBadLayout},
+        {"grid-only Shift", [](S s) { one(s, layout("W", KeyCombo{37, 4, "L"})); }, ""},
+        {"global Shift", [](S s) { one(s, layout("W", KeyCombo{37, 4, "L"}, true)); }, kWeakGlobal},
+        {"global Shift+Alt", [](S s) { one(s, layout("W", KeyCombo{37, 6, "L"}, true)); }, ""},
+        {"invalid, grid-only, disabled",
+         [](S s) { one(s, layout("W", KeyCombo{200, 0, "L"}, false, false)); }, kWeakGlobal},
+        {"repeats activation", [](S s) { one(s, layout("W", KeyCombo{17, 11, "t"}, true)); },
+         "The shortcut Ctrl+Alt+Super+t is assigned more than once."},
+        {"disabled may repeat",
+         [](S s) { one(s, layout("W", KeyCombo{17, 11, "t"}, true, false)); }, ""},
+        {"one of two enabled",
+         [&](S s) { s.layouts = {layout("A", a, false, false), layout("B", a)}; }, ""},
+        {"both enabled", [&](S s) { s.layouts = {layout("A", a), layout("B", a)}; },
+         "The shortcut A is assigned more than once."},
+        {"grid-only and global share keys",
+         [&](S s) { s.layouts = {layout("A", ctrlA), layout("B", ctrlA, true)}; },
+         "The shortcut Ctrl+A is assigned more than once."},
+        {"reserved", [&](S s) { one(s, layout("A", arrow)); },
+         "\u2190 is reserved for panel navigation."},
+        {"reserved but disabled", [&](S s) { one(s, layout("A", arrow, false, false)); }, ""},
+        {"reserved Ctrl+Shift+-", [](S s) { one(s, layout("A", KeyCombo{27, 12, "-"})); },
+         "Ctrl+Shift+- is reserved for panel navigation."},
+        {"Alt+arrow is free", [](S s) { one(s, layout("A", KeyCombo{123, 2, "\u2190"})); }, ""},
+        {"first layout decides", [&](S s) { s.layouts = {layout("A", arrow), layout("")}; },
+         "\u2190 is reserved for panel navigation."},
+        {"first layout decides, swapped",
+         [&](S s) { s.layouts = {layout(""), layout("A", arrow)}; }, kBadLayout},
+        {"repeat before reserved",
+         [&](S s) { s.activationShortcut = ctrlEsc, one(s, layout("E", ctrlEsc)); },
+         "The shortcut Ctrl+Esc is assigned more than once."},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        AppSettings settings;
+        c.change(settings);
+        std::string message;
+        try {
+            EXPECT_EQ(&SettingsCodec::validate(settings), &settings);
+        } catch (const SettingsError& error) {
+            message = error.message();
+        }
+        EXPECT_EQ(message, c.message) << c.name;
     }
-}
-
-TEST(SettingsValidation, GridAndMarginsShareOneMessage) {
-    AppSettings settings;
-    settings.grid = GridSize{21, 6};
-    EXPECT_EQ(refusal(settings), kOutOfRange);
-    settings.grid = GridSize{1, 20};
-    EXPECT_EQ(refusal(settings), "");
-    settings.margins.right = 300.5;
-    EXPECT_EQ(refusal(settings), kOutOfRange);
-    settings.margins.right = 300;
-    settings.margins.bottom = -0.0;
-    EXPECT_EQ(refusal(settings), "");
-    settings.margins.horizontalGap = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_EQ(refusal(settings), kOutOfRange);
-    settings.margins = Margins{};
-    settings.margins.enabled = false;
-    settings.margins.verticalGap = 500;  // off margins are still checked
-    EXPECT_EQ(refusal(settings), kOutOfRange);
-}
-
-TEST(SettingsValidation, ActivationShortcutNeedsAStrongModifierAndALabel) {
-    AppSettings settings;
-    settings.activationShortcut = KeyCombo{17, KeyCombo::shift, "T"};
-    EXPECT_EQ(refusal(settings), kWeakActivation);
-    settings.activationShortcut = KeyCombo{17, 11, ""};
-    EXPECT_EQ(refusal(settings), kWeakActivation);
-    settings.activationShortcut = KeyCombo{17, 11 | 16, "T"};
-    EXPECT_EQ(refusal(settings), kWeakActivation);
-    // The activation shortcut is not held to the panel's reserved keys.
-    settings.activationShortcut = KeyCombo{53, KeyCombo::command, "Esc"};
-    EXPECT_EQ(refusal(settings), "");
-}
-
-TEST(SettingsValidation, SomeWayToOpenTheGridMustRemain) {
-    AppSettings settings;
-    settings.activationShortcut.reset();
-    EXPECT_EQ(refusal(settings), "");
-    settings.showMenuBarIcon = false;
-    EXPECT_EQ(refusal(settings), "Keep the tray icon or an activation shortcut enabled.");
-    settings.activationShortcut = KeyCombo::defaultActivation();
-    EXPECT_EQ(refusal(settings), "");
-}
-
-TEST(SettingsValidation, DuplicateIdsComeBeforeEveryOtherLayoutRule) {
-    AppSettings settings;
-    settings.layouts[3].id = settings.layouts[1].id;
-    settings.layouts[3].name = "";
-    EXPECT_EQ(refusal(settings), "Layout IDs must be unique.");
-}
-
-TEST(SettingsValidation, NamesNeedTextAndAtMostEightyCharacters) {
-    AppSettings settings;
-    settings.layouts = {layout(repeated("n", 80))};
-    EXPECT_EQ(refusal(settings), "");
-    settings.layouts = {layout(repeated("n", 81))};
-    EXPECT_EQ(refusal(settings), kBadLayout);
-    settings.layouts = {layout("   ")};
-    EXPECT_EQ(refusal(settings), kBadLayout);
-    settings.layouts = {layout("\n\u2003\t")};
-    EXPECT_EQ(refusal(settings), kBadLayout);
-    settings.layouts = {layout(" Work ")};
-    EXPECT_EQ(refusal(settings), "");
-    EXPECT_EQ(SettingsCodec::validate(settings).layouts[0].name, " Work ");
-    // 80 emoji of several code points each: 80 characters, far more than 80 bytes.
-    settings.layouts = {layout(repeated("\U0001F469\u200D\U0001F4BB", 80))};
-    EXPECT_EQ(refusal(settings), "");
-    settings.layouts = {layout(repeated("\U0001F469\u200D\U0001F4BB", 81))};
-    EXPECT_EQ(refusal(settings), kBadLayout);
-    // The limit counts the untrimmed name.
-    settings.layouts = {layout(" " + repeated("n", 79) + " ")};
-    EXPECT_EQ(refusal(settings), kBadLayout);
-}
-
-TEST(SettingsValidation, LayoutGridAndRegionMustBeValid) {
-    AppSettings settings;
-    settings.layouts = {layout("Grid")};
-    settings.layouts[0].grid = GridSize{0, 6};
-    EXPECT_EQ(refusal(settings), kBadLayout);
-    settings.layouts[0].grid = GridSize{6, 6};
-    settings.layouts[0].region = TileRegion{0.5, 0, 0.5000011, 1};
-    EXPECT_EQ(refusal(settings), kBadLayout);
-    settings.layouts[0].region = TileRegion{0.5, 0, 0.5000005, 1};
-    EXPECT_EQ(refusal(settings), "");
-    settings.layouts[0].region.height = 0;
-    EXPECT_EQ(refusal(settings), kBadLayout);
-}
-
-TEST(SettingsValidation, ShortcutsMustBeValidAndGlobalOnesStrong) {
-    AppSettings settings;
-    settings.layouts = {layout("Wide", KeyCombo{37, KeyCombo::shift, "L"})};
-    EXPECT_EQ(refusal(settings), "");
-    settings.layouts[0].isGlobal = true;
-    EXPECT_EQ(refusal(settings), kWeakGlobal);
-    settings.layouts[0].shortcut = KeyCombo{37, KeyCombo::shift | KeyCombo::option, "L"};
-    EXPECT_EQ(refusal(settings), "");
-    // An invalid shortcut is refused even on a grid-only, disabled layout.
-    settings.layouts[0].isGlobal = false;
-    settings.layouts[0].enabled = false;
-    settings.layouts[0].shortcut = KeyCombo{200, 0, "L"};
-    EXPECT_EQ(refusal(settings), kWeakGlobal);
-    settings.layouts[0].isGlobal = true;
-    settings.layouts[0].shortcut = KeyCombo{37, 0, "L"};
-    EXPECT_EQ(refusal(settings), kWeakGlobal);
-}
-
-TEST(SettingsValidation, EnabledShortcutsMustNotRepeatTheActivationShortcutOrEachOther) {
-    AppSettings settings;
-    settings.layouts = {layout("Clash", KeyCombo{17, 11, "t"})};
-    settings.layouts[0].isGlobal = true;
-    EXPECT_EQ(refusal(settings), "The shortcut Ctrl+Alt+Super+t is assigned more than once.");
-    settings.layouts[0].enabled = false;
-    EXPECT_EQ(refusal(settings), "");
-
-    settings.layouts = {layout("A", KeyCombo{0, 0, "A"}), layout("B", KeyCombo{0, 0, "A"})};
-    settings.layouts[0].enabled = false;
-    settings.layouts[1].enabled = false;
-    EXPECT_EQ(refusal(settings), "");
-    settings.layouts[1].enabled = true;
-    EXPECT_EQ(refusal(settings), "");
-    settings.layouts[0].enabled = true;
-    EXPECT_EQ(refusal(settings), "The shortcut A is assigned more than once.");
-    // Grid-only and global shortcuts share one pool of keys.
-    settings.layouts[0].shortcut = KeyCombo{0, KeyCombo::command, "A"};
-    settings.layouts[1].shortcut = KeyCombo{0, KeyCombo::command, "A"};
-    settings.layouts[1].isGlobal = true;
-    EXPECT_EQ(refusal(settings), "The shortcut Ctrl+A is assigned more than once.");
-}
-
-TEST(SettingsValidation, EnabledShortcutsMustLeaveThePanelKeysAlone) {
-    AppSettings settings;
-    settings.layouts = {layout("Arrow", KeyCombo{123, 0, "\u2190"})};
-    EXPECT_EQ(refusal(settings), "\u2190 is reserved for panel navigation.");
-    settings.layouts[0].enabled = false;
-    EXPECT_EQ(refusal(settings), "");
-    settings.layouts[0].enabled = true;
-    settings.layouts[0].shortcut = KeyCombo{27, 12, "-"};
-    EXPECT_EQ(refusal(settings), "Ctrl+Shift+- is reserved for panel navigation.");
-    settings.layouts[0].shortcut = KeyCombo{123, KeyCombo::option, "\u2190"};
-    EXPECT_EQ(refusal(settings), "");
-}
-
-TEST(SettingsValidation, TheFirstBrokenLayoutDecides) {
-    AppSettings settings;
-    settings.layouts = {layout("Free", KeyCombo{123, 0, "\u2190"}), layout("")};
-    EXPECT_EQ(refusal(settings), "\u2190 is reserved for panel navigation.");
-    std::swap(settings.layouts[0], settings.layouts[1]);
-    EXPECT_EQ(refusal(settings), kBadLayout);
-    // A duplicate is reported before the reserved check of the same layout.
-    settings.activationShortcut = KeyCombo{53, KeyCombo::command, "Esc"};
-    settings.layouts = {layout("Escape", KeyCombo{53, KeyCombo::command, "Escape"})};
-    EXPECT_EQ(refusal(settings), "The shortcut Ctrl+Escape is assigned more than once.");
 }
 
 }  // namespace
