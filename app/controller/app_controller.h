@@ -199,6 +199,8 @@ public:
     const std::vector<PanelEntry>& panels() const { return panels_; }
     // The open panel that has the keyboard, if one has.
     std::optional<std::size_t> keyPanelIndex() const;
+    // Whether `window` is one of the open grid's panels.
+    bool isPanelWindow(platform::WindowId window) const;
     PreviewOverlay* previewOverlay() const { return previewOverlay_.get(); }
 
 signals:

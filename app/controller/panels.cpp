@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 
 #include "app/controller/app_controller.h"
 #include "app/panel/panel_selection.h"
@@ -108,6 +109,12 @@ std::optional<std::size_t> AppController::keyPanelIndex() const {
     // The desktop may not have said yet; Qt knows which window has the focus.
     if (QWindow* focus = QGuiApplication::focusWindow()) return panelIndexOfWindow(focus);
     return std::nullopt;
+}
+
+bool AppController::isPanelWindow(platform::WindowId window) const {
+    return window != 0 && std::any_of(panels_.begin(), panels_.end(), [&](const PanelEntry& entry) {
+               return entry.panel && entry.panel->windowId() == window;
+           });
 }
 
 std::optional<std::size_t> AppController::panelIndexOfWindow(const QObject* window) const {

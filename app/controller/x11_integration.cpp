@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QWindow>
+#include <utility>
 
 #include "app/controller/app_controller.h"
 #include "platform/x11/x11_availability_watch.h"
@@ -82,11 +83,12 @@ bool X11Integration::nativeEventFilter(const QByteArray& eventType, void* messag
     const std::optional<platform::WindowId> active = shell_.handleEvent(event);
     windows_.handleEvent(event);
     availability_.handleEvent(event);
-    if (active && *active != lastActive_) {
+    if (active && *active != 0 && *active != lastActive_) {
         const platform::WindowId window = *active;
-        lastActive_ = window;
+        const platform::WindowId previous = std::exchange(lastActive_, window);
         QMetaObject::invokeMethod(
-            this, [this, window] { activeWindowChanged(window); }, Qt::QueuedConnection);
+            this, [this, window, previous] { activeWindowChanged(window, previous); },
+            Qt::QueuedConnection);
     }
     // A grabbed combination is Corvane's alone: nobody else sees the press.
     return hotKeys_.handleEvent(event);
@@ -99,8 +101,9 @@ bool X11Integration::isOwnWindow(platform::WindowId window) const {
     return false;
 }
 
-void X11Integration::activeWindowChanged(platform::WindowId window) {
-    if (window == 0 || isOwnWindow(window)) return;
+void X11Integration::activeWindowChanged(platform::WindowId window,
+                                         platform::WindowId previous) {
+    if (isOwnWindow(window)) return;
     // Only while it still is: a window manager may pass the keyboard through
     // another window for a moment (a panel closing just before its successor opens).
     if (shell_.activeWindow().value_or(0) != window) return;
@@ -108,7 +111,10 @@ void X11Integration::activeWindowChanged(platform::WindowId window) {
     if (!app.ok()) return;  // gone already
     controller_.handleApplicationActivated(app.value());
     // The grid lost the keyboard to another application: a click outside it.
-    if (controller_.panelsOpen()) controller_.handleOutsideClick();
+    // The keyboard passing through another window before the grid had it is
+    // none: the window manager hands it on when Corvane hides the settings
+    // window to open the grid.
+    if (controller_.isPanelWindow(previous)) controller_.handleOutsideClick();
 }
 
 }  // namespace corvane

@@ -27,7 +27,8 @@ class X11WindowSystem;
 // - a hot key press runs its action;
 // - a window manager starting or ending is noticed by the next permission check;
 // - another application's window becoming active is an application
-//   activation, and while the grid is open also a click outside it;
+//   activation, and when it takes the keyboard from the grid also a click
+//   outside it;
 // - monitors added, removed or resized rebuild an open grid, once the changes
 //   have settled for a moment.
 class X11Integration : public QObject, public QAbstractNativeEventFilter {
@@ -50,7 +51,7 @@ public:
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
-    void activeWindowChanged(platform::WindowId window);
+    void activeWindowChanged(platform::WindowId window, platform::WindowId previous);
     bool isOwnWindow(platform::WindowId window) const;
     void watchScreen(QScreen* screen);
 
@@ -60,6 +61,8 @@ private:
     platform::X11HotKeyGrabber& hotKeys_;
     platform::X11DesktopShell& shell_;
     QTimer screenSettle_;
+    // The last window that was active (never 0: "none active" is a moment
+    // between two windows).
     platform::WindowId lastActive_ = 0;
     bool installed_ = false;
 };

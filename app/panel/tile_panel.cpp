@@ -48,7 +48,7 @@ void TilePanel::placeCentred() {
     move(int(std::lround(x)), int(std::lround(y)));
 }
 
-platform::WindowId TilePanel::windowId() {
+platform::WindowId TilePanel::windowId() const {
     return platform::WindowId(winId());
 }
 

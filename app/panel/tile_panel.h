@@ -32,7 +32,7 @@ public:
     // Centres the panel on the display's visible frame (it may reach past a
     // visible frame smaller than itself).
     void placeCentred();
-    platform::WindowId windowId();
+    platform::WindowId windowId() const;
 
     // Without a compositing manager the corners outside the rounded card cannot
     // be transparent, so the window is shaped to the card instead.

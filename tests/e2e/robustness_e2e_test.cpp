@@ -1,5 +1,5 @@
 // Corvane on a desktop that changes under it: the window manager ending and
-// coming back, the X server going away.
+// coming back, the X server going away, the settings window in the way of the grid.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -104,6 +104,35 @@ TEST_F(RobustnessE2E, CorvaneEndsCleanlyWhenTheXServerGoesAway) {
     ASSERT_TRUE(status) << "Corvane hangs without its X server\n" << session->log();
     EXPECT_EQ(*status, 1) << "not a plain exit (128 + signal when it crashed)\n"
                           << session->log();
+}
+
+TEST_F(RobustnessE2E, TheGridOpenedOverTheSettingsWindowKeepsTheKeyboard) {
+    startDesktop(true);
+    ASSERT_NO_FATAL_FAILURE(startCorvane());
+    e2e::ProbeWindow probe = desktop->startProbe();
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        ASSERT_EQ(session->run({"--settings"}).status, 0);
+        ASSERT_TRUE(e2e::waitUntil([&] {
+            const auto active = desktop->activeWindow();
+            return active && session->title(*active) == "Corvane Settings";
+        })) << session->log();
+
+        ASSERT_EQ(session->run({"--toggle-grid"}).status, 0);
+        // Hiding the settings window hands the keyboard to the probe for a
+        // moment: that is no click elsewhere, and the grid stays open.
+        EXPECT_TRUE(e2e::waitUntil([&] {
+            return session->panels().size() == 1 && desktop->activeWindow() == session->panels()[0];
+        })) << session->log();
+        std::this_thread::sleep_for(400ms);
+        ASSERT_EQ(session->panels().size(), 1u) << session->log();
+        EXPECT_EQ(desktop->activeWindow(), session->panels()[0]);
+        EXPECT_TRUE(session->windowsTitled("Corvane Settings").empty());
+
+        e2e::pressKeys(*desktop, "Escape");
+        ASSERT_TRUE(e2e::waitUntil([&] { return session->panels().empty(); }));
+        EXPECT_TRUE(e2e::waitUntil([&] { return desktop->activeWindow() == probe.window; }));
+    }
 }
 
 }  // namespace
