@@ -11,8 +11,7 @@
 namespace corvane {
 namespace {
 
-constexpr auto ctrl = KeyCombo::command, alt = KeyCombo::option, shift = KeyCombo::shift,
-               super = KeyCombo::control;
+constexpr auto ctrl = KeyCombo::command, alt = KeyCombo::option, shift = KeyCombo::shift;
 const std::string kFamily = "\U0001F468\u200D\U0001F469\u200D\U0001F467";  // one character
 
 std::string repeated(const std::string& piece, int times) {
@@ -21,87 +20,48 @@ std::string repeated(const std::string& piece, int times) {
     return text;
 }
 
-TEST(KeyCombo, ValidityCoversKeyCodeModifiersAndLabelLength) {
-    const struct {
-        KeyCombo combo;
-        bool valid;
-    } cases[] = {
-        {{127, ctrl, "x"}, true},
-        {{128, ctrl, "x"}, false},
-        {{17, 16, "T"}, false},
-        {{17, ctrl, ""}, false},
-        {{8, 0, "C"}, true},  // bare keys are valid: grid-only shortcuts
-        {{1, 0, repeated("a", 24)}, true},
-        {{1, 0, repeated("a", 25)}, false},
-        {{1, 0, repeated(kFamily, 24)}, true},
-        {{1, 0, repeated(kFamily, 25)}, false},
-        {{1, 0, repeated("e\u0301", 24)}, true},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.combo.isValid(), c.valid) << c.combo.keyCode << c.combo.key;
-}
-
-TEST(KeyCombo, OnlyCtrlAltOrSuperMakeACombinationStrong) {
+TEST(KeyCombo, ValidityStrengthAndBothDisplayStyles) {
+    const std::pair<KeyCombo, bool> validity[] = {
+        {{127, ctrl, "x"}, true},  {{128, ctrl, "x"}, false}, {{17, 16, "T"}, false},
+        {{17, ctrl, ""}, false},   {{8, 0, "C"}, true},  // bare keys: grid-only shortcuts
+        {{1, 0, repeated("a", 24)}, true},       {{1, 0, repeated("a", 25)}, false},
+        {{1, 0, repeated(kFamily, 24)}, true},   {{1, 0, repeated(kFamily, 25)}, false},
+        {{1, 0, repeated("e\u0301", 24)}, true}, {{1, 0, repeated("e\u0301", 25)}, false}};
+    for (const auto& [combo, valid] : validity)
+        EXPECT_EQ(combo.isValid(), valid) << combo.keyCode << " " << combo.key.size();
     for (std::uint32_t modifiers = 0; modifiers <= KeyCombo::allModifiers; ++modifiers) {
         EXPECT_EQ((KeyCombo{37, modifiers, "L"}).hasStrongModifier(), (modifiers & ~shift) != 0)
             << modifiers;
     }
-}
-
-TEST(KeyCombo, DisplaysInWordsAndInGlyphs) {
-    const struct {
-        KeyCombo combo;
-        const char* words;
-        const char* glyphs;
-    } cases[] = {
+    const std::tuple<KeyCombo, const char*, const char*> shown[] = {
         {KeyCombo::defaultActivation(), "Ctrl+Alt+Super+T", "\u2303\u2325\u2318T"},
         {{8, 0, "C"}, "C", "C"},
         {{24, ctrl | shift, "="}, "Ctrl+Shift+=", "\u21E7\u2318="},
         {{40, 31, "K"}, "Ctrl+Alt+Shift+Super+K", "\u2303\u2325\u21E7\u2318K"},
         {{123, alt, "\u2190"}, "Alt+\u2190", "\u2325\u2190"},
-        {{1, super, "S"}, "Super+S", "\u2303S"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.combo.displayString(), c.words);
-        EXPECT_EQ(c.combo.displayString(KeyComboStyle::glyphs), c.glyphs);
+        {{1, KeyCombo::control, "S"}, "Super+S", "\u2303S"}};
+    for (const auto& [combo, words, glyphs] : shown) {
+        EXPECT_EQ(combo.displayString(), words);
+        EXPECT_EQ(combo.displayString(KeyComboStyle::glyphs), glyphs);
     }
 }
 
 TEST(KeyCombo, ThePanelKeepsItsOwnKeys) {
-    // Escape and Tab with any modifiers.
-    for (std::uint32_t modifiers = 0; modifiers <= KeyCombo::allModifiers; ++modifiers) {
-        EXPECT_TRUE((KeyCombo{53, modifiers, "Esc"}).isReservedForPanel()) << modifiers;
-        EXPECT_TRUE((KeyCombo{48, modifiers, "Tab"}).isReservedForPanel()) << modifiers;
+    for (std::uint32_t m = 0; m <= KeyCombo::allModifiers; ++m) {
+        EXPECT_TRUE((KeyCombo{53, m, "Esc"}).isReservedForPanel()) << m;  // with any modifiers
+        EXPECT_TRUE((KeyCombo{48, m, "Tab"}).isReservedForPanel()) << m;
+        // Return, Enter and the arrows bare or with Shift only.
+        for (std::uint16_t code : {36, 76, 123, 124, 125, 126})
+            EXPECT_EQ((KeyCombo{code, m, "k"}).isReservedForPanel(), (m & ~shift) == 0) << code;
     }
-    // Return, Enter and the arrows bare or with Shift only.
-    for (std::uint16_t code : {36, 76, 123, 124, 125, 126}) {
-        EXPECT_TRUE((KeyCombo{code, 0, "k"}).isReservedForPanel()) << code;
-        EXPECT_TRUE((KeyCombo{code, shift, "k"}).isReservedForPanel()) << code;
-        EXPECT_FALSE((KeyCombo{code, alt, "k"}).isReservedForPanel()) << code;
-        EXPECT_FALSE((KeyCombo{code, super, "k"}).isReservedForPanel()) << code;
-    }
-    // Ctrl+Z, Ctrl+comma, and Ctrl(+Shift) with = or -.
-    const struct {
-        std::uint16_t code;
-        std::uint32_t modifiers;
-        bool reserved;
-    } cases[] = {{6, ctrl, true},
-                 {43, ctrl, true},
-                 {24, ctrl, true},
-                 {27, ctrl, true},
-                 {24, ctrl | shift, true},
-                 {27, ctrl | shift, true},
-                 {6, ctrl | shift, false},
-                 {6, ctrl | alt, false},
-                 {43, ctrl | shift, false},
-                 {6, 0, false},
-                 {24, 0, false},
-                 {17, 11, false},
-                 {17, 0, false}};
-    for (const auto& c : cases) {
-        EXPECT_EQ((KeyCombo{c.code, c.modifiers, "k"}).isReservedForPanel(), c.reserved)
-            << c.code << "/" << c.modifiers;
-    }
+    // Ctrl+Z, Ctrl+comma, and Ctrl (with or without Shift) with = or -.
+    const std::tuple<std::uint16_t, std::uint32_t, bool> cases[] = {
+        {6, ctrl, true},          {43, ctrl, true},         {24, ctrl, true},
+        {27, ctrl, true},         {24, ctrl | shift, true}, {27, ctrl | shift, true},
+        {6, ctrl | shift, false}, {6, ctrl | alt, false},   {43, ctrl | shift, false},
+        {6, 0, false},            {24, 0, false},           {17, 11, false}};
+    for (const auto& [code, modifiers, reserved] : cases)
+        EXPECT_EQ((KeyCombo{code, modifiers, "k"}).isReservedForPanel(), reserved) << code;
 }
 
 TEST(KeyCombo, LabelsMatterForEqualityButNotForSameKeys) {
@@ -116,18 +76,12 @@ TEST(KeyCombo, LabelsMatterForEqualityButNotForSameKeys) {
 
 TEST(UnicodeText, CountsTrimsAndBlanksByUserPerceivedCharacters) {
     using UnicodeText::characterCount;
-    EXPECT_EQ(characterCount(""), 0u);
     EXPECT_EQ(characterCount("cafe\u0301"), 4u);
-    EXPECT_EQ(characterCount(kFamily + "\u200D\U0001F466"), 1u);
     EXPECT_EQ(characterCount("\U0001F1EB\U0001F1F7\U0001F1E9\U0001F1EA"), 2u);  // two flags
-    EXPECT_EQ(characterCount("\r\n"), 1u);
-    EXPECT_EQ(characterCount("a\xFF\xFE"
-                             "b"),
-              4u);  // each invalid byte is one
+    EXPECT_EQ(characterCount("\r\na\xFF\xFE"), 4u);  // each invalid byte is one
     EXPECT_TRUE(UnicodeText::hasAtMostCharacters(kFamily + kFamily, 2));
     EXPECT_FALSE(UnicodeText::hasAtMostCharacters(kFamily + kFamily, 1));
     EXPECT_FALSE(UnicodeText::hasAtMostCharacters(std::string(100000, 'x'), 80));
-
     EXPECT_EQ(UnicodeText::trimmed("\u00A0\u3000\tWide  text\u2029\u0085"), "Wide  text");
     EXPECT_EQ(UnicodeText::trimmed("\u200B"), "\u200B");  // a format character, not a space
     EXPECT_TRUE(UnicodeText::isBlank(" \u2003\u2028\r\n"));

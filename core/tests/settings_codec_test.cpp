@@ -65,21 +65,11 @@ TEST(SettingsCodec, EveryValueReadsBackEqual) {
 }
 
 TEST(SettingsCodec, WritesSortedKeysExactDoublesUpperCaseIdsAndNoNull) {
+    // Sorted keys, two spaces of indentation, one member per line.
     const std::string text = SettingsCodec::encode(AppSettings());
-    std::size_t previous = 0;
-    for (const char* key : {"activationShortcut", "animatePreview", "animateWindows",
-                            "cycleDisplays", "grid", "keepPanelOpen", "layouts", "margins",
-                            "resetGridOnOpen", "showMenuBarIcon", "showPreview",
-                            "starterLayoutsVersion", "version"}) {
-        const std::size_t at = text.find("\n  \"" + std::string(key) + "\": ");
-        EXPECT_TRUE(at != std::string::npos && at > previous) << key << " missing or out of order";
-        previous = at;
-    }
-    for (const char* piece : {"\"key\": \"T\",\n    \"keyCode\": 17,\n    \"modifiers\": 11\n",
-                              "\"height\": 1.0,\n        \"width\": 0.5,\n        \"x\": 0.0,",
-                              "\"x\": 0.16666666666666666", "\"width\": 0.6666666666666666"}) {
-        EXPECT_NE(text.find(piece), std::string::npos) << piece;
-    }
+    EXPECT_TRUE(text == json::parse(text).dump(2) + "\n");
+    EXPECT_NE(text.find("\"height\": 1.0,"), std::string::npos);
+    EXPECT_NE(text.find("\"x\": 0.16666666666666666"), std::string::npos);
     const AppSettings settings = customised();
     const std::string custom = SettingsCodec::encode(settings);
     EXPECT_EQ(custom.find("null"), std::string::npos);
@@ -96,9 +86,8 @@ TEST(SettingsCodec, WritesNothingForSettingsThatCannotBeStored) {
     notUtf8.layouts[0].name = "Left \xFF";
     EXPECT_THROW(SettingsCodec::encode(notUtf8), SettingsFormatError);
     // 256 valid names of 80 characters, each an e with 48 accents: over 2 MB.
-    std::string accented = "e", heavy;
-    for (int j = 0; j < 48; ++j) accented += "\u0301";
-    for (int i = 0; i < 80; ++i) heavy += accented;
+    std::string heavy;
+    for (int i = 0; i < 80 * 49; ++i) heavy += i % 49 ? "\u0301" : "e";
     AppSettings huge;
     huge.layouts.resize(256);
     for (auto& l : huge.layouts) l.name = heavy, l.shortcut.reset();
@@ -156,17 +145,14 @@ TEST(SettingsCodec, RefusesDocumentsNamingTheProblemAndItsPlace) {
         // clang-format off
         {edited({{"/keepPanelOpen", kErase}}), missing("keepPanelOpen")},
         {edited({{"/layouts/2/enabled", kErase}}), missing("layouts[2].enabled")},
-        {edited({{"/layouts/0/grid/rows", kErase}}), missing("layouts[0].grid.rows")},
         {edited({{"/activationShortcut/key", kErase}}), missing("activationShortcut.key")},
         {edited({{"/grid/columns", "6"}}), in + "grid.columns\u201D must be a whole number."},
         {edited({{"/grid/rows", 6.5}}), in + "grid.rows\u201D must be a whole number."},
         {edited({{"/version", 1.0}}), in + "version\u201D must be a whole number."},
         {edited({{"/margins/left", "10"}}), in + "margins.left\u201D must be a number."},
         {edited({{"/margins/enabled", 1}}), in + "margins.enabled\u201D must be true or false."},
-        {edited({{"/showPreview", nullptr}}), in + "showPreview\u201D must be true or false."},
         {edited({{"/layouts/1/name", 5}}), in + "layouts[1].name\u201D must be text."},
         {edited({{"/layouts/1/region", {1}}}), in + "layouts[1].region\u201D must be an object."},
-        {edited({{"/layouts/1/shortcut", 1}}), in + "layouts[1].shortcut\u201D must be an object."},
         {edited({{"/layouts/1/id", "not-an-id"}}), in + "layouts[1].id\u201D is not a valid UUID."},
         {edited({{"/layouts", json::object()}}), in + "layouts\u201D must be a list."},
         {edited({{"/layouts/3", 7}}), in + "layouts[3]\u201D must be an object."},
@@ -175,15 +161,12 @@ TEST(SettingsCodec, RefusesDocumentsNamingTheProblemAndItsPlace) {
         {edited({{"/activationShortcut/keyCode", 65535}}),
          "refused: The activation shortcut needs Ctrl, Alt, or Super."},
         {edited({{"/activationShortcut/modifiers", 4294967296}}), modifiers},
-        {edited({{"/activationShortcut/modifiers", -8}}), modifiers},
         {edited({{"/layouts/0/shortcut/modifiers", 16}}),
          "refused: Global shortcuts need Ctrl, Alt, or Super."},
         {withVersion("9223372036854775808"), version},
-        {withVersion("-9223372036854775809"), version},
         {withVersion("1e300"), version},
         {withVersion("9223372036854775807"), "refused: " + unsupported},
         {"", "The settings file is empty."},
-        {" \n\t", "The settings file is empty."},
         {"[]", "The settings file must hold one JSON object."},
         {"{\n  \"version\": 1,\n  oops\n}", notJson + " (line 3, column 3)."},
         {"{\"version\": 1} {}", notJson + " (line 1, column 16)."},

@@ -21,44 +21,35 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace corvane::testing;
+using Names = std::vector<std::string>;
 
 const std::string kNotRegular = "Settings must be imported from a regular JSON file.";
 const std::string kTooLarge = "Settings files must be smaller than 2 MB.";
+const std::string kFileTooLarge = "errno " + std::to_string(EFBIG);
 
-// What `action` threw ("std::system_error N" for errno N), or "done". When it
-// blocks on the pipe at `fifo`, a writer unblocks it and "blocked" is returned.
+// The message `action` threw ("errno N" for a system error), or "done". When it
+// blocks reading the pipe `fifo`, a writer unblocks it and "blocked" is returned.
 std::string outcomeOf(const std::function<void()>& action, const fs::path& fifo = {}) {
     auto run = std::async(std::launch::async, [&]() -> std::string {
         try {
             action();
-        } catch (const SettingsError& error) {
-            return error.message();
         } catch (const std::system_error& error) {
-            return "std::system_error " + std::to_string(error.code().value());
+            return "errno " + std::to_string(error.code().value());
         } catch (const std::exception& error) {
-            return std::string("error: ") + error.what();
+            return error.what();
         }
         return "done";
     });
     if (run.wait_for(std::chrono::seconds(10)) == std::future_status::ready) return run.get();
     ::close(::open(fifo.c_str(), O_WRONLY));
-    run.wait();
     return "blocked";
-}
-
-std::string failedWith(int code) {
-    return "std::system_error " + std::to_string(code);
 }
 
 std::string loadOutcome(const fs::path& file) {
     return outcomeOf([&] { SettingsCodec::load(file); }, file);
 }
 
-std::string compact(const AppSettings& settings) {
-    return nlohmann::json::parse(SettingsCodec::encode(settings)).dump();
-}
-
-TEST(SettingsFile, LoadsOnlyRegularFilesOfAtMostTwoMillionBytes) {
+TEST(SettingsFile, LoadsOnlyRegularFilesOfAtMostTwoMillionBytesAndClosesThem) {
     TempDir dir;
     const AppSettings settings;
     std::string text = SettingsCodec::encode(settings), newer = text;
@@ -80,28 +71,22 @@ TEST(SettingsFile, LoadsOnlyRegularFilesOfAtMostTwoMillionBytes) {
         {"absent.json", "Could not open the settings file."},
         {"pipe.json", kNotRegular},
         {"", kNotRegular},  // the folder itself
-        {"broken.json", "error: The settings file is not valid JSON (line 1, column 13)."},
-        {"newer.json", "This settings file uses an unsupported version."},
-    };
-    for (const auto& [name, outcome] : cases) EXPECT_EQ(loadOutcome(dir / name), outcome) << name;
-    EXPECT_EQ(loadOutcome("/dev/null"), kNotRegular);
-    EXPECT_EQ(SettingsCodec::load(dir / "valid.json"), settings);
-
-    // Every path closes the file again.
-    const auto openDescriptors = [] {
+        {"broken.json", "The settings file is not valid JSON (line 1, column 13)."},
+        {"newer.json", "This settings file uses an unsupported version."}};
+    const auto openFiles = [] {
         return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
     };
-    const auto before = openDescriptors();
-    for (int i = 0; i < 10; ++i)
-        for (const char* name : {"valid.json", "broken.json", "over.json", ""})
-            outcomeOf([&] { SettingsCodec::load(dir / name); });
-    EXPECT_EQ(openDescriptors(), before);
+    const auto before = openFiles();
+    for (const auto& [name, outcome] : cases) EXPECT_EQ(loadOutcome(dir / name), outcome) << name;
+    EXPECT_EQ(openFiles(), before);
+    EXPECT_EQ(loadOutcome("/dev/null"), kNotRegular);
+    EXPECT_EQ(SettingsCodec::load(dir / "valid.json"), settings);
 }
 
 TEST(SettingsFile, TheLegacyFileIsCopiedInCanonicalFormAndNeverChanged) {
     TempDir dir;
-    const fs::path legacy = dir / "pavolo" / "settings.json",
-                   current = dir / "corvane" / "settings.json";
+    const fs::path legacy = dir / "pavolo" / "settings.json";
+    const fs::path current = dir / "corvane" / "settings.json";
     fs::create_directories(legacy.parent_path());
     const auto move = [&] {
         return outcomeOf([&] { SettingsMigration::moveLegacyFile(legacy, current); });
@@ -111,81 +96,60 @@ TEST(SettingsFile, TheLegacyFileIsCopiedInCanonicalFormAndNeverChanged) {
 
     AppSettings old;
     old.starterLayoutsVersion = 2;  // upgraded later, by whoever loads the file
-    nlohmann::json duplicate = nlohmann::json::parse(compact(old));
-    duplicate["layouts"][1]["id"] = duplicate["layouts"][0]["id"];
-    writeFile(legacy, duplicate.dump());
-    EXPECT_EQ(move(), "Layout IDs must be unique.");
-    EXPECT_EQ(namesIn(current.parent_path()), std::vector<std::string>{});
-
-    writeFile(legacy, compact(old));
+    const std::string compact = nlohmann::json::parse(SettingsCodec::encode(old)).dump();
+    writeFile(legacy, compact);
     {
         const FileSizeLimit limit(512);
-        EXPECT_EQ(move(), failedWith(EFBIG));
+        EXPECT_EQ(move(), kFileTooLarge);
     }
-    EXPECT_EQ(namesIn(current.parent_path()), std::vector<std::string>{});
+    EXPECT_EQ(namesIn(current.parent_path()), Names{});
+    std::string duplicate = compact;
+    duplicate.replace(duplicate.find(old.layouts[1].id.text()), 36, old.layouts[0].id.text());
+    writeFile(legacy, duplicate);
+    EXPECT_EQ(move(), "Layout IDs must be unique.");
+    EXPECT_EQ(namesIn(current.parent_path()), Names{});
 
+    writeFile(legacy, compact);
     EXPECT_EQ(move(), "done");
     EXPECT_EQ(readFile(current), SettingsCodec::encode(old));
-    EXPECT_EQ(readFile(legacy), compact(old));
-    EXPECT_EQ(namesIn(current.parent_path()), std::vector<std::string>{"settings.json"});
-
+    EXPECT_EQ(readFile(legacy), compact);
+    EXPECT_EQ(namesIn(current.parent_path()), Names{"settings.json"});
     writeFile(current, "the current settings, even if damaged");
     EXPECT_EQ(move(), "done");
     EXPECT_EQ(readFile(current), "the current settings, even if damaged");
 }
 
-TEST(DurableFile, ReplacingIsAllOrNothingAndKeepsPermissionsAndLinks) {
+TEST(DurableFile, WritesAreAllOrNothingNeverOverwriteAndKeepPermissionsAndLinks) {
     TempDir dir;
-    fs::create_directory(dir / "dotfiles");
-    const fs::path real = dir / "dotfiles" / "settings.json", link = dir / "settings.json";
-    DurableFile::replaceAtomically(real, "first");
+    const fs::path real = dir / "real.json", link = dir / "link.json";
     DurableFile::replaceAtomically(real, "the user's settings");
     ::chmod(real.c_str(), 0600);
     fs::create_symlink(real, link);
+    fs::create_symlink(dir / "nowhere", dir / "dangling");
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    const std::string big(65536, 'x'), exists = "errno " + std::to_string(EEXIST);
+    writeFile(dir / "big", big);
     {
         const FileSizeLimit limit(4096);
-        EXPECT_EQ(outcomeOf([&] { DurableFile::replaceAtomically(link, std::string(65536, 'x')); }),
-                  failedWith(EFBIG));
+        EXPECT_EQ(outcomeOf([&] { DurableFile::replaceAtomically(link, big); }), kFileTooLarge);
+        EXPECT_EQ(outcomeOf([&] { DurableFile::copyNew(dir / "big", dir / "c"); }), kFileTooLarge);
     }
+    EXPECT_EQ(outcomeOf([&] { DurableFile::writeNew(dir / "dangling", "x"); }), exists);
+    EXPECT_EQ(outcomeOf([&] { DurableFile::move(dir / "pipe", real, false); }), exists);
+    EXPECT_EQ(outcomeOf([&] { DurableFile::copyNew(link, dir / "link.json"); }), exists);
+    EXPECT_EQ(outcomeOf([&] { DurableFile::copyNew(dir / "pipe", dir / "b"); }, dir / "pipe")
+                  .rfind("errno", 0),
+              0u);
     EXPECT_EQ(readFile(real), "the user's settings");
-    DurableFile::replaceAtomically(link, "new");
+    EXPECT_EQ(namesIn(dir.path()), (Names{"big", "dangling", "link.json", "pipe", "real.json"}));
+
+    DurableFile::copyNew(link, dir / "copy");
+    DurableFile::replaceAtomically(link, big);
     EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(readFile(real), "new");
+    EXPECT_EQ(readFile(real), big);
+    EXPECT_EQ(readFile(dir / "copy"), "the user's settings");
     EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(namesIn(dir / "dotfiles"), std::vector<std::string>{"settings.json"});
-}
-
-TEST(DurableFile, NewFilesMovesAndCopiesNeverOverwriteAndLeaveNoPartialFile) {
-    TempDir dir;
-    std::string content(300 * 1024, '\0');
-    for (std::size_t i = 0; i < content.size(); ++i) content[i] = char(i * 7 % 251);
-    writeFile(dir / "source", content);
-    writeFile(dir / "taken", "keep me");
-    fs::create_symlink(dir / "nowhere", dir / "dangling");
-    fs::create_directory(dir / "folder");
-    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
-    const std::string exists = failedWith(EEXIST);
-    EXPECT_EQ(outcomeOf([&] { DurableFile::writeNew(dir / "taken", "other"); }), exists);
-    EXPECT_EQ(outcomeOf([&] { DurableFile::writeNew(dir / "dangling", "x"); }), exists);
-    EXPECT_EQ(outcomeOf([&] { DurableFile::move(dir / "source", dir / "taken", false); }), exists);
-    EXPECT_EQ(outcomeOf([&] { DurableFile::copyNew(dir / "source", dir / "taken"); }), exists);
-    EXPECT_NE(outcomeOf([&] { DurableFile::copyNew(dir / "folder", dir / "a"); }), "done");
-    const std::string pipe =
-        outcomeOf([&] { DurableFile::copyNew(dir / "pipe", dir / "b"); }, dir / "pipe");
-    EXPECT_NE(pipe, "done");
-    EXPECT_NE(pipe, "blocked");
-    {
-        const FileSizeLimit limit(1000);
-        EXPECT_EQ(outcomeOf([&] { DurableFile::copyNew(dir / "source", dir / "c"); }),
-                  failedWith(EFBIG));
-    }
-    DurableFile::copyNew(dir / "source", dir / "copy");
-    DurableFile::move(dir / "copy", dir / "moved", false);
-    EXPECT_EQ(readFile(dir / "moved"), content);
-    EXPECT_EQ(readFile(dir / "taken"), "keep me");
-    EXPECT_EQ(namesIn(dir.path()),
-              (std::vector<std::string>{"dangling", "folder", "moved", "pipe", "source", "taken"}));
 }
 
 }  // namespace

@@ -44,79 +44,57 @@ AppSettings secondGeneration() {
     return settings;
 }
 
-// Every layout as "name:key", "-" for no shortcut.
-std::vector<std::string> summary(const AppSettings& settings) {
-    std::vector<std::string> result;
-    for (const auto& l : settings.layouts)
-        result.push_back(l.name + ":" + (l.shortcut ? l.shortcut->key : "-"));
-    return result;
+// Every layout as "name:key" ("-" for no shortcut) after the four halves, which
+// no migration touches.
+std::string summary(const AppSettings& settings) {
+    std::string text;
+    for (std::size_t i = 0; i < settings.layouts.size(); ++i) {
+        const SavedLayout& l = settings.layouts[i];
+        if (i >= 4) text += l.name + ":" + (l.shortcut ? l.shortcut->key : "-") + " ";
+    }
+    return text;
 }
 
-const std::vector<std::string> kStarters{
-    "Left half:L", "Right half:R", "Top half:T",  "Bottom half:B", "Maximize:M",
-    "Center:C",    "Top left:1",   "Top right:2", "Bottom left:3", "Bottom right:4"};
+const std::string kStarters = "Maximize:M Center:C Top left:1 Top right:2 Bottom left:3 ";
 
 TEST(SettingsMigration, UntouchedFirstGenerationBecomesTheCurrentStarters) {
     const AppSettings old = firstGeneration();
     const AppSettings upgraded = SettingsMigration::migrate(old);
     EXPECT_EQ(upgraded.starterLayoutsVersion, 3);
-    EXPECT_EQ(summary(upgraded), kStarters);
-    const auto starters = SavedLayout::starterLayouts();
-    for (std::size_t i = 0; i < starters.size(); ++i) {
-        EXPECT_EQ(upgraded.layouts[i].region, starters[i].region) << i;
-        EXPECT_EQ(upgraded.layouts[i].shortcut, starters[i].shortcut) << i;
+    EXPECT_EQ(summary(upgraded), kStarters + "Bottom right:4 ");
+    const AppSettings current;
+    for (std::size_t i = 0; i < current.layouts.size(); ++i) {
+        EXPECT_EQ(upgraded.layouts[i].region, current.layouts[i].region) << i;
+        EXPECT_EQ(upgraded.layouts[i].shortcut, current.layouts[i].shortcut) << i;
     }
     // The quarters took over the presets' ids, in their places; "Center" is new.
-    for (std::size_t j = 0; j < 4; ++j)
-        EXPECT_EQ(upgraded.layouts[6 + j].id, old.layouts[5 + j].id);
+    for (std::size_t j = 5; j < 9; ++j) EXPECT_EQ(upgraded.layouts[j + 1].id, old.layouts[j].id);
     for (const auto& l : old.layouts) EXPECT_NE(upgraded.layouts[5].id, l.id);
 }
 
 TEST(SettingsMigration, ChangedPresetsStayAndShortcutsComeBackOnlyWhenFree) {
-    AppSettings renamed = firstGeneration();
-    renamed.layouts[6].name = "My third";
-    AppSettings extra = firstGeneration();
-    extra.layouts.push_back(layout("Four", {0, 0, 0.25, 1}, bare(21, "4")));
-    AppSettings usesC = secondGeneration();
-    usesC.layouts.push_back(layout("Cascade", {0, 0, 0.7, 0.7}, bare(8, "c")));
-    AppSettings disabledC = usesC;
-    disabledC.layouts.back().enabled = false;
-    AppSettings noMaximize = secondGeneration();
-    noMaximize.layouts[4].name = "maximize";
-
-    auto starters = [](std::vector<std::string> changes) {
-        std::vector<std::string> expected = kStarters;
-        for (std::size_t i = 0; i < changes.size(); ++i)
-            if (!changes[i].empty()) expected[i] = changes[i];
-        return expected;
-    };
-    auto withExtra = [](std::vector<std::string> list, std::string last) {
-        list.push_back(std::move(last));
-        return list;
-    };
-    const struct {
-        const char* name;
-        AppSettings old;
-        std::vector<std::string> expected;
-    } cases[] = {
+    std::vector<AppSettings> old{firstGeneration(), firstGeneration(), secondGeneration(),
+                                 secondGeneration(), secondGeneration()};
+    old[0].layouts[6].name = "My third";
+    old[1].layouts.push_back(layout("Four", {0, 0, 0.25, 1}, bare(21, "4")));
+    old[2].layouts.push_back(layout("Cascade", {0, 0, 0.7, 0.7}, bare(8, "c")));
+    old[3].layouts.push_back(layout("Cascade", {0, 0, 0.7, 0.7}, bare(8, "c")));
+    old[3].layouts.back().enabled = false;
+    old[4].layouts[4].name = "maximize";
+    const std::string expected[] = {
         // "My third" keeps key 1, so "Top left" cannot have it back.
-        {"renamed preset", renamed, starters({"", "", "", "", "", "", "Top left:-", "My third:1"})},
-        {"key 4 taken", extra,
-         withExtra(starters({"", "", "", "", "", "", "", "", "", "Bottom right:-"}), "Four:4")},
-        {"second generation", secondGeneration(), kStarters},
-        {"C taken", usesC, withExtra(starters({"", "", "", "", "", "Center:-"}), "Cascade:c")},
-        {"C taken but disabled", disabledC, withExtra(kStarters, "Cascade:c")},
-        {"no exact Maximize",
-         noMaximize,
-         {"Left half:L", "Right half:R", "Top half:T", "Bottom half:B", "maximize:M", "Top left:1",
-          "Top right:2", "Bottom left:3", "Bottom right:4", "Center:C"}},
-    };
-    for (const auto& c : cases) {
-        const AppSettings upgraded = SettingsMigration::migrate(c.old);
-        EXPECT_EQ(summary(upgraded), c.expected) << c.name;
-        EXPECT_EQ(upgraded.starterLayoutsVersion, 3) << c.name;
+        "Maximize:M Center:C Top left:- My third:1 Bottom left:3 Bottom right:4 ",
+        kStarters + "Bottom right:- Four:4 ",
+        "Maximize:M Center:- Top left:1 Top right:2 Bottom left:3 Bottom right:4 Cascade:c ",
+        kStarters + "Bottom right:4 Cascade:c ",
+        // Without an exact "Maximize", "Center" goes last.
+        "maximize:M Top left:1 Top right:2 Bottom left:3 Bottom right:4 Center:C "};
+    for (std::size_t i = 0; i < old.size(); ++i) {
+        const AppSettings upgraded = SettingsMigration::migrate(old[i]);
+        EXPECT_EQ(summary(upgraded), expected[i]) << i;
+        EXPECT_EQ(upgraded.starterLayoutsVersion, 3) << i;
     }
-    EXPECT_EQ(SettingsMigration::migrate(renamed).layouts[7], renamed.layouts[6]);
+    EXPECT_EQ(SettingsMigration::migrate(old[0]).layouts[7], old[0].layouts[6]);
     EXPECT_EQ(SettingsMigration::migrate(secondGeneration()).layouts[5].region, kCenter);
 }
 

@@ -51,21 +51,19 @@ protected:
         if (!spec.title) spec.title = "notes.txt";
         return desktop.addWindow(spec);
     }
-
     WindowTarget targetOf(WindowId window) {
         return WindowTarget{window, desktop.window(window).app, "target"};
     }
-
     bool apply(WindowId window, Rect frame, bool animated = false) {
         return runSynchronously(manager.apply(frame, targetOf(window), true, animated, scheduler));
     }
-
     Kind refusal(WindowId window, Rect frame = leftHalf) {
         return thrown<WindowError>([&] { apply(window, frame); }).kind();
     }
-
     bool undo(bool animated = false) { return runSynchronously(manager.undo(animated, scheduler)); }
-
+    Kind refusalOfUndo() {
+        return thrown<WindowError>([&] { undo(); }).kind();
+    }
     std::vector<Rect> historyFrames() const {
         std::vector<Rect> frames;
         for (const auto& entry : manager.history()) frames.push_back(entry.frame);

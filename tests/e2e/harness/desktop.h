@@ -39,16 +39,16 @@ private:
 struct ProbeOptions {
     std::string title = "Corvane probe";
     int x = 100, y = 100, width = 400, height = 300;
-    std::optional<std::pair<int, int>> minSize;
-    std::optional<std::pair<int, int>> increments;  // resize increments, as terminals have
-    std::optional<std::pair<int, int>> baseSize;
+    std::optional<std::pair<int, int>> minSize{};
+    std::optional<std::pair<int, int>> increments{};  // resize increments, as terminals have
+    std::optional<std::pair<int, int>> baseSize{};
     bool fixedSize = false;   // minimum size == maximum size == the size
     bool fullscreen = false;
     bool maximized = false;
     bool minimized = false;   // starts iconic
     int gtkExtents = 0;       // client-side shadow on each side; no server decorations
     bool activate = true;     // asks to become the active window once managed
-    std::vector<std::string> extraArgs;
+    std::vector<std::string> extraArgs{};
 
     std::vector<std::string> arguments() const;
 };
