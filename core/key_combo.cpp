@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "core/key_codes.h"
 #include "core/unicode_text.h"
 
 namespace corvane {
@@ -30,21 +31,6 @@ constexpr std::array<ModifierName, 4> kGlyphs{{
     {KeyCombo::shift, "\u21E7"},
     {KeyCombo::command, "\u2318"},
 }};
-
-namespace Keys {
-constexpr std::uint16_t tab = 48;
-constexpr std::uint16_t escape = 53;
-constexpr std::uint16_t returnKey = 36;
-constexpr std::uint16_t keypadEnter = 76;
-constexpr std::uint16_t leftArrow = 123;
-constexpr std::uint16_t rightArrow = 124;
-constexpr std::uint16_t downArrow = 125;
-constexpr std::uint16_t upArrow = 126;
-constexpr std::uint16_t z = 6;
-constexpr std::uint16_t comma = 43;
-constexpr std::uint16_t equals = 24;
-constexpr std::uint16_t minus = 27;
-}  // namespace Keys
 
 bool isOneOf(std::uint16_t code, std::initializer_list<std::uint16_t> codes) {
     for (std::uint16_t candidate : codes) {
@@ -81,7 +67,7 @@ bool KeyCombo::sameKeys(const KeyCombo& other) const {
 }
 
 bool KeyCombo::isReservedForPanel() const {
-    using namespace Keys;
+    using namespace KeyCode;
     if (isOneOf(keyCode, {escape, tab})) return true;
     if (isOneOf(keyCode, {returnKey, keypadEnter, leftArrow, rightArrow, downArrow, upArrow})) {
         return modifiers == 0 || modifiers == shift;

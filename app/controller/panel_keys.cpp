@@ -7,26 +7,14 @@
 #include "app/controller/app_controller.h"
 #include "app/panel/panel_selection.h"
 #include "app/panel/preview_overlay.h"
+#include "core/key_codes.h"
 #include "platform/key_code_map.h"
 
 namespace corvane {
 
 namespace {
 
-namespace Key {
-constexpr std::uint16_t z = 6;
-constexpr std::uint16_t equals = 24;
-constexpr std::uint16_t minus = 27;
-constexpr std::uint16_t returnKey = 36;
-constexpr std::uint16_t comma = 43;
-constexpr std::uint16_t tab = 48;
-constexpr std::uint16_t escape = 53;
-constexpr std::uint16_t keypadEnter = 76;
-constexpr std::uint16_t left = 123;
-constexpr std::uint16_t right = 124;
-constexpr std::uint16_t down = 125;
-constexpr std::uint16_t up = 126;
-}  // namespace Key
+namespace Key = KeyCode;
 
 constexpr std::uint32_t ctrl = KeyCombo::command;
 constexpr std::uint32_t ctrlShift = KeyCombo::command | KeyCombo::shift;
@@ -72,13 +60,13 @@ std::optional<std::uint16_t> navigationKey(const QKeyEvent& event) {
     }
     switch (event.key()) {
         case Qt::Key_Left:
-            return Key::left;
+            return Key::leftArrow;
         case Qt::Key_Right:
-            return Key::right;
+            return Key::rightArrow;
         case Qt::Key_Down:
-            return Key::down;
+            return Key::downArrow;
         case Qt::Key_Up:
-            return Key::up;
+            return Key::upArrow;
         case Qt::Key_Return:
             return Key::returnKey;
         case Qt::Key_Enter:
@@ -194,10 +182,10 @@ bool AppController::handleKeyDown(const KeyPress& key, std::size_t panelIndex) {
             return true;
         }
     }
-    if (key.keyCode >= Key::left && key.keyCode <= Key::up) {
+    if (key.keyCode >= Key::leftArrow && key.keyCode <= Key::upArrow) {
         static constexpr int dx[] = {-1, 1, 0, 0};
         static constexpr int dy[] = {0, 0, 1, -1};
-        const int arrow = key.keyCode - Key::left;
+        const int arrow = key.keyCode - Key::leftArrow;
         selection->moveCursor(dx[arrow], dy[arrow], shift, activeGrid());
         updatePreview(selection->region(), display);
         return true;
