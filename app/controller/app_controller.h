@@ -230,6 +230,8 @@ private:
 
     void notify();
     std::vector<platform::Display> currentDisplays() const;
+    // The target window's frame; when it cannot be read the user is told why.
+    std::optional<Rect> targetFrame(const PlacementCallback& done);
     std::optional<std::size_t> panelIndexOfWindow(const QObject* window) const;
     void startPlacement(const WindowTarget& target, const Rect& frame, std::optional<Uuid> layoutId,
                         bool keepOpen, PlacementCallback done);

@@ -39,6 +39,16 @@ PlacementOutcome AppController::ignoredOutcome() const {
     return PlacementOutcome{PlacementOutcome::Kind::ignored, message_.value_or(std::string())};
 }
 
+std::optional<Rect> AppController::targetFrame(const PlacementCallback& done) {
+    try {
+        return windows_.frame(*target_);
+    } catch (const std::exception& error) {
+        showError(error);
+        report(done, PlacementOutcome::Kind::failed, describeError(error));
+        return std::nullopt;
+    }
+}
+
 void AppController::refreshTarget() {
     rememberFrontmostApp();
     try {
@@ -88,13 +98,9 @@ void AppController::applyLayout(const SavedLayout& layout,
         return;
     }
 
-    Rect current;
-    try {
-        current = windows_.frame(*target_);
-    } catch (const std::exception& error) {
-        showError(error);
-        return report(done, PlacementOutcome::Kind::failed, describeError(error));
-    }
+    const std::optional<Rect> read = targetFrame(done);
+    if (!read) return;
+    const Rect current = *read;
     const std::vector<platform::Display> displays = currentDisplays();
     const std::optional<std::size_t> windowIndex =
         TileGeometry::screenIndex(current, visibleFrames(displays));
@@ -126,13 +132,9 @@ void AppController::moveToNextDisplay() {
         notify();
         return;
     }
-    Rect current;
-    try {
-        current = windows_.frame(*target_);
-    } catch (const std::exception& error) {
-        showError(error);
-        return;
-    }
+    const std::optional<Rect> read = targetFrame(nullptr);
+    if (!read) return;
+    const Rect current = *read;
     const std::vector<platform::Display> displays = currentDisplays();
     if (displays.size() < 2) return;
     const std::vector<Rect> frames = visibleFrames(displays);
