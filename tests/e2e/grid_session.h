@@ -3,15 +3,20 @@
 #include <sys/types.h>
 #include <xcb/xcb.h>
 
-#include <QImage>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
+#include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "core/app_settings.h"
-#include "core/rect.h"
+#include "core/settings_codec.h"
 #include "tests/e2e/harness/desktop.h"
+
+class QImage;
 
 namespace corvane::e2e {
 
@@ -21,62 +26,148 @@ struct Box {
     double midX() const { return x + width / 2.0; }
     double midY() const { return y + height / 2.0; }
     bool operator==(const Box&) const = default;
+    friend std::ostream& operator<<(std::ostream& out, const Box& b) {
+        return out << "(" << b.x << ", " << b.y << ", " << b.width << ", " << b.height << ")";
+    }
 };
-std::string describe(const Box& box);
 
 struct Outcome {
     int status = -1;
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
+
+inline std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The corvane executable of this build (defined in grid_session.cpp; app_e2e_tests,
+// which does not link it, names the executable itself).
+std::string corvanePath();
 
 // Corvane running on a test desktop as a user starts it: its own settings
 // folder (written first), past its first launch so the grid starts closed,
 // and no session bus. Stopped with everything it started when this goes away.
 class CorvaneSession {
 public:
-    static constexpr const char* previewTitle = "Corvane placement preview";
-
-    // `extraEnvironment`: "NAME=value" entries such as "QT_SCALE_FACTOR=2".
-    CorvaneSession(Desktop& desktop, const AppSettings& settings,
-                   std::vector<std::string> extraEnvironment = {});
-    ~CorvaneSession();
+    CorvaneSession(Desktop& desktop, const AppSettings& settings, std::string app = corvanePath())
+        : desktop_(desktop), app_(std::move(app)), environment_(desktop.environment()) {
+        namespace fs = std::filesystem;
+        const fs::path root = desktop_.tempDir(), folder = root / "config" / "corvane";
+        fs::create_directories(root / "home");
+        fs::create_directories(root / "runtime");
+        fs::permissions(root / "runtime", fs::perms::owner_all, fs::perm_options::replace);
+        fs::create_directories(folder);
+        std::ofstream(folder / "settings.json") << SettingsCodec::encode(settings);
+        std::ofstream(folder / "state.ini") << "[General]\nhasLaunched=true\n";
+        environment_.push_back("HOME=" + (root / "home").string());
+        environment_.push_back("XDG_RUNTIME_DIR=" + (root / "runtime").string());
+        // No session bus: nothing starts one, and the tray icon takes the XEmbed road.
+        environment_.push_back("DBUS_SESSION_BUS_ADDRESS=unix:path=" + (root / "no-bus").string());
+    }
+    ~CorvaneSession() { process_.stop(); }
     CorvaneSession(const CorvaneSession&) = delete;
     CorvaneSession& operator=(const CorvaneSession&) = delete;
 
     // Starts Corvane and waits until it answers; false (and the log) when it does not.
-    bool start(std::string* why = nullptr);
+    bool start(std::string* why = nullptr) {
+        process_ = ChildProcess({.argv = {app_, "--diagnostics"},
+                                 .env = environment_,
+                                 .outputFile = (desktop_.tempDir() / "corvane.log").string()});
+        const bool up = waitUntil([&] { return run({"--status"}).status == 0; }, 20s);
+        if (!up && why) *why = "Corvane did not come up:\n" + log();
+        return up;
+    }
     pid_t pid() const { return process_.pid(); }
     ChildProcess& process() { return process_; }
-    Outcome run(const std::vector<std::string>& arguments) const;
-    std::string log() const;
+    std::string log() const { return readFile(desktop_.tempDir() / "corvane.log"); }
 
-    // Corvane's managed windows titled `title`.
-    std::vector<xcb_window_t> windowsTitled(const std::string& title) const;
-    // The open grid panels ("Corvane — <output>"), whatever their display.
-    std::vector<xcb_window_t> panels() const;
-    std::optional<xcb_window_t> panelOn(const std::string& output) const;
-    // The preview overlay while it is mapped.
-    std::optional<xcb_window_t> preview() const;
+    // A command of Corvane's, run to its end.
+    Outcome run(const std::vector<std::string>& arguments) const {
+        const auto errors = desktop_.tempDir() / "stderr.txt";
+        std::vector<std::string> argv = {"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>\"$ERRORS\"", app_};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        std::vector<std::string> env = environment_;
+        env.push_back("ERRORS=" + errors.string());
+        Outcome result;
+        result.status = runCommand(argv, env, &result.out, 30s);
+        result.err = readFile(errors);
+        return result;
+    }
+
+    // Corvane's managed windows whose title is `wanted` (or starts with it, with `prefix`).
+    std::vector<xcb_window_t> windowsTitled(const std::string& wanted, bool prefix = false) const {
+        std::vector<xcb_window_t> found;
+        // Managed windows only: a hidden panel leaves the list.
+        for (std::uint32_t window : desktop_.cardinals(desktop_.root(), "_NET_CLIENT_LIST")) {
+            const std::string text = title(window);
+            if (owns(window) && (prefix ? text.rfind(wanted, 0) == 0 : text == wanted))
+                found.push_back(window);
+        }
+        return found;
+    }
+    // The open grid panels ("Corvane — <output>").
+    std::vector<xcb_window_t> panels() const { return windowsTitled("Corvane \u2014 ", true); }
+    std::optional<xcb_window_t> panelOn(const std::string& output) const {
+        return first(windowsTitled("Corvane \u2014 " + output));
+    }
+    // The placement preview while it is mapped.
+    std::optional<xcb_window_t> preview() const {
+        return first(windowsTitled("Corvane placement preview"));
+    }
     // Whether one of Corvane's windows is the active one.
-    bool isActive() const;
-    std::string title(xcb_window_t window) const;
+    bool isActive() const {
+        const auto active = desktop_.activeWindow();
+        return active && owns(*active);
+    }
+    bool owns(xcb_window_t window) const {
+        const auto owner = desktop_.cardinals(window, "_NET_WM_PID");
+        return !owner.empty() && pid_t(owner[0]) == pid();
+    }
+    std::string title(xcb_window_t window) const {
+        xcb_connection_t* c = desktop_.connection();
+        auto reply =
+            xcb_get_property_reply(c,
+                                   xcb_get_property(c, 0, window, desktop_.atom("_NET_WM_NAME"),
+                                                    desktop_.atom("UTF8_STRING"), 0, 256),
+                                   nullptr);
+        if (!reply) return {};
+        std::string text(static_cast<const char*>(xcb_get_property_value(reply)),
+                         std::size_t(xcb_get_property_value_length(reply)));
+        std::free(reply);
+        return text;
+    }
 
 private:
-    std::vector<std::string> environment() const;
+    static std::optional<xcb_window_t> first(const std::vector<xcb_window_t>& windows) {
+        return windows.empty() ? std::nullopt : std::optional(windows.front());
+    }
 
     Desktop& desktop_;
-    std::vector<std::string> extraEnvironment_;
+    std::string app_;
+    std::vector<std::string> environment_;
     ChildProcess process_;
 };
 
 // Presses keys through XTest, as `xdotool key` does.
-void pressKeys(const Desktop& desktop, const std::string& keys);
+inline void pressKeys(const Desktop& desktop, const std::string& keys) {
+    std::vector<std::string> argv = {"xdotool", "key"};
+    std::istringstream words(keys);
+    for (std::string word; words >> word;) argv.push_back(word);
+    desktop.run(argv);
+}
+
 // The outer frame of a managed window, decorations included.
-Box outerFrame(const Desktop& desktop, xcb_window_t window);
-// A root window's pixels in `area` (all of it when empty).
-QImage grabScreen(const Desktop& desktop, std::optional<Box> area = std::nullopt);
-// A frame computed in points, rounded as the window system rounds it.
-Box rounded(const Rect& frame);
+inline Box outerFrame(const Desktop& desktop, xcb_window_t window) {
+    const auto client = desktop.clientGeometry(window);
+    auto e = desktop.cardinals(window, "_NET_FRAME_EXTENTS");
+    e.resize(4, 0);
+    if (!client) return {};
+    return {client->x - int(e[0]), client->y - int(e[2]), client->width + int(e[0] + e[1]),
+            client->height + int(e[2] + e[3])};
+}
+
+// The root window's pixels in `area`.
+QImage grabScreen(const Desktop& desktop, const Box& area);
 
 }  // namespace corvane::e2e
