@@ -3,10 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "app/window/window_manager.h"
-#include "core/margins.h"
 #include "core/tile_geometry.h"
 #include "core/window_resizer.h"
 #include "platform/blocking_scheduler.h"
@@ -17,230 +14,136 @@
 namespace corvane {
 namespace {
 
-using e2e::Connection;
 using e2e::Desktop;
-using e2e::ProbeOptions;
 using e2e::ProbeWindow;
-using platform::BlockingScheduler;
 
-const TileRegion leftHalf{0, 0, 0.5, 1};
-const TileRegion rightHalf{0.5, 0, 0.5, 1};
+const Rect left{10, 35, 705, 855}, right{725, 35, 705, 855};
+const std::string closedText = "That window has closed. Focus another window and try again.";
 
-Margins allTen() {
-    Margins margins;
-    margins.enabled = true;
-    return margins;
-}
-
-// The text a user would see for the error `task` ends with; empty when it
-// does not fail.
-template <typename T>
-std::string errorText(Task<T> task) {
-    try {
-        runSynchronously(std::move(task));
-    } catch (const std::exception& error) {
-        return describeError(error);
-    }
-    return {};
-}
-
-// A blocking scheduler that runs `action` when the `n`th wait begins.
-class InterruptingScheduler : public BlockingScheduler {
+// A blocking scheduler that runs `action` when its `n`th wait begins.
+class InterruptingScheduler : public platform::BlockingScheduler {
 public:
     InterruptingScheduler(int n, std::function<void()> action)
         : n_(n), action_(std::move(action)) {}
     bool beginWait(WaitKind kind, double seconds, std::function<void()> resume) override {
-        if (++waits_ == n_) action_();
+        if (--n_ == 0) action_();
         return BlockingScheduler::beginWait(kind, seconds, std::move(resume));
     }
 
 private:
     int n_;
-    int waits_ = 0;
     std::function<void()> action_;
 };
 
-class WindowManagerE2eTest : public ::testing::Test {
-protected:
-    virtual Desktop::Options desktopOptions() const { return {}; }
+// Openbox and the X11 layer under a WindowManager, as the application has them.
+struct Placer {
+    explicit Placer(const Desktop::Options& options = {}) : desktop(options) {}
+    Desktop desktop;
+    e2e::Connection connection{desktop.display()};
+    platform::X11WindowSystem windows{connection.get(), 0};
+    platform::X11Displays displays{connection.get(), 0};
+    WindowManager manager{windows, getpid()};
+    platform::BlockingScheduler blocking;
 
-    void SetUp() override {
-        Desktop::Options options = desktopOptions();
-        if (options.xorgDummy && !Desktop::xorgDummyAvailable())
-            GTEST_SKIP() << "Xorg with the dummy driver needs root";
-        desktop_ = std::make_unique<Desktop>(options);
-        connection_ = std::make_unique<Connection>(desktop_->display());
-        windows_ = std::make_unique<platform::X11WindowSystem>(connection_->get(), 0);
-        displays_ = std::make_unique<platform::X11Displays>(connection_->get(), 0);
-        manager_ = std::make_unique<WindowManager>(*windows_, getpid());
+    WindowTarget focused() { return manager.focusedTarget(windows.frontmostApp()); }
+    bool place(const Rect& frame, const WindowTarget& target, bool animated = false) {
+        return runSynchronously(manager.apply(frame, target, true, animated, blocking));
     }
-
-    // The work area of the monitor the window is on, as the application picks it.
-    Rect visibleFrameOf(const Rect& frame) {
-        auto list = displays_->displays();
-        std::vector<Rect> frames;
-        for (const auto& d : list) frames.push_back(d.visibleFrame);
-        return list.at(TileGeometry::screenIndex(frame, frames).value()).visibleFrame;
+    // The text a user sees when the placement fails; empty when it does not.
+    std::string error(const Rect& frame, const WindowTarget& target, Scheduler& scheduler) {
+        try {
+            runSynchronously(manager.apply(frame, target, true, false, scheduler));
+        } catch (const std::exception& error) {
+            return describeError(error);
+        }
+        return {};
     }
-
-    Rect destination(const TileRegion& region, const WindowTarget& target) {
-        return TileGeometry::frame(region, visibleFrameOf(manager_->frame(target)), allTen());
-    }
-
-    WindowTarget frontmostTarget() { return manager_->focusedTarget(windows_->frontmostApp()); }
-
-    bool apply(const Rect& frame, const WindowTarget& target, bool animated = false) {
-        return runSynchronously(manager_->apply(frame, target, true, animated, scheduler_));
-    }
-
-    // Why the window cannot be tiled on the left half; empty when it can.
-    std::string refusalOf(const WindowTarget& target) {
-        return errorText(manager_->apply(Rect{10, 35, 705, 855}, target, true, false, scheduler_));
-    }
-
-    std::unique_ptr<Desktop> desktop_;
-    std::unique_ptr<Connection> connection_;
-    std::unique_ptr<platform::X11WindowSystem> windows_;
-    std::unique_ptr<platform::X11Displays> displays_;
-    std::unique_ptr<WindowManager> manager_;
-    BlockingScheduler scheduler_;
 };
 
-TEST_F(WindowManagerE2eTest, HalvesWithMarginsLandExactlyBesideTheDock) {
-    ProbeWindow probe = desktop_->startProbe();
-    WindowTarget target = frontmostTarget();
-    EXPECT_EQ(target.window, probe.window);
-    EXPECT_EQ(target.title, "Corvane probe");
+TEST(WindowManagerE2E, EveryKindOfWindowOnAMonitorWithADock) {
+    Placer p;
+    ProbeWindow probe = p.desktop.startProbe();
+    const WindowTarget plain = p.focused();
+    ASSERT_EQ(plain.window, probe.window);
+    Margins margins;
+    margins.enabled = true;  // all six values 10
+    const Rect visible = p.displays.displays().at(0).visibleFrame;
+    ASSERT_EQ(TileGeometry::frame({0, 0, 0.5, 1}, visible, margins), left);
+    ASSERT_EQ(TileGeometry::frame({0.5, 0, 0.5, 1}, visible, margins), right);
+    EXPECT_TRUE(p.place(left, plain));
+    EXPECT_EQ(p.manager.frame(plain), left);
+    EXPECT_TRUE(p.place(right, plain, true));
+    EXPECT_EQ(p.manager.frame(plain), right);
+    EXPECT_EQ(p.manager.history().size(), 2u);
 
-    const Rect left = destination(leftHalf, target);
-    ASSERT_EQ(left, (Rect{10, 35, 705, 855}));
-    EXPECT_TRUE(apply(left, target));
-    EXPECT_EQ(manager_->frame(target), left);
+    // A minimum size wider than the half: the origin is reached, the undo entry kept.
+    ProbeWindow wide =
+        p.desktop.startProbe({.width = 950, .height = 720, .minSize = std::pair(900, 700)});
+    const WindowTarget wideTarget = p.focused();
+    const Rect before = p.manager.frame(wideTarget);
+    EXPECT_FALSE(p.place(left, wideTarget));
+    EXPECT_EQ(p.manager.frame(wideTarget).x, left.x);
+    EXPECT_GT(p.manager.frame(wideTarget).width, left.width);
+    ASSERT_EQ(p.manager.history().size(), 3u);
+    EXPECT_TRUE(runSynchronously(p.manager.undo(false, p.blocking)));
+    EXPECT_EQ(p.manager.frame(wideTarget), before);
+    EXPECT_EQ(p.manager.history().size(), 2u);
 
-    const Rect right = destination(rightHalf, target);
-    ASSERT_EQ(right, (Rect{725, 35, 705, 855}));
-    EXPECT_TRUE(apply(right, target));
-    EXPECT_EQ(manager_->frame(target), right);
-    EXPECT_EQ(manager_->history().size(), 2u);
-}
+    // A terminal's resize increments: short of the half by less than one step.
+    ProbeWindow terminal = p.desktop.startProbe({.increments = std::pair(7, 13)});
+    const WindowTarget terminalTarget = p.focused();
+    EXPECT_FALSE(p.place(left, terminalTarget));
+    const Rect stepped = p.manager.frame(terminalTarget);
+    EXPECT_EQ(stepped.x, left.x);
+    EXPECT_EQ(stepped.y, left.y);
+    EXPECT_TRUE(left.width - stepped.width >= 0 && left.width - stepped.width < 7)
+        << describe(stepped);
+    EXPECT_TRUE(left.height - stepped.height >= 0 && left.height - stepped.height < 13)
+        << describe(stepped);
 
-TEST_F(WindowManagerE2eTest, AnimatedPlacementLandsExactlyToo) {
-    ProbeWindow probe = desktop_->startProbe();
-    WindowTarget target = frontmostTarget();
-    const Rect right = destination(rightHalf, target);
-    EXPECT_TRUE(apply(right, target, true));
-    EXPECT_EQ(manager_->frame(target), right);
-}
+    // A client-side shadow lies outside the frame that lands on the target.
+    ProbeWindow csd = p.desktop.startProbe({.gtkExtents = 20});
+    EXPECT_TRUE(p.place(left, p.focused()));
+    EXPECT_EQ(p.desktop.clientGeometry(csd.window)->x, 10 - 20);
+    EXPECT_EQ(p.desktop.clientGeometry(csd.window)->width, 705 + 40);
 
-TEST_F(WindowManagerE2eTest, MinimumSizeStopsShortAndUndoPutsTheWindowBack) {
-    ProbeOptions options;
-    options.minSize = std::make_pair(900, 700);
-    options.width = 950, options.height = 720;
-    ProbeWindow probe = desktop_->startProbe(options);
-    WindowTarget target = frontmostTarget();
-    const Rect before = manager_->frame(target);
+    ProbeWindow fixed = p.desktop.startProbe({.fixedSize = true});
+    EXPECT_EQ(p.error(left, p.focused(), p.blocking),
+              "This app does not allow its window to be resized.");
+    ProbeWindow fullScreen = p.desktop.startProbe({.fullscreen = true});
+    EXPECT_EQ(p.error(left, p.focused(), p.blocking),
+              "Exit full screen before tiling this window.");
+    ASSERT_EQ(p.desktop.run({"xdotool", "windowminimize", std::to_string(terminal.window)}), 0);
+    ASSERT_TRUE(
+        e2e::waitUntil([&] { return p.windows.states(terminal.window).value().minimized; }));
+    EXPECT_EQ(p.error(left, terminalTarget, p.blocking),
+              "Restore this window from the taskbar before tiling it.");
 
-    const Rect left = destination(leftHalf, target);
-    EXPECT_FALSE(apply(left, target));
-    const Rect after = manager_->frame(target);
-    EXPECT_GT(after.width, left.width);
-    EXPECT_EQ(after.x, left.x);
-    ASSERT_EQ(manager_->history().size(), 1u);
-    EXPECT_EQ(manager_->history().back().frame, before);
-
-    EXPECT_TRUE(runSynchronously(manager_->undo(false, scheduler_)));
-    EXPECT_EQ(manager_->frame(target), before);
-    EXPECT_TRUE(manager_->history().empty());
-}
-
-TEST_F(WindowManagerE2eTest, TerminalIncrementsStopLessThanOneStepShort) {
-    ProbeOptions options;
-    options.increments = std::make_pair(7, 13);
-    options.baseSize = std::make_pair(4, 6);
-    ProbeWindow probe = desktop_->startProbe(options);
-    WindowTarget target = frontmostTarget();
-
-    const Rect left = destination(leftHalf, target);
-    EXPECT_FALSE(apply(left, target));
-    const Rect after = manager_->frame(target);
-    EXPECT_EQ(after.x, left.x);
-    EXPECT_EQ(after.y, left.y);
-    EXPECT_GE(left.width - after.width, 0);
-    EXPECT_LT(left.width - after.width, 7);
-    EXPECT_GE(left.height - after.height, 0);
-    EXPECT_LT(left.height - after.height, 13);
-    EXPECT_FALSE(WindowResizer::matches(after, left)) << describe(after);
-}
-
-TEST_F(WindowManagerE2eTest, WindowsThatCannotBeTiledAreRefusedWithTheirReason) {
-    ProbeOptions fixed;
-    fixed.fixedSize = true;
-    ProbeWindow fixedProbe = desktop_->startProbe(fixed);
-    WindowTarget fixedTarget = frontmostTarget();
-    EXPECT_EQ(refusalOf(fixedTarget), "This app does not allow its window to be resized.");
-
-    ProbeOptions full;
-    full.fullscreen = true;
-    ProbeWindow fullProbe = desktop_->startProbe(full);
-    WindowTarget fullTarget = frontmostTarget();
-    EXPECT_EQ(refusalOf(fullTarget), "Exit full screen before tiling this window.");
-
-    ProbeWindow normal = desktop_->startProbe();
-    WindowTarget normalTarget = frontmostTarget();
-    ASSERT_EQ(desktop_->run({"xdotool", "windowminimize", std::to_string(normal.window)}), 0);
-    ASSERT_TRUE(e2e::waitUntil([&] { return windows_->states(normal.window).value().minimized; }));
-    EXPECT_EQ(refusalOf(normalTarget), "Restore this window from the taskbar before tiling it.");
-    EXPECT_TRUE(manager_->history().empty());
-}
-
-TEST_F(WindowManagerE2eTest, AWindowClosedInTheMiddleOfAResizeReportsClosed) {
-    ProbeWindow probe = desktop_->startProbe();
-    WindowTarget target = frontmostTarget();
-    const Rect left = destination(leftHalf, target);
-    // The probe goes away during the second settle pause.
-    InterruptingScheduler closing(2, [&] {
-        probe.process.stop();
-        e2e::waitUntil([&] { return !desktop_->windowExists(probe.window); });
+    // The window goes away during the second settle pause.
+    ProbeWindow closing = p.desktop.startProbe();
+    const WindowTarget closingTarget = p.focused();
+    InterruptingScheduler closer(2, [&] {
+        closing.process.stop();
+        e2e::waitUntil([&] { return !p.desktop.windowExists(closing.window); });
     });
-    EXPECT_EQ(errorText(manager_->apply(left, target, true, false, closing)),
-              "That window has closed. Focus another window and try again.");
-    EXPECT_TRUE(manager_->history().empty());
-    EXPECT_EQ(errorText(manager_->apply(left, target, true, false, scheduler_)),
-              "That window has closed. Focus another window and try again.");
+    EXPECT_EQ(p.error(left, closingTarget, closer), closedText);
+    EXPECT_EQ(p.error(left, closingTarget, p.blocking), closedText);
+    EXPECT_EQ(p.manager.history().size(), 4u) << "refused and closed windows leave no undo entry";
 }
 
-TEST_F(WindowManagerE2eTest, ClientSideDecoratedWindowTilesByItsVisibleFrame) {
-    ProbeOptions options;
-    options.gtkExtents = 20;
-    ProbeWindow probe = desktop_->startProbe(options);
-    WindowTarget target = frontmostTarget();
-    const Rect left = destination(leftHalf, target);
-    EXPECT_TRUE(apply(left, target));
-    EXPECT_EQ(manager_->frame(target), left);
-    auto client = desktop_->clientGeometry(probe.window);
-    EXPECT_EQ(client->x, 10 - 20);
-    EXPECT_EQ(client->width, 705 + 40);
-}
-
-class TwoMonitorE2eTest : public WindowManagerE2eTest {
-protected:
-    Desktop::Options desktopOptions() const override { return Desktop::twoMonitors(); }
-};
-
-TEST_F(TwoMonitorE2eTest, FlushRightWindowStaysFlushRightOnTheNextMonitor) {
-    ProbeWindow probe = desktop_->startProbe();
-    WindowTarget target = frontmostTarget();
-    auto list = displays_->displays();
-    ASSERT_EQ(list.size(), 2u);
-
-    const Rect flushRight{1440 - 600, 25, 600, 400};
-    ASSERT_TRUE(apply(flushRight, target));
-    const Rect moved =
-        TileGeometry::relocate(manager_->frame(target), list[0].visibleFrame, list[1].visibleFrame);
+TEST(WindowManagerE2E, FlushRightWindowStaysFlushRightOnTheNextMonitor) {
+    if (!Desktop::xorgDummyAvailable()) GTEST_SKIP() << "Xorg with the dummy driver needs root";
+    Placer p(Desktop::twoMonitors());
+    ProbeWindow probe = p.desktop.startProbe();
+    const WindowTarget target = p.focused();
+    const auto monitors = p.displays.displays();
+    ASSERT_EQ(monitors.size(), 2u);
+    ASSERT_TRUE(p.place({1440 - 600, 25, 600, 400}, target));
+    const Rect moved = TileGeometry::relocate(p.manager.frame(target), monitors[0].visibleFrame,
+                                              monitors[1].visibleFrame);
     EXPECT_EQ(moved, (Rect{2720 - 600, 0, 600, 400}));
-    EXPECT_TRUE(apply(moved, target));
-    EXPECT_EQ(manager_->frame(target), moved);
-    EXPECT_EQ(visibleFrameOf(manager_->frame(target)), list[1].visibleFrame);
+    EXPECT_TRUE(p.place(moved, target));
+    EXPECT_EQ(p.manager.frame(target), moved);
 }
 
 }  // namespace

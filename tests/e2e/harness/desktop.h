@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,8 +17,7 @@ namespace corvane::e2e {
 
 using namespace std::chrono_literals;
 
-// Polls `condition` every few milliseconds until it holds or `timeout` passes;
-// whether it held.
+// Polls `condition` every few milliseconds until it holds or `timeout` passes.
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 3000ms);
 
 // A connection of a test's own to its desktop, as the application has Qt's.
@@ -41,84 +39,57 @@ struct ProbeOptions {
     int x = 100, y = 100, width = 400, height = 300;
     std::optional<std::pair<int, int>> minSize{};
     std::optional<std::pair<int, int>> increments{};  // resize increments, as terminals have
-    std::optional<std::pair<int, int>> baseSize{};
-    bool fixedSize = false;   // minimum size == maximum size == the size
+    bool fixedSize = false;
     bool fullscreen = false;
     bool maximized = false;
-    bool minimized = false;   // starts iconic
-    int gtkExtents = 0;       // client-side shadow on each side; no server decorations
-    bool activate = true;     // asks to become the active window once managed
+    bool minimized = false;  // starts iconic
+    int gtkExtents = 0;      // client-side shadow on each side; no server decorations
+    bool activate = true;    // waits until it is the active window
     std::vector<std::string> extraArgs{};
-
-    std::vector<std::string> arguments() const;
 };
 
-// A running probe client and its top-level window.
 struct ProbeWindow {
     ChildProcess process;
     std::uint32_t window = 0;
 };
 
 // A private X server for one test: Xvfb on a display number the server picks
-// (or Xorg with the dummy driver for several monitors), optionally Openbox and
-// a dock with a top strut. Everything it starts dies with it, and with the
-// test process if that crashes.
+// (or Xorg with the dummy driver for two monitors), Openbox and a dock with a
+// top strut. Everything it starts dies with it, and with the test process if
+// that crashes.
 class Desktop {
 public:
     struct Options {
         int width = 1440;
         int height = 900;
-        bool windowManager = true;
-        // The window manager to run; empty: $CORVANE_E2E_WINDOW_MANAGER (a
-        // command line split at blanks, for trying the tests on another
-        // window manager), else Openbox.
-        std::vector<std::string> windowManagerCommand;
+        bool windowManager = true;  // Openbox
         int dockHeight = 25;        // 0: no dock
         bool xorgDummy = false;     // Xorg + dummy driver (needs root): RandR outputs DUMMY0...
         bool secondMonitor = false; // with xorgDummy: DUMMY1, 1280x800, right of the first
     };
     static constexpr int secondWidth = 1280;
     static constexpr int secondHeight = 800;
+    static Options twoMonitors() { return {.xorgDummy = true, .secondMonitor = true}; }
+    static bool xorgDummyAvailable();
 
     Desktop();
     explicit Desktop(const Options& options);  // throws std::runtime_error
-    ~Desktop();
+    ~Desktop() { stopAll(); }
     Desktop(const Desktop&) = delete;
     Desktop& operator=(const Desktop&) = delete;
 
-    // Whether Xorg with the dummy driver can run here (root, both installed).
-    static bool xorgDummyAvailable();
-    // Xorg with the dummy driver and both monitors plugged in.
-    static Options twoMonitors() {
-        Options options;
-        options.xorgDummy = true;
-        options.secondMonitor = true;
-        return options;
-    }
-    // The path of corvane-probe.
-    static std::string probePath();
-
-    // ":N"
-    const std::string& display() const { return display_; }
-    // The environment entries that point a program at this display.
+    const std::string& display() const { return display_; }  // ":N"
+    // DISPLAY and XDG_CONFIG_HOME for a program on this desktop.
     std::vector<std::string> environment() const;
-    // Runs a command on this display to completion: its exit status; its stdout
-    // in `output` and its stderr in `errors` when given.
     int run(const std::vector<std::string>& argv, std::string* output = nullptr,
             std::chrono::milliseconds timeout = 10s, std::string* errors = nullptr) const;
-    // Starts a program on this display in the background.
     ChildProcess spawn(const std::vector<std::string>& argv, bool captureStdout = false) const;
-
-    // Opens a probe window and waits until the window manager manages it (and,
-    // when it asked to be, until it is the active window).
+    // Opens a probe window and waits until the window manager manages it.
     [[nodiscard]] ProbeWindow startProbe(const ProbeOptions& options = {});
-
-    // Plugs in / unplugs the second monitor at run time (Xorg dummy only), and
-    // waits until RandR and the window manager have taken the change. (Xfwm4
-    // keeps the screen size it started with; Openbox follows.)
+    // Plugs in / unplugs the second monitor (Xorg dummy only) and waits until
+    // RandR and the window manager have taken the change.
     void addSecondMonitor();
     void removeSecondMonitor();
-    int monitorCount();
 
     // The harness's own connection, for checking what the tests expect.
     xcb_connection_t* connection() const { return connection_; }
@@ -128,25 +99,22 @@ public:
     std::vector<std::uint32_t> cardinals(xcb_window_t window, const std::string& property) const;
     std::optional<xcb_window_t> activeWindow() const;
     bool windowExists(xcb_window_t window) const;
-    // Root-relative geometry of a client window, without its decorations.
     struct Geometry {
         int x = 0, y = 0, width = 0, height = 0;
     };
+    // Root-relative geometry of a client window, without its decorations.
     std::optional<Geometry> clientGeometry(xcb_window_t window) const;
     const std::filesystem::path& tempDir() const { return tempDir_; }
     pid_t serverPid() const { return server_.pid(); }
     pid_t windowManagerPid() const { return windowManager_.pid(); }
 
 private:
-    void startXvfb();
-    void startXorg();
     void startServer(std::vector<std::string> argv);
-    void connect();
-    void startWindowManager();
-    void startDock();
-    void runXrandr(const std::vector<std::string>& args);
+    void startXorg();
+    void xrandr(const std::vector<std::string>& args);
     void plugSecondMonitor();
-    void settleAfterMonitorChange(int rootWidth);
+    void settle(int monitors, int rootWidth);
+    int monitorCount() const;
     void stopAll();
 
     Options options_;
