@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QColor>
-#include <QPointF>
 #include <QRect>
 #include <QRectF>
 #include <QString>
@@ -16,9 +15,6 @@ inline void PrintTo(const QRect& r, std::ostream* out) {
 }
 inline void PrintTo(const QRectF& r, std::ostream* out) {
     *out << "QRectF(" << r.x() << ", " << r.y() << ", " << r.width() << " x " << r.height() << ")";
-}
-inline void PrintTo(const QPointF& p, std::ostream* out) {
-    *out << "QPointF(" << p.x() << ", " << p.y() << ")";
 }
 inline void PrintTo(const QColor& c, std::ostream* out) {
     *out << "rgba(" << c.red() << ", " << c.green() << ", " << c.blue() << ", " << c.alpha() << ")";

@@ -2,132 +2,231 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include <QDir>
 #include <QImage>
-#include <QMouseEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
+#include "app/panel/desktop_entry_icon.h"
 #include "app/panel/grid_panel_view.h"
+#include "app/panel/layout_area.h"
+#include "app/panel/panel_blocks.h"
 #include "app/panel/panel_header.h"
 #include "app/panel/panel_selection.h"
+#include "app/panel/panel_style.h"
 #include "app/panel/tests/fake_panel_host.h"
 #include "app/panel/tests/qt_printers.h"
 #include "app/panel/tile_grid.h"
+#include "platform/fake/fake_desktop_shell.h"
 
 namespace corvane {
 namespace {
 
-using testing::FakePanelHost;
-using testing::RecordingShell;
+using testing::describeRegion;
+using Log = std::vector<std::string>;
 
+// One panel on the off-screen platform, shown at (100, 120).
 class TilePanelTest : public ::testing::Test {
 protected:
-    FakePanelHost host;
-    RecordingShell shell;
+    void SetUp() override {
+        panel.move(100, 120);
+        panel.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    }
+
+    testing::FakePanelHost host;
+    platform::FakeDesktopShell shell;
     PanelSelection selection;
+    TilePanel panel{host, testing::testDisplay(), selection, shell};
+    GridPanelView& view = *panel.view();
 };
 
-TEST_F(TilePanelTest, IsAFramelessToolWindowNamedAfterItsDisplay) {
-    TilePanel panel(host, testing::testDisplay("HDMI-2"), selection, shell);
-    EXPECT_EQ(panel.windowTitle(), QStringLiteral("Corvane \u2014 HDMI-2"));
-    const Qt::WindowFlags flags = panel.windowFlags();
-    EXPECT_TRUE(flags.testFlag(Qt::FramelessWindowHint));
-    EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_EQ(panel.windowType(), Qt::Tool);
-    EXPECT_TRUE(panel.testAttribute(Qt::WA_TranslucentBackground));
-    EXPECT_NE(panel.focusPolicy(), Qt::NoFocus);
-    EXPECT_EQ(panel.width(), 366);
-}
+TEST_F(TilePanelTest, AFramelessRoundedCardOnEveryWorkspaceThatGrowsForThePermissionCard) {
+    EXPECT_TRUE(panel.windowFlags().testFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(panel.windowType(), Qt::Tool) << "no taskbar entry";
+    EXPECT_EQ(view.header()->dragHandle()->toolTip(), "Drag to move the grid");
+    QTRY_COMPARE(shell.everywhere, std::vector<platform::WindowId>{panel.windowId()});
+    const QImage image = view.grab().toImage();  // as preview images are rendered
+    EXPECT_EQ(image.width(), 366);
+    EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0) << "clear outside the rounded corners";
+    EXPECT_EQ(image.pixelColor(183, 6).alpha(), 255);
+    EXPECT_LT(image.pixelColor(183, 6).lightness(), 50);
 
-TEST_F(TilePanelTest, AsksTheDesktopToKeepItOnEveryWorkspaceOnceShown) {
-    TilePanel panel(host, testing::testDisplay(), selection, shell);
-    EXPECT_TRUE(shell.keptOnAllWorkspaces.empty());
-    panel.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
-    QTRY_COMPARE(shell.keptOnAllWorkspaces.size(), std::size_t(1));
-    EXPECT_EQ(shell.keptOnAllWorkspaces[0], panel.windowId());
-    EXPECT_NE(panel.windowId(), 0u);
-}
-
-TEST_F(TilePanelTest, CentresOnTheVisibleFrameOfItsDisplay) {
-    platform::Display display{"DP-2", Rect{1920, 0, 1280, 1024}, Rect{1920, 40, 1280, 984}};
-    TilePanel panel(host, display, selection, shell);
-    panel.placeCentred();
-    EXPECT_EQ(panel.x(), 1920 + 640 - 183);
-    EXPECT_EQ(panel.y(), int(std::lround(40 + 492 - panel.height() / 2.0)));
-
-    // A visible frame smaller than the panel still centres it, reaching past its edges.
-    platform::Display tiny{"tiny", Rect{0, 0, 300, 200}, Rect{0, 0, 300, 200}};
-    TilePanel small(host, tiny, selection, shell);
-    small.placeCentred();
-    EXPECT_EQ(small.x(), 150 - 183);
-    EXPECT_LT(small.y(), 0);
-}
-
-TEST_F(TilePanelTest, GrowsWithThePermissionCardAndKeepsItsTopLeft) {
-    TilePanel panel(host, testing::testDisplay(), selection, shell);
-    panel.move(100, 120);
-    const int before = panel.height();
+    const int withoutCard = panel.height();
     host.permission_ = false;
     panel.refresh();
-    EXPECT_GT(panel.height(), before);
+    EXPECT_GT(panel.height(), withoutCard + 60);
     EXPECT_EQ(panel.pos(), QPoint(100, 120));
-}
-
-TEST_F(TilePanelTest, RendersARoundedDarkCardWithTheSelectionInTheAccent) {
-    host.settings_.layouts = {
-        testing::layoutNamed("Left half", TileRegion{0, 0, 0.5, 1}, KeyCombo{37, 0, "L"})};
-    selection.setRegion(TileRegion{0, 0, 0.5, 1});
-    TilePanel panel(host, testing::testDisplay(), selection, shell);
-    const QImage image = panel.grab().toImage();
-    EXPECT_EQ(image.width(), 366);
-    EXPECT_EQ(image.height(), panel.height());
-
-    // Outside the rounded corners the window is clear.
-    for (const QPoint corner : {QPoint(0, 0), QPoint(365, 0), QPoint(0, image.height() - 1),
-                                QPoint(365, image.height() - 1)}) {
-        EXPECT_EQ(image.pixelColor(corner).alpha(), 0) << corner.x() << "," << corner.y();
+    QStringList texts;
+    for (auto* label : view.permissionCard()->findChildren<QLabel*>()) texts << label->text();
+    for (auto* button : view.permissionCard()->findChildren<QPushButton*>()) {
+        texts << button->text();
+        button->click();
     }
-    // The card itself is opaque and dark.
-    const QColor card = image.pixelColor(183, 6);
-    EXPECT_EQ(card.alpha(), 255);
-    EXPECT_LT(card.lightness(), 50);
-
-    // Highlighted cells of the left half draw in the accent, the right half does not.
-    const QRect grid(panel.view()->tileGrid()->mapTo(panel.view(), QPoint(0, 0)), QSize(326, 180));
-    const QColor behind = image.pixelColor(grid.left() - 6, grid.top() + 15);
-    const QColor lit = image.pixelColor(grid.left() + 27, grid.top() + 15);
-    EXPECT_NEAR(lit.red(), 0.88 * 211 + 0.12 * behind.red(), 3);
-    EXPECT_NEAR(lit.green(), 0.88 * 242 + 0.12 * behind.green(), 3);
-    EXPECT_NEAR(lit.blue(), 0.88 * 154 + 0.12 * behind.blue(), 3);
-    const QColor plain = image.pixelColor(grid.right() - 27, grid.top() + 15);
-    EXPECT_NEAR(plain.green(), 0.085 * 255 + 0.915 * behind.green(), 3);
+    texts.removeAll(QString());
+    EXPECT_EQ(texts, (QStringList{"Window control unavailable",
+                                  "Corvane moves and resizes windows through an X11 window "
+                                  "manager, and this session has none.",
+                                  QStringLiteral("Learn more\u2026"), "Check again"}));
+    EXPECT_EQ(host.log, (Log{"learnMore", "checkPermission"}));
 }
 
-TEST_F(TilePanelTest, DraggingTheTitleMovesThePanelAndReportsTheMove) {
-    host.diagnostics_ = true;
-    TilePanel panel(host, testing::testDisplay(), selection, shell);
-    panel.move(200, 100);
-    panel.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
-    PanelDragHandle* handle = panel.view()->header()->dragHandle();
-    EXPECT_EQ(handle->toolTip(), "Drag to move the grid");
-    EXPECT_EQ(handle->cursor().shape(), Qt::OpenHandCursor);
+TEST_F(TilePanelTest, TheGridAppliesOnThisDisplayOnlyWhileAWindowCanBeArranged) {
+    TileGrid* grid = view.tileGrid();
+    QTest::mouseClick(grid, Qt::LeftButton, Qt::ShiftModifier, QPoint(10, 10));
+    const std::string cell = describeRegion(TileRegion::spanning({0, 0}, {0, 0}, host.grid_));
+    EXPECT_EQ(host.log,
+              (Log{"preview DP-1 " + cell, "preview DP-1 none", "apply DP-1 " + cell + " shift"}));
 
-    // The off-screen platform has no window manager, so the handle moves the panel itself.
-    const QPoint start = handle->mapToGlobal(QPoint(5, 5));
-    auto send = [&](QEvent::Type type, QPoint global, Qt::MouseButtons buttons) {
-        QMouseEvent event(type, handle->mapFromGlobal(global), global, Qt::LeftButton, buttons,
-                          Qt::NoModifier);
-        QApplication::sendEvent(handle, &event);
-    };
-    send(QEvent::MouseButtonPress, start, Qt::LeftButton);
-    send(QEvent::MouseMove, start + QPoint(30, 40), Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, start + QPoint(30, 40), Qt::NoButton);
+    const struct {
+        const char* state;
+        bool applying, permission, target;
+    } rows[] = {{"placement running", true, true, true},
+                {"no window control", false, false, true},
+                {"no target", false, true, false}};
+    for (const auto& [state, applying, permission, target] : rows) {
+        host.applying_ = applying;
+        host.permission_ = permission;
+        if (!target) host.target_.reset();
+        panel.refresh();
+        host.log.clear();
+        selection.reset();
+        QTest::mouseMove(grid, QPoint(20, 20));
+        QTest::mouseClick(grid, Qt::LeftButton, {}, QPoint(200, 100));
+        EXPECT_FALSE(selection.region()) << state;
+        EXPECT_EQ(host.log, Log{}) << state;
+    }
+    EXPECT_EQ(view.targetRow()->nameText(), "Choose a window");
+    EXPECT_EQ(view.targetRow()->titleText(), "Focus an app, then open the grid.");
+}
 
-    EXPECT_EQ(panel.pos(), QPoint(230, 140));
-    ASSERT_EQ(host.diagnosticLines.size(), 1u);
-    EXPECT_EQ(host.diagnosticLines[0], "Panel drag: (200.0, 100.0) \u2192 (230.0, 140.0)");
+TEST_F(TilePanelTest, TheTextsAndTheTargetsIconFollowTheHostState) {
+    EXPECT_EQ(view.targetRow()->nameText(), "Fake Term");
+    EXPECT_EQ(view.targetRow()->titleText(), "~/src: make test");
+    EXPECT_FALSE(view.targetRow()->showsApplicationIcon());
+    StatusLine* status = view.statusLine();
+    EXPECT_EQ(status->text(), "Drag a rectangle. Make room.");
+    EXPECT_EQ(status->textColor(), PanelStyle::secondaryText());
+    QToolButton* subdivide = view.gridSizeControls()->subdivideButton();
+    EXPECT_EQ(subdivide->text(), QStringLiteral("2\u00D7 Grid"));
+    EXPECT_EQ(view.displayRow()->gridText(), QStringLiteral("6 \u00D7 4"));
+
+    host.message_ = "Arranging window\u2026";
+    host.subdivided_ = true;
+    host.grid_ = GridSize{12, 8};
+    host.target_->window = 0x500001;
+    host.icon_ = platform::IconImage{2, 2, {0xffff0000, 0xff00ff00, 0xff0000ff, 0xffffffff}};
+    panel.refresh();
+    EXPECT_EQ(status->text(), QStringLiteral("Arranging window\u2026"));
+    EXPECT_EQ(status->textColor(), PanelStyle::accent());
+    EXPECT_EQ(subdivide->text(), QStringLiteral("\u00BD Grid"));
+    EXPECT_EQ(view.displayRow()->gridText(), QStringLiteral("12 \u00D7 8"));
+    EXPECT_EQ(view.tileGrid()->grid(), (GridSize{12, 8}));
+    EXPECT_TRUE(view.targetRow()->showsApplicationIcon());
+
+    host.messageIsError_ = true;
+    // Too few pixels for the stated size: ignored, never read past the end.
+    host.target_->window = 0x600001;
+    host.icon_ = platform::IconImage{64, 64, {0xffff0000}};
+    panel.refresh();
+    EXPECT_EQ(status->textColor(), PanelStyle::errorText());
+    EXPECT_FALSE(view.targetRow()->showsApplicationIcon());
+}
+
+TEST_F(TilePanelTest, LayoutTilesFillThreeColumnsARowOf65PerThreeUpTo190) {
+    for (const auto& [count, height] : {std::pair{0, 0}, {3, 65}, {4, 130}, {7, 190}, {10, 190}}) {
+        host.settings_.layouts.clear();
+        for (int i = 0; i < count; ++i) {
+            host.settings_.layouts.push_back(SavedLayout{.name = "L" + std::to_string(i)});
+        }
+        host.settings_.layouts.push_back(SavedLayout{.name = "off", .enabled = false});
+        panel.refresh();
+        EXPECT_EQ(view.layoutArea()->height(), height) << count << " layouts";
+        EXPECT_EQ(view.layoutArea()->tiles().size(), std::size_t(count));
+    }
+    const auto& tiles = view.layoutArea()->tiles();
+    QTRY_VERIFY(view.layoutArea()->verticalScrollBar()->maximum() > 0);
+    EXPECT_EQ(tiles[9]->width(), tiles[0]->width()) << "the lone last tile keeps a column's width";
+    EXPECT_EQ(tiles[3]->x(), tiles[0]->x()) << "three to a row";
+
+    const KeyCombo ctrlAltL{37, KeyCombo::command | KeyCombo::option, "L"};
+    host.settings_.layouts = {SavedLayout{.name = "Left half", .shortcut = ctrlAltL},
+                              SavedLayout{.name = "Plain", .shortcut = std::nullopt}};
+    panel.refresh();
+    EXPECT_EQ(tiles[0]->toolTip(), "Left half (Ctrl+Alt+L)");
+    EXPECT_EQ(tiles[1]->toolTip(), "Plain");
+    tiles[0]->click();
+    EXPECT_EQ(host.log, (Log{"applyLayout Left half on DP-1"}));
+}
+
+TEST_F(TilePanelTest, EachButtonSaysWhatItDoesAndAsksTheHostForIt) {
+    PanelToolbar* toolbar = view.toolbar();
+    EXPECT_FALSE(toolbar->nextDisplayButton()->isVisibleTo(&view)) << "only one display";
+    EXPECT_FALSE(toolbar->undoButton()->isEnabled()) << "nothing to undo";
+    host.canUndo_ = true;
+    host.displays_ = 2;
+    panel.refresh();
+    selection.moveCursor(1, 0, true, host.grid_);  // without the host refreshing the panel
+
+    const std::pair<const char*, std::string> rows[] = {
+        {"Settings", "showSettings"},
+        {"Close grid (Esc)", "close restoring focus"},
+        {"Remove a column", "changeGrid -1 0"},
+        {"Add a column", "changeGrid 1 0"},
+        {"Remove a row", "changeGrid 0 -1"},
+        {"Add a row", "changeGrid 0 1"},
+        {"Subdivide grid (tap Alt)", "toggleSubdivision"},
+        {"Undo last window move (Ctrl+Z)", "undo"},
+        {"Save the selected region as a reusable layout",
+         "saveLayout " + describeRegion(selection.region())},
+        {"Move window to next display", "nextDisplay"}};
+    for (const auto& [tip, call] : rows) {
+        QToolButton* button = nullptr;
+        for (auto* candidate : view.findChildren<QToolButton*>()) {
+            if (candidate->toolTip() == tip) button = candidate;
+        }
+        ASSERT_TRUE(button && button->isEnabled() && button->isVisibleTo(&view)) << tip;
+        button->click();
+        EXPECT_EQ(host.log.back(), call) << tip;
+    }
+    host.applying_ = true;
+    panel.refresh();
+    selection.reset();
+    EXPECT_FALSE(toolbar->undoButton()->isEnabled()) << "not while a placement runs";
+    EXPECT_FALSE(toolbar->saveButton()->isEnabled());
+}
+
+TEST(DesktopEntryIcon, FindsTheIconOfTheEntryNamingTheWindowClassUserEntriesFirst) {
+    QTemporaryDir root;
+    const QString user = root.path() + "/user", system = root.path() + "/system";
+    for (const auto& [path, text] : std::initializer_list<std::pair<QString, QByteArray>>{
+             {system + "/org.example.Editor.desktop",
+              "[Desktop Entry]\nIcon=example-editor\nStartupWMClass=ExampleEdit\n"
+              "\n[Desktop Action new-window]\nIcon=wrong-icon\n"},
+             {system + "/viewer.desktop", "[Desktop Entry]\n# Icon=commented\nIcon = viewer\n"},
+             {user + "/viewer.desktop", "[Desktop Entry]\nIcon=my-viewer\n"},
+             {system + "/ghost.desktop", "[Desktop Entry]\nHidden=true\nIcon=ghost\n"},
+             {system + "/noicon.desktop", "[Desktop Entry]\nName=No icon\n"}}) {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+    const std::pair<const char*, std::optional<QString>> rows[] = {
+        {"exampleedit", "example-editor"},         // StartupWMClass, in any case
+        {"org.example.Editor", "example-editor"},  // the file name
+        {"editor", "example-editor"},              // the file name's last part
+        {"Viewer", "my-viewer"},                   // the user's own entry wins
+        {"ghost", std::nullopt},
+        {"noicon", std::nullopt},
+        {"", std::nullopt}};
+    for (const auto& [wmClass, icon] : rows) {
+        EXPECT_EQ(desktopEntryIconName(wmClass, {user, system}), icon) << '"' << wmClass << '"';
+    }
 }
 
 }  // namespace
