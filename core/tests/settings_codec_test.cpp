@@ -64,27 +64,14 @@ TEST(SettingsCodec, EveryValueReadsBackEqual) {
         EXPECT_EQ(SettingsCodec::decode(SettingsCodec::encode(settings)), settings);
 }
 
-TEST(SettingsCodec, WritesSortedKeysExactDoublesUpperCaseIdsAndNoNull) {
-    // Sorted keys, two spaces of indentation, one member per line.
-    const std::string text = SettingsCodec::encode(AppSettings());
-    EXPECT_TRUE(text == json::parse(text).dump(2) + "\n");
-    EXPECT_NE(text.find("\"height\": 1.0,"), std::string::npos);
-    EXPECT_NE(text.find("\"x\": 0.16666666666666666"), std::string::npos);
-    const AppSettings settings = customised();
-    const std::string custom = SettingsCodec::encode(settings);
-    EXPECT_EQ(custom.find("null"), std::string::npos);
-    EXPECT_EQ(custom.find("activationShortcut"), std::string::npos);
-    EXPECT_FALSE(json::parse(custom)["layouts"][1].contains("shortcut"));
-    EXPECT_NE(custom.find("\"id\": \"" + settings.layouts[0].id.text() + "\""), std::string::npos);
-}
-
-TEST(SettingsCodec, WritesNothingForSettingsThatCannotBeStored) {
+TEST(SettingsCodec, WritesSortedKeysNoNullAndNothingForSettingsThatCannotBeStored) {
+    const std::string text = SettingsCodec::encode(customised());
+    EXPECT_TRUE(text == json::parse(text).dump(2) + "\n");  // sorted keys, two spaces
+    EXPECT_EQ(text.find("null"), std::string::npos);
+    EXPECT_EQ(text.find("activationShortcut"), std::string::npos);
     AppSettings invalid;
     invalid.margins.top = 301;
     EXPECT_THROW(SettingsCodec::encode(invalid), SettingsError);
-    AppSettings notUtf8;
-    notUtf8.layouts[0].name = "Left \xFF";
-    EXPECT_THROW(SettingsCodec::encode(notUtf8), SettingsFormatError);
     // 256 valid names of 80 characters, each an e with 48 accents: over 2 MB.
     std::string heavy;
     for (int i = 0; i < 80 * 49; ++i) heavy += i % 49 ? "\u0301" : "e";
@@ -100,24 +87,19 @@ TEST(SettingsCodec, WritesNothingForSettingsThatCannotBeStored) {
 }
 
 TEST(SettingsCodec, ReadsMissingOrNullOptionalKeysAsDefaultsAndIgnoresUnknownKeys) {
-    AppSettings stored = customised();
-    stored.activationShortcut = KeyCombo::defaultActivation();
     for (const json& absent : {kErase, json(nullptr)}) {
-        const AppSettings decoded = SettingsCodec::decode(
-            edited({{"/animateWindows", absent}, {"/starterLayoutsVersion", absent},
-                    {"/activationShortcut", absent}, {"/layouts/0/shortcut", absent}},
-                   stored));
+        const AppSettings decoded =
+            SettingsCodec::decode(edited({{"/animateWindows", absent},
+                                          {"/activationShortcut", absent},
+                                          {"/starterLayoutsVersion", absent},
+                                          {"/layouts/0/shortcut", absent}}));
         EXPECT_EQ(decoded.starterLayoutsVersion, 1);
         EXPECT_TRUE(decoded.animateWindows);
-        EXPECT_FALSE(decoded.activationShortcut);
-        EXPECT_FALSE(decoded.layouts[0].shortcut);
+        EXPECT_FALSE(decoded.activationShortcut || decoded.layouts[0].shortcut);
     }
     const AppSettings original;
-    std::string id = original.layouts[0].id.text();
-    for (char& c : id) c = char(std::tolower(static_cast<unsigned char>(c)));
     std::string text = edited({{"/futureOption", {{"nested", {1, 2, 3}}}},
                                {"/layouts/0/colour", "green"},
-                               {"/layouts/0/id", id},
                                {"/margins/left", 12}},  // an integer where a number is expected
                               original);
     // Unknown values nested deeper than any parser stack.
@@ -145,26 +127,21 @@ TEST(SettingsCodec, RefusesDocumentsNamingTheProblemAndItsPlace) {
         // clang-format off
         {edited({{"/keepPanelOpen", kErase}}), missing("keepPanelOpen")},
         {edited({{"/layouts/2/enabled", kErase}}), missing("layouts[2].enabled")},
-        {edited({{"/activationShortcut/key", kErase}}), missing("activationShortcut.key")},
         {edited({{"/grid/columns", "6"}}), in + "grid.columns\u201D must be a whole number."},
-        {edited({{"/grid/rows", 6.5}}), in + "grid.rows\u201D must be a whole number."},
         {edited({{"/version", 1.0}}), in + "version\u201D must be a whole number."},
         {edited({{"/margins/left", "10"}}), in + "margins.left\u201D must be a number."},
         {edited({{"/margins/enabled", 1}}), in + "margins.enabled\u201D must be true or false."},
         {edited({{"/layouts/1/name", 5}}), in + "layouts[1].name\u201D must be text."},
-        {edited({{"/layouts/1/region", {1}}}), in + "layouts[1].region\u201D must be an object."},
         {edited({{"/layouts/1/id", "not-an-id"}}), in + "layouts[1].id\u201D is not a valid UUID."},
         {edited({{"/layouts", json::object()}}), in + "layouts\u201D must be a list."},
         {edited({{"/layouts/3", 7}}), in + "layouts[3]\u201D must be an object."},
         {edited({{"/activationShortcut/keyCode", 65536}}), keyCode},
-        {edited({{"/activationShortcut/keyCode", -1}}), keyCode},
         {edited({{"/activationShortcut/keyCode", 65535}}),
          "refused: The activation shortcut needs Ctrl, Alt, or Super."},
         {edited({{"/activationShortcut/modifiers", 4294967296}}), modifiers},
         {edited({{"/layouts/0/shortcut/modifiers", 16}}),
          "refused: Global shortcuts need Ctrl, Alt, or Super."},
         {withVersion("9223372036854775808"), version},
-        {withVersion("1e300"), version},
         {withVersion("9223372036854775807"), "refused: " + unsupported},
         {"", "The settings file is empty."},
         {"[]", "The settings file must hold one JSON object."},
