@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-// The controller's tests open real (off-screen) panels: never on a real desktop.
+// The controller opens real panels: off-screen, never on a real desktop.
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
