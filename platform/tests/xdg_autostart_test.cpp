@@ -1,3 +1,5 @@
+// Starting at login through an XDG autostart entry, without overriding what
+// the user or the system decided.
 #include "platform/xdg_autostart.h"
 
 #include <gtest/gtest.h>
@@ -11,160 +13,93 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::readFile;
-using testing::TempDir;
 using testing::writeFile;
 
-class XdgAutostartTest : public ::testing::Test {
-protected:
-    XdgAutostart::Options options() const {
-        return {.configHome = dir / "config",
-                .configDirs = {dir / "xdg-a", dir / "xdg-b"},
-                .executable = "/opt/corvane/bin/corvane"};
-    }
-    fs::path userEntry() const { return dir / "config" / "autostart" / "corvane.desktop"; }
-    fs::path systemEntry(const std::string& folder = "xdg-b") const {
-        return dir / folder / "autostart" / "corvane.desktop";
-    }
-    void writeEntry(const fs::path& file, const std::string& text) {
+struct XdgAutostartTest : ::testing::Test {
+    testing::TempDir dir;
+    XdgAutostart::Options options{.configHome = dir / "config",
+                                  .configDirs = {dir / "xdg-a", dir / "xdg-b"},
+                                  .executable = "/opt/corvane/bin/corvane"};
+    fs::path userEntry = dir / "config" / "autostart" / "corvane.desktop";
+    fs::path entryIn(const char* folder, const std::string& text) {
+        const fs::path file = dir / folder / "autostart" / "corvane.desktop";
         fs::create_directories(file.parent_path());
         writeFile(file, text);
+        return file;
     }
-    std::size_t filesIn(const fs::path& folder) const {
-        std::size_t count = 0;
-        for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder)) ++count;
-        return count;
-    }
-
-    TempDir dir;
 };
 
-TEST_F(XdgAutostartTest, SwitchingOnWritesAnEntryAndSwitchingOffRemovesIt) {
-    XdgAutostart login(options());
+TEST_F(XdgAutostartTest, SwitchingOnWritesAnEntryAndOffRemovesOrHidesIt) {
+    XdgAutostart login(options);
     EXPECT_FALSE(login.isEnabled());
-    EXPECT_EQ(login.entryPath(), userEntry());
-
     login.setEnabled(true);
     EXPECT_TRUE(login.isEnabled());
-    EXPECT_EQ(readFile(userEntry()),
-              "[Desktop Entry]\n"
-              "Type=Application\n"
-              "Name=Corvane\n"
-              "Comment=Place the focused window on a grid\n"
-              "Exec=/opt/corvane/bin/corvane\n"
-              "Terminal=false\n"
-              "X-GNOME-Autostart-enabled=true\n");
-    EXPECT_EQ(filesIn(userEntry().parent_path()), 1u) << "no temporary file is left behind";
-
+    EXPECT_EQ(readFile(userEntry),
+              "[Desktop Entry]\nType=Application\nName=Corvane\n"
+              "Comment=Place the focused window on a grid\nExec=/opt/corvane/bin/corvane\n"
+              "Terminal=false\nX-GNOME-Autostart-enabled=true\n");
+    EXPECT_EQ(testing::namesIn(userEntry.parent_path()),
+              std::vector<std::string>{"corvane.desktop"});
     login.setEnabled(false);
-    EXPECT_FALSE(login.isEnabled());
-    EXPECT_FALSE(fs::exists(userEntry()));
-    login.setEnabled(false);  // already off: nothing to do, no error
-}
+    EXPECT_FALSE(fs::exists(userEntry));
 
-TEST_F(XdgAutostartTest, AnEntryTheUserHidOrChangedIsRespected) {
-    writeEntry(userEntry(),
-               "[Desktop Entry]\nType=Application\nExec=corvane --show\nHidden = true\n");
-    XdgAutostart login(options());
+    // The user's hidden entry is replaced; one that is on keeps the user's command.
+    entryIn("config", "[Desktop Entry]\nExec=corvane --show\nHidden = true\n");
     EXPECT_FALSE(login.isEnabled());
-
-    // Switching on replaces the hidden entry with one that starts Corvane.
     login.setEnabled(true);
-    EXPECT_TRUE(login.isEnabled());
-    EXPECT_NE(readFile(userEntry()).find("Exec=/opt/corvane/bin/corvane\n"), std::string::npos);
-
-    // An entry that is on already keeps the user's own command.
+    EXPECT_NE(readFile(userEntry).find("Exec=/opt/corvane/bin/corvane\n"), std::string::npos);
     const std::string custom = "[Desktop Entry]\nType=Application\nExec=corvane --show\n";
-    writeFile(userEntry(), custom);
+    writeFile(userEntry, custom);
     login.setEnabled(true);
-    EXPECT_EQ(readFile(userEntry()), custom);
-}
+    EXPECT_EQ(readFile(userEntry), custom);
 
-TEST_F(XdgAutostartTest, ASystemEntryIsHiddenRatherThanLeftToStartCorvane) {
-    writeEntry(systemEntry(), "[Desktop Entry]\nType=Application\nExec=/usr/bin/corvane\n");
-    XdgAutostart login(options());
-    EXPECT_TRUE(login.isEnabled()) << "the system's entry starts Corvane";
-
+    // A system entry is hidden by the user's, never touched.
+    fs::remove(userEntry);
+    const fs::path system = entryIn("xdg-b", "[Desktop Entry]\nExec=/usr/bin/corvane\n");
+    EXPECT_TRUE(login.isEnabled());
     login.setEnabled(false);
     EXPECT_FALSE(login.isEnabled());
-    EXPECT_TRUE(fs::exists(systemEntry())) << "the system's file is not touched";
-    EXPECT_TRUE(XdgAutostart::entryEnables(readFile(systemEntry())));
-    EXPECT_FALSE(XdgAutostart::entryEnables(readFile(userEntry())));
-
-    login.setEnabled(true);
-    EXPECT_TRUE(login.isEnabled());
-
-    // The first system folder with an entry decides; a hidden one there wins.
-    writeEntry(systemEntry("xdg-a"), "[Desktop Entry]\nHidden=true\n");
-    fs::remove(userEntry());
-    EXPECT_FALSE(XdgAutostart(options()).isEnabled());
+    EXPECT_EQ(readFile(system), "[Desktop Entry]\nExec=/usr/bin/corvane\n");
+    // The first system folder with an entry decides.
+    fs::remove(userEntry);
+    entryIn("xdg-a", "[Desktop Entry]\nHidden=true\n");
+    EXPECT_FALSE(login.isEnabled());
 }
 
-TEST_F(XdgAutostartTest, OnlyHiddenTrueInTheMainGroupSwitchesAnEntryOff) {
-    EXPECT_TRUE(XdgAutostart::entryEnables("[Desktop Entry]\nExec=corvane\n"));
-    EXPECT_TRUE(XdgAutostart::entryEnables("[Desktop Entry]\nHidden=false\n"));
-    EXPECT_TRUE(XdgAutostart::entryEnables("[Desktop Entry]\n# Hidden=true\n"));
-    EXPECT_TRUE(
-        XdgAutostart::entryEnables("[Desktop Entry]\nExec=a\n[Desktop Action x]\nHidden=true\n"));
-    EXPECT_TRUE(XdgAutostart::entryEnables("[Desktop Entry]\nNoHidden=true\n"));
-    EXPECT_FALSE(XdgAutostart::entryEnables("[Desktop Entry]\r\nHidden=true\r\n"));
-    EXPECT_FALSE(XdgAutostart::entryEnables("  [Desktop Entry]\n  Hidden  =  true  \n"));
-}
-
-TEST_F(XdgAutostartTest, ProgramPathsAreQuotedAndEscapedForTheExecKey) {
-    EXPECT_EQ(XdgAutostart::execArgument("/usr/bin/corvane"), "/usr/bin/corvane");
-    EXPECT_EQ(XdgAutostart::execArgument("/home/ann/My Apps/corvane"),
-              "\"/home/ann/My Apps/corvane\"");
+TEST_F(XdgAutostartTest, OnlyHiddenTrueInTheMainGroupSwitchesOffAndPathsAreEscaped) {
+    const std::pair<const char*, bool> entries[] = {
+        {"[Desktop Entry]\nHidden=false\n", true},
+        {"[Desktop Entry]\n# Hidden=true\n", true},
+        {"[Desktop Entry]\nExec=a\n[Desktop Action x]\nHidden=true\n", true},
+        {"[Desktop Entry]\r\nHidden=true\r\n", false},
+        {"  [Desktop Entry]\n  Hidden  =  true  \n", false}};
+    for (const auto& [text, enables] : entries)
+        EXPECT_EQ(XdgAutostart::entryEnables(text), enables) << text;
     // Quoting escapes " ` $ \ with a backslash; the value escapes every backslash once more.
-    EXPECT_EQ(XdgAutostart::execArgument("/a\"b"), "\"/a\\\\\"b\"");
-    EXPECT_EQ(XdgAutostart::execArgument("/a$b"), "\"/a\\\\$b\"");
-    EXPECT_EQ(XdgAutostart::execArgument("/a\\b"), "\"/a\\\\\\\\b\"");
-    EXPECT_EQ(XdgAutostart::execArgument("/a`b"), "\"/a\\\\`b\"");
-    // Field codes: a literal percent sign is doubled; line breaks never end the value.
-    EXPECT_EQ(XdgAutostart::execArgument("/100%/corvane"), "/100%%/corvane");
-    EXPECT_EQ(XdgAutostart::execArgument("/a\nb"), "\"/a\\nb\"");
-
-    XdgAutostart::Options spaced = options();
-    spaced.executable = dir / "My Apps" / "corvane";
-    XdgAutostart login(spaced);
-    login.setEnabled(true);
-    EXPECT_NE(readFile(userEntry()).find("Exec=\"" + spaced.executable.string() + "\"\n"),
-              std::string::npos);
+    const std::pair<const char*, const char*> paths[] = {
+        {"/usr/bin/corvane", "/usr/bin/corvane"},
+        {"/home/ann/My Apps/corvane", "\"/home/ann/My Apps/corvane\""},
+        {"/a\"b", "\"/a\\\\\"b\""},
+        {"/a\\b", "\"/a\\\\\\\\b\""},
+        {"/100%/corvane", "/100%%/corvane"},
+        {"/a\nb", "\"/a\\nb\""}};
+    for (const auto& [path, argument] : paths)
+        EXPECT_EQ(XdgAutostart::execArgument(path), argument) << path;
 }
 
 TEST_F(XdgAutostartTest, FailuresAreDescribedAndChangeNothing) {
-    // The config folder is a file: the autostart folder cannot be made.
     writeFile(dir / "config", "not a folder");
-    XdgAutostart blocked(options());
     try {
-        blocked.setEnabled(true);
-        FAIL() << "expected an error";
+        XdgAutostart(options).setEnabled(true);
+        ADD_FAILURE() << "expected an error";
     } catch (const std::runtime_error& error) {
         EXPECT_EQ(std::string(error.what()).rfind("The autostart entry could not be written (", 0),
                   0u)
             << error.what();
     }
     EXPECT_EQ(readFile(dir / "config"), "not a folder");
-
-    XdgAutostart::Options homeless = options();
-    homeless.configHome.reset();
-    XdgAutostart nowhere(homeless);
-    EXPECT_FALSE(nowhere.isEnabled());
-    EXPECT_THROW(nowhere.setEnabled(true), std::runtime_error);
-    nowhere.setEnabled(false);  // nothing could start Corvane: nothing to do
-
-    XdgAutostart::Options lost = options();
-    lost.executable.clear();
-    EXPECT_THROW(XdgAutostart(lost).setEnabled(true), std::runtime_error);
-    EXPECT_FALSE(fs::exists(userEntry()));
-}
-
-TEST(XdgAutostartEnvironmentTest, TheEnvironmentNamesTheFoldersAndThisProgram) {
-    const XdgAutostart::Options options = XdgAutostart::optionsFromEnvironment();
-    ASSERT_TRUE(options.configHome);
-    EXPECT_TRUE(options.configHome->is_absolute());
-    EXPECT_FALSE(options.configDirs.empty());
-    EXPECT_TRUE(options.executable.is_absolute());
-    EXPECT_EQ(options.executable.filename(), "platform_tests");
+    options.configHome.reset();
+    EXPECT_THROW(XdgAutostart(options).setEnabled(true), std::runtime_error);
 }
 
 }  // namespace
