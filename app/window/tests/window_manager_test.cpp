@@ -1,159 +1,159 @@
-// Finding the window to tile and placing it: what is refused, in which order,
-// and what is remembered for undo.
+// Finding the window to tile, placing it and undoing it on a fake X11 desktop:
+// what is refused, in which order, and what is remembered for undo.
+#include "app/window/window_manager.h"
+
+#include <gtest/gtest.h>
+
 #include <cmath>
 
-#include "app/window/tests/window_manager_fixture.h"
+#include "core/testing/queued_scheduler.h"
+#include "core/testing/simulated_scheduler.h"
+#include "platform/fake/fake_desktop.h"
 
 namespace corvane::testing {
 namespace {
 
+using platform::AppRef;
+using platform::FakeAccess;
+using platform::WindowId;
+
+constexpr int corvanePid = 4242;
+const Rect startFrame{100, 100, 800, 600};
+const Rect leftHalf{0, 30, 640, 770};
 const std::string kClosed = "That window has closed. Focus another window and try again.";
-const std::string kNoWindow = "Focus a window in another app, then open the grid.";
 
-TEST_F(WindowManagerTest, TheTargetIsTheAppsFocusedWindowWithATitle) {
-    const WindowId notes = addEditorWindow({.title = "notes.txt"});
-    addEditorWindow({.title = "todo.txt"});
-    EXPECT_EQ(manager.focusedTarget(editor).title, "todo.txt");
-    desktop.activate(notes);
-    desktop.addWindow({.app = terminal, .title = "bash"});  // another app is active now
-    const WindowTarget target = manager.focusedTarget(editor);
-    EXPECT_EQ(target.window, notes);
-    EXPECT_TRUE(target.app.sameApp(editor));
-    desktop.closeWindow(notes);  // the one active before it takes over
-    EXPECT_EQ(manager.focusedTarget(editor).title, "todo.txt");
-
-    const AppRef nameless = desktop.addApp(1003, "", "");
-    desktop.addWindow({.app = nameless});
-    EXPECT_EQ(manager.focusedTarget(nameless).title, "Window");
-    desktop.addWindow({.app = terminal});
-    EXPECT_EQ(manager.focusedTarget(terminal).title, "XTerm");
-    desktop.addWindow({.app = terminal, .title = ""});  // an empty title stays empty
-    EXPECT_EQ(manager.focusedTarget(terminal).title, "");
+// What `body` throws, described for the user; "done" when nothing.
+template <typename F>
+std::string outcome(F&& body) {
+    try {
+        body();
+    } catch (const std::exception& error) {
+        return describeError(error);
+    }
+    return "done";
 }
 
-TEST_F(WindowManagerTest, NoTargetForCorvaneNoAppAnEndedAppOrAWindowNeverActive) {
+struct WindowManagerTest : ::testing::Test {
+    platform::FakeDesktop desktop;
+    SimulatedScheduler scheduler;
+    std::vector<std::string> lines;
+    WindowManager manager{desktop, corvanePid,
+                          [this](const std::string& l) { lines.push_back(l); }};
+    AppRef editor = desktop.addApp(1001, "gedit", "Text Editor");
+
+    WindowId addWindow(platform::FakeWindowSpec spec = {}) {
+        spec.app = editor;
+        if (!spec.title) spec.title = "notes.txt";
+        return desktop.addWindow(spec);
+    }
+    bool apply(WindowId window, Rect frame, bool animated = false) {
+        const WindowTarget target{window, desktop.window(window).app, "target"};
+        return runSynchronously(manager.apply(frame, target, true, animated, scheduler));
+    }
+    std::string refusal(WindowId window, Rect frame = leftHalf) {
+        return outcome([&] { apply(window, frame); });
+    }
+    bool undo() { return runSynchronously(manager.undo(false, scheduler)); }
+};
+
+TEST_F(WindowManagerTest, TheTargetIsTheFocusedWindowOfAnotherLiveApp) {
+    const WindowId notes = addWindow({.title = "notes.txt"});
+    addWindow({.title = "todo.txt"});
+    desktop.activate(notes);
+    EXPECT_EQ(manager.focusedTarget(editor).window, notes);
+    const AppRef terminal = desktop.addApp(1002, "xterm", "XTerm");
     desktop.addWindow({.app = terminal});
+    EXPECT_EQ(manager.focusedTarget(terminal).title, "XTerm");  // untitled: the app's name
     const AppRef corvane = desktop.addApp(corvanePid, "corvane", "Corvane");
     desktop.addWindow({.app = corvane, .title = "Grid"});
-    addEditorWindow();
-    desktop.quitApp(editor);
     const AppRef idle = desktop.addApp(1004, "idle", "Idle");
     desktop.addWindow({.app = idle, .activate = false});
+    desktop.quitApp(editor);
     for (const std::optional<AppRef>& app : {std::optional(corvane), std::optional<AppRef>(),
                                              std::optional(editor), std::optional(idle)}) {
-        EXPECT_EQ(describeError(thrown<WindowError>([&] { manager.focusedTarget(app); })),
-                  kNoWindow);
+        EXPECT_EQ(outcome([&] { manager.focusedTarget(app); }),
+                  "Focus a window in another app, then open the grid.");
     }
-    desktop.focusError = WindowError::failed(2);
-    EXPECT_EQ(describeError(thrown<WindowError>([&] { manager.focusedTarget(terminal); })),
-              "The app could not move this window (X11 error 2).");
-    // Without a window manager, nothing is asked at all, not even whether a frame is valid.
-    desktop.available = false;
-    const WindowId window = desktop.addWindow({.app = terminal});
-    EXPECT_EQ(refusal(window, {0, 0, 0.5, 100}), Kind::permission);
-    EXPECT_EQ(desktop.totals().total(), 0);
 }
 
 TEST_F(WindowManagerTest, RefusalsComeInOrderBeforeAnyWrite) {
-    const WindowId fresh = addEditorWindow();
-    for (Rect invalid : {Rect{0, 0, 0.5, 100}, Rect{0, 0, 100, NAN}, Rect{INFINITY, 0, 10, 10}}) {
-        EXPECT_EQ(thrown<WindowResizeError>([&] { apply(fresh, invalid); }).kind(),
-                  WindowResizeError::Kind::invalidFrame);
-    }
-    EXPECT_EQ(desktop.window(fresh).counts.total(), 0);  // refused before it is asked
-    const WindowId window = addEditorWindow(
-        {.frame = startFrame, .fixedSize = true, .fullscreen = true, .minimized = true});
+    const WindowId window =
+        addWindow({.frame = startFrame, .fixedSize = true, .fullscreen = true, .minimized = true});
     const auto& counts = desktop.window(window).counts;
-    const auto expectRefusal = [&](const char* text, int frameReads, int settableReads) {
-        EXPECT_EQ(describeError(thrown<WindowError>([&] { apply(window, leftHalf); })), text);
-        EXPECT_EQ(counts.frameReads, frameReads);
-        EXPECT_EQ(counts.settableReads, settableReads);
-    };
-    expectRefusal("Exit full screen before tiling this window.", 0, 0);
+    EXPECT_EQ(refusal(window, {0, 0, 0.5, 100}), "The requested window rectangle is invalid.");
+    EXPECT_EQ(counts.total(), 0);  // refused before the window is asked anything
+    EXPECT_EQ(refusal(window), "Exit full screen before tiling this window.");
     desktop.window(window).fullscreen = false;
-    expectRefusal("Restore this window from the taskbar before tiling it.", 0, 0);
+    EXPECT_EQ(refusal(window), "Restore this window from the taskbar before tiling it.");
+    EXPECT_EQ(counts.frameReads + counts.settableReads, 0);
     desktop.window(window).minimized = false;
-    expectRefusal("This app does not allow its window to be resized.", 1, 1);  // frame first
-    // A window that can be resized but not moved, or whose minimum is its maximum, is fixed too.
-    EXPECT_EQ(refusal(addEditorWindow({.fixedPosition = true})), Kind::fixedSize);
-    EXPECT_EQ(refusal(addEditorWindow({.minSize = {400, 300}, .maxSize = {400, 300}})),
-              Kind::fixedSize);
-    EXPECT_EQ(desktop.totals().writes(), 0);
-    EXPECT_TRUE(manager.history().empty());
-    EXPECT_TRUE(lines.empty());
-    const WindowId failing = addEditorWindow();
+    EXPECT_EQ(refusal(window), "This app does not allow its window to be resized.");
+    EXPECT_EQ(counts.frameReads, 1);  // the frame is read before the settable tests
+    // A window whose minimum is its maximum is fixed too.
+    EXPECT_EQ(refusal(addWindow({.minSize = {400, 300}, .maxSize = {400, 300}})), refusal(window));
+    const WindowId failing = addWindow();
     desktop.window(failing).readError = 9;
-    EXPECT_EQ(thrown<WindowError>([&] { apply(failing, leftHalf); }), WindowError::failed(9));
+    EXPECT_EQ(refusal(failing), "The app could not move this window (X11 error 9).");
+    // Without a window manager nothing is asked at all, not even whether the frame is valid.
+    desktop.available = false;
+    desktop.window(window).counts = {};
+    const int totalBefore = desktop.totals().total();
+    EXPECT_EQ(refusal(window, {0, 0, NAN, 100}),
+              "Corvane needs an X11 session with a standard window manager to move other "
+              "apps\u2019 windows.");
+    EXPECT_EQ(desktop.totals().total(), totalBefore);
+    EXPECT_EQ(desktop.totals().writes(), 0);
+    EXPECT_TRUE(manager.history().empty() && lines.empty());
 }
 
 TEST_F(WindowManagerTest, AnimationFollowsTheUserUnlessTheDesktopAsksForReducedMotion) {
-    const WindowId window = addEditorWindow({.frame = startFrame});
+    const WindowId window = addWindow({.frame = startFrame});
     EXPECT_TRUE(apply(window, leftHalf, /*animated=*/false));
     EXPECT_EQ(desktop.reduceMotionQueries(), 0);
     EXPECT_TRUE(apply(window, startFrame, /*animated=*/true));
     EXPECT_GT(scheduler.sleeps(), 0);
     desktop.reduceMotionSetting = true;
     scheduler.waits.clear();
-    desktop.window(window).counts = {};
     EXPECT_TRUE(apply(window, leftHalf, /*animated=*/true));
     EXPECT_EQ(scheduler.sleeps(), 0);
-    EXPECT_EQ(desktop.window(window).counts.writes(), 2);  // one size, one position
     const std::string line = "Enhanced UI: false, temporarily disabled: false";
     EXPECT_EQ(lines, (std::vector<std::string>{"Window animation: false; " + line,
                                                "Window animation: true; " + line,
                                                "Window animation: false; " + line}));
-    EXPECT_EQ(desktop.frameOf(window), leftHalf);
 }
 
-TEST_F(WindowManagerTest, TheHistoryKeepsTheLast30RealMovesEvenWhenAResizeFails) {
-    const WindowId window = addEditorWindow({.frame = startFrame});
-    EXPECT_TRUE(apply(window, Rect{101.5, 100, 800, 600}));  // at most 2 points: no entry
-    EXPECT_TRUE(apply(window, Rect{102, 98, 802, 598}));
-    EXPECT_TRUE(manager.history().empty());
-    EXPECT_TRUE(runSynchronously(manager.apply(leftHalf, targetOf(window), false, false,
-                                               scheduler)));  // no entry asked for
+TEST_F(WindowManagerTest, TheHistoryKeepsTheLast30RealChanges) {
+    const WindowId window = addWindow({.frame = startFrame});
+    EXPECT_TRUE(apply(window, Rect{102, 98, 802, 598}));  // at most 2 points: no entry
     EXPECT_TRUE(manager.history().empty());
     for (int move = 1; move <= 31; ++move) ASSERT_TRUE(apply(window, {move * 10.0, 0, 500, 400}));
     ASSERT_EQ(manager.history().size(), 30u);
     EXPECT_EQ(manager.history().front().frame.x, 10);  // the first entry (x = 0) is gone
     EXPECT_EQ(manager.history().back().frame.x, 300);
-    EXPECT_EQ(manager.history().back().target.window, window);
 
-    // The size lands, then the window system refuses the position: the change is recorded.
-    const WindowId failing = addEditorWindow({.frame = startFrame});
+    // The size lands, then the position is refused: the change is recorded.
+    const WindowId failing = addWindow({.frame = startFrame});
     desktop.onAccess = [&](WindowId id, FakeAccess access) {
         if (access == FakeAccess::positionWrite) desktop.window(id).writeError = 11;
     };
-    EXPECT_EQ(thrown<WindowError>([&] { apply(failing, leftHalf); }), WindowError::failed(11));
-    EXPECT_EQ(manager.history().back().frame, startFrame);
+    EXPECT_EQ(refusal(failing), "The app could not move this window (X11 error 11).");
     EXPECT_EQ(manager.history().back().target.window, failing);
-
     desktop.onAccess = nullptr;
-    const WindowId cancelled = addEditorWindow({.frame = startFrame});
-    scheduler.onWait = [&](const auto&) {
-        scheduler.cancelled = desktop.window(cancelled).counts.sizeWrites > 0;
-    };
-    EXPECT_THROW(apply(cancelled, leftHalf), TaskCancelled);
-    EXPECT_EQ(manager.history().back().target.window, cancelled);
-    scheduler = SimulatedScheduler();
-
     // Nothing changed, nothing recorded.
-    const WindowId ignoring = addEditorWindow({.ignoresWrites = true});
-    EXPECT_EQ(thrown<WindowResizeError>([&] { apply(ignoring, leftHalf); }).kind(),
-              WindowResizeError::Kind::unchanged);
-    EXPECT_EQ(manager.history().back().target.window, cancelled);
+    EXPECT_EQ(refusal(addWindow({.ignoresWrites = true})).rfind("This window did not accept", 0),
+              0u);
+    EXPECT_EQ(manager.history().back().target.window, failing);
 }
 
-// The window may vanish at any call of a placement: each time the user hears
-// that it closed (or, after the placement was verified, it stands), and nothing
-// is left to undo.
+// The window may vanish at any call of a placement: each time the user hears that
+// it closed (or, after the placement was verified, it stands), and nothing is left to undo.
 TEST_F(WindowManagerTest, AWindowClosingAtAnyPointOfAPlacementIsReportedAsClosed) {
-    const WindowId probe = addEditorWindow({.frame = startFrame});
+    const WindowId probe = addWindow({.frame = startFrame});
     ASSERT_TRUE(apply(probe, leftHalf, /*animated=*/true));
     const int callsOfAPlacement = desktop.window(probe).counts.total();
     ASSERT_GT(callsOfAPlacement, 5);
     for (int closeAt = 1; closeAt <= callsOfAPlacement; ++closeAt) {
-        FakeDesktop vanishing;
+        platform::FakeDesktop vanishing;
         WindowManager windows(vanishing, corvanePid);
         const WindowId window = vanishing.addWindow({.app = editor, .frame = startFrame});
         int calls = 0;
@@ -161,15 +161,58 @@ TEST_F(WindowManagerTest, AWindowClosingAtAnyPointOfAPlacementIsReportedAsClosed
             if (++calls == closeAt) vanishing.closeWindow(id);
         };
         SimulatedScheduler clock;
-        std::string outcome = "placed";
-        try {
-            runSynchronously(windows.apply(leftHalf, {window, editor, "x"}, true, true, clock));
-        } catch (const std::exception& error) {
-            outcome = describeError(error);
-        }
-        EXPECT_EQ(outcome, closeAt < callsOfAPlacement ? kClosed : "placed") << closeAt;
+        EXPECT_EQ(
+            outcome([&] {
+                runSynchronously(windows.apply(leftHalf, {window, editor, "x"}, true, true, clock));
+            }),
+            closeAt < callsOfAPlacement ? kClosed : "done")
+            << closeAt;
         EXPECT_TRUE(windows.history().empty());
     }
+}
+
+TEST_F(WindowManagerTest, UndoForgetsExactAndClosedMovesAndKeepsOnesThatStopShort) {
+    EXPECT_TRUE(undo());  // nothing to undo: nothing touched
+    EXPECT_EQ(desktop.totals().total(), 0);
+    const WindowId window = addWindow({.frame = Rect{0, 30, 400, 300}});
+    const WindowId other = addWindow({.frame = startFrame});
+    ASSERT_TRUE(apply(window, Rect{0, 30, 1000, 800}));
+    ASSERT_TRUE(apply(other, leftHalf));
+    EXPECT_TRUE(undo());
+    EXPECT_EQ(desktop.frameOf(other), startFrame);
+    ASSERT_EQ(manager.history().size(), 1u);  // undo records nothing
+
+    desktop.window(window).minSize = {700, 500};  // the app grew its minimum size meanwhile
+    EXPECT_FALSE(undo());
+    EXPECT_EQ(desktop.frameOf(window), (Rect{0, 30, 700, 500}));
+    desktop.window(window).fullscreen = true;  // refused for any reason: the entry stays
+    EXPECT_EQ(outcome([&] { undo(); }), "Exit full screen before tiling this window.");
+    EXPECT_EQ(manager.history().size(), 1u);
+    desktop.window(window).fullscreen = false;
+    desktop.window(window).minSize = {};
+    EXPECT_TRUE(undo());
+    EXPECT_EQ(desktop.frameOf(window), (Rect{0, 30, 400, 300}));
+    EXPECT_TRUE(manager.history().empty());
+
+    ASSERT_TRUE(apply(window, leftHalf));
+    desktop.closeWindow(window);
+    EXPECT_EQ(outcome([&] { undo(); }), kClosed);
+    EXPECT_TRUE(manager.history().empty());
+}
+
+// If the history changes while an undo waits, the undo removes its own entry.
+TEST_F(WindowManagerTest, UndoRemovesItsOwnEntryEvenIfTheHistoryChangedMeanwhile) {
+    const WindowId window = addWindow({.frame = startFrame});
+    const WindowId other = addWindow({.frame = Rect{300, 300, 400, 300}});
+    ASSERT_TRUE(apply(window, leftHalf));
+    QueuedScheduler loop;
+    std::optional<bool> undone;
+    start(manager.undo(false, loop), [&](std::optional<bool> exact, auto) { undone = exact; });
+    ASSERT_TRUE(apply(other, leftHalf));
+    loop.finishAll();
+    EXPECT_EQ(undone, std::optional<bool>(true));
+    ASSERT_EQ(manager.history().size(), 1u);
+    EXPECT_EQ(manager.history().back().target.window, other);
 }
 
 }  // namespace
