@@ -48,9 +48,8 @@ class ControllerTest : public ::testing::Test {
 protected:
     ControllerTest() {
         desktop.addMonitor("DP-1", Rect{0, 0, 1920, 1080}, 30);
-        app = desktop.addApp(4242, "XTerm", "XTerm");
-        window =
-            desktop.addWindow(platform::FakeWindowSpec{.app = app, .frame = {100, 100, 800, 600}});
+        window = desktop.addWindow(platform::FakeWindowSpec{
+            .app = desktop.addApp(4242, "XTerm", "XTerm"), .frame = {100, 100, 800, 600}});
         QCursor::setPos(10, 10);
     }
 
@@ -62,26 +61,22 @@ protected:
     }
 
     void saveSettings(const AppSettings& settings) { SettingsStore(dir.path()).save(settings); }
-    // A controller whose stored settings are the defaults changed by `change`.
-    AppController& makeWith(const std::function<void(AppSettings&)>& change) {
-        AppSettings settings;
-        change(settings);
-        saveSettings(settings);
-        return make();
-    }
 
-    AppController& make() {
+    // A controller; with `change`, on stored settings that are the defaults so changed.
+    AppController& make(const std::function<void(AppSettings&)>& change = {}) {
+        if (change) {
+            AppSettings settings;
+            change(settings);
+            saveSettings(settings);
+        }
         AppOptions options;
         options.settingsDirectory = dir.path();
         options.createTrayIcon = wantTray;
         options.diagnostics = true;
         options.diagnosticsSink = [this](const std::string& line) { lines.push_back(line); };
-        options.openUrl = [](const std::string&) {};
         auto clock = [this]() -> std::unique_ptr<Scheduler> {
             if (!queuedClock) return std::make_unique<SimulatedScheduler>();
-            auto queued = std::make_unique<QueuedScheduler>();
-            lastQueued = queued.get();
-            return queued;
+            return std::unique_ptr<Scheduler>(lastQueued = new QueuedScheduler);
         };
         AppServices services{desktop, desktop, grabber, shell, login, clock, 777};
         controller = std::make_unique<AppController>(services, std::move(options));
@@ -102,7 +97,6 @@ protected:
     platform::FakeHotKeyGrabber grabber;
     platform::FakeDesktopShell shell;
     platform::FakeLoginItem login;
-    platform::AppRef app;
     platform::WindowId window = 0;
     bool queuedClock = false;
     bool wantTray = false;

@@ -5,16 +5,14 @@
 #include "app/panel/panel_selection.h"
 #include "app/panel/preview_overlay.h"
 #include "app/panel/tile_panel.h"
+#include "core/key_codes.h"
 #include "platform/key_code_map.h"
 
 namespace corvane::testing {
 namespace {
 
-// Corvane's virtual key codes of the keys these tests press.
-namespace Vk {
-constexpr std::uint16_t a = 0, b = 11, q = 12, t = 17, equals = 24, minus = 27, returnKey = 36,
-                        tab = 48, escape = 53, right = 124, down = 125;
-}  // namespace Vk
+// Letters for layout shortcuts, in the numbering of KeyCode.
+constexpr std::uint16_t keyA = 0, keyB = 11, keyQ = 12, keyT = 17;
 constexpr std::uint32_t ctrlAlt = KeyCombo::command | KeyCombo::option;
 
 class PanelsTest : public ControllerTest {
@@ -60,12 +58,10 @@ TEST_F(PanelsTest, PanelsFollowTheMonitorsThePointerAndClicksElsewhere) {
     shell.onKeyboardRequest = [&](platform::WindowId) {
         oldVisibleAtRequest = old && old->isVisible();
     };
-    const int generation = c.panelGeneration();
     desktop.removeMonitor("HDMI-1");
     c.handleScreensChanged();
     ASSERT_EQ(c.panels().size(), 1u);
     EXPECT_EQ(displayOf(0).name, "DP-1");
-    EXPECT_EQ(c.panelGeneration(), generation + 2);
     EXPECT_TRUE(oldVisibleAtRequest);
     EXPECT_EQ(shell.activeOwn, panel(0)->windowId());
     EXPECT_TRUE(!old || !old->isVisible());
@@ -94,47 +90,47 @@ TEST_F(PanelsTest, TheKeyTableFirstMatchWinsAndTheRestPassesOn) {
     settings.keepPanelOpen = true;
     settings.grid = GridSize{6, 19};
     settings.layouts = {
-        layoutOf("Right", {0.5, 0, 0.5, 1}, KeyCombo{Vk::a, 0, "A"}, false),
-        layoutOf("Global", {0, 0, 0.5, 1}, KeyCombo{Vk::b, ctrlAlt, "B"}, true),
-        layoutOf("Off", {0, 0, 1, 1}, KeyCombo{Vk::t, 0, "T"}, false, /*enabled=*/false)};
+        layoutOf("Right", {0.5, 0, 0.5, 1}, KeyCombo{keyA, 0, "A"}, false),
+        layoutOf("Global", {0, 0, 0.5, 1}, KeyCombo{keyB, ctrlAlt, "B"}, true),
+        layoutOf("Off", {0, 0, 1, 1}, KeyCombo{keyT, 0, "T"}, false, /*enabled=*/false)};
     AppController& c = openTwoPanels(settings);
     // The settings file refuses such a clash; settings applied directly may still hold one.
     settings.layouts.push_back(
-        layoutOf("Clash", {0, 0, 1, 1}, KeyCombo{Vk::equals, KeyCombo::command, "="}, false));
+        layoutOf("Clash", {0, 0, 1, 1}, KeyCombo{KeyCode::equals, KeyCombo::command, "="}, false));
     c.applySettings(settings);
 
-    tapKey(0, Qt::Key_Tab, Qt::NoModifier, Vk::tab);
+    tapKey(0, Qt::Key_Tab, Qt::NoModifier, KeyCode::tab);
     EXPECT_EQ(shell.activeOwn, panel(1)->windowId());
-    tapKey(1, Qt::Key_Tab, Qt::NoModifier, Vk::tab);
+    tapKey(1, Qt::Key_Tab, Qt::NoModifier, KeyCode::tab);
     EXPECT_EQ(shell.activeOwn, panel(0)->windowId()) << "Tab on the last panel wraps";
-    tapKey(0, Qt::Key_Backtab, Qt::ShiftModifier, Vk::tab);
+    tapKey(0, Qt::Key_Backtab, Qt::ShiftModifier, KeyCode::tab);
     EXPECT_EQ(shell.activeOwn, panel(1)->windowId()) << "Shift+Tab on the first goes to the last";
 
     // Ctrl+= grows the grid (up to 20) although a layout holds the same key.
     const Rect start = desktop.frameOf(window);
-    EXPECT_TRUE(c.handleKeyDown(KeyPress{Vk::equals, KeyCombo::command}, 0));
-    EXPECT_TRUE(c.handleKeyDown(KeyPress{Vk::equals, KeyCombo::command}, 0));
+    EXPECT_TRUE(c.handleKeyDown(KeyPress{KeyCode::equals, KeyCombo::command}, 0));
+    EXPECT_TRUE(c.handleKeyDown(KeyPress{KeyCode::equals, KeyCombo::command}, 0));
     EXPECT_EQ(c.grid(), (GridSize{6, 20}));
     EXPECT_EQ(desktop.frameOf(window), start);
-    tapKey(0, Qt::Key_Minus, Qt::ControlModifier, Vk::minus);
-    tapKey(0, Qt::Key_Plus, Qt::ControlModifier | Qt::ShiftModifier, Vk::equals);
+    tapKey(0, Qt::Key_Minus, Qt::ControlModifier, KeyCode::minus);
+    tapKey(0, Qt::Key_Plus, Qt::ControlModifier | Qt::ShiftModifier, KeyCode::equals);
     EXPECT_EQ(c.grid(), (GridSize{7, 19}));
     EXPECT_EQ(c.settings().grid, (GridSize{6, 19})) << "a grid reset on open is not remembered";
 
     // Only enabled grid-only layouts have keys in the grid; the rest are plain letters.
-    EXPECT_FALSE(c.handleKeyDown(KeyPress{Vk::b, ctrlAlt}, 0));
-    EXPECT_FALSE(c.handleKeyDown(KeyPress{Vk::t, 0}, 0));
-    EXPECT_FALSE(c.handleKeyDown(KeyPress{Vk::q, 0}, 0));
+    EXPECT_FALSE(c.handleKeyDown(KeyPress{keyB, ctrlAlt}, 0));
+    EXPECT_FALSE(c.handleKeyDown(KeyPress{keyT, 0}, 0));
+    EXPECT_FALSE(c.handleKeyDown(KeyPress{keyQ, 0}, 0));
     EXPECT_EQ(desktop.frameOf(window), start);
-    EXPECT_TRUE(c.handleKeyDown(KeyPress{Vk::a, 0}, 1));
+    EXPECT_TRUE(c.handleKeyDown(KeyPress{keyA, 0}, 1));
     EXPECT_EQ(desktop.frameOf(window), (Rect{2560, 0, 640, 800})) << "where the keyboard is";
 
     // While a shortcut is recorded the grid leaves every key alone.
     c.setRecordingActive(true);
-    tapKey(0, Qt::Key_Escape, Qt::NoModifier, Vk::escape);
+    tapKey(0, Qt::Key_Escape, Qt::NoModifier, KeyCode::escape);
     EXPECT_TRUE(c.panelsOpen());
     c.setRecordingActive(false);
-    tapKey(0, Qt::Key_Escape, Qt::NoModifier, Vk::escape);
+    tapKey(0, Qt::Key_Escape, Qt::NoModifier, KeyCode::escape);
     EXPECT_FALSE(c.panelsOpen());
     EXPECT_EQ(shell.activations, (std::vector<platform::WindowId>{window}))
         << "Esc gives the keyboard back to the target";
@@ -146,7 +142,7 @@ TEST_F(PanelsTest, ArrowsSelectAnAltTapSubdividesAndReturnPlaces) {
     settings.grid = GridSize{4, 2};
     AppController& c = openTwoPanels(settings);
     selection(1).moveCursor(1, 0, false, c.activeGrid());
-    tapKey(0, Qt::Key_Right, Qt::NoModifier, Vk::right);
+    tapKey(0, Qt::Key_Right, Qt::NoModifier, KeyCode::rightArrow);
     sendKey(0, QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier);
     sendKey(0, QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
     EXPECT_EQ(c.activeGrid(), (GridSize{8, 4}));
@@ -164,18 +160,18 @@ TEST_F(PanelsTest, ArrowsSelectAnAltTapSubdividesAndReturnPlaces) {
     sendKey(0, QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
     EXPECT_FALSE(c.subdivided()) << "Alt+Shift";
     sendKey(0, QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier);
-    tapKey(0, Qt::Key_T, Qt::AltModifier, Vk::t);
+    tapKey(0, Qt::Key_T, Qt::AltModifier, keyT);
     sendKey(0, QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
     EXPECT_FALSE(c.subdivided()) << "Alt+T";
 
-    tapKey(0, Qt::Key_Right, Qt::NoModifier, Vk::right);
+    tapKey(0, Qt::Key_Right, Qt::NoModifier, KeyCode::rightArrow);
     // The xfree86 keycode set: Right is 102, Down 104; a keypad arrow is no arrow key.
     sendKey(0, QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, 102);
     sendKey(0, QEvent::KeyPress, Qt::Key_Down, Qt::ShiftModifier, 104);
     sendKey(0, QEvent::KeyPress, Qt::Key_Left, Qt::KeypadModifier, 83);
     EXPECT_EQ(selection(0).region(), (TileRegion{0.5, 0, 0.25, 1}));
     EXPECT_TRUE(c.previewOverlay()->isShown());
-    tapKey(0, Qt::Key_Return, Qt::NoModifier, Vk::returnKey);
+    tapKey(0, Qt::Key_Return, Qt::NoModifier, KeyCode::returnKey);
     EXPECT_EQ(desktop.frameOf(window), (Rect{960, 30, 480, 1050}));
     EXPECT_FALSE(c.panelsOpen());
 

@@ -16,7 +16,7 @@ using PlacementTest = ControllerTest;
 TEST_F(PlacementTest, ShiftReversesKeepTheGridOpenForOnePlacement) {
     for (const bool keepOpen : {false, true}) {
         SCOPED_TRACE(keepOpen ? "Keep Open on" : "Keep Open off");
-        AppController& c = makeWith([&](AppSettings& s) { s.keepPanelOpen = keepOpen; });
+        AppController& c = make([&](AppSettings& s) { s.keepPanelOpen = keepOpen; });
         c.showPanels();
         c.applyRegion(leftHalf, displayOf(0), /*shiftHeld=*/true);
         EXPECT_EQ(desktop.frameOf(window), leftHalfFrame);
@@ -31,7 +31,7 @@ TEST_F(PlacementTest, ShiftReversesKeepTheGridOpenForOnePlacement) {
 }
 
 TEST_F(PlacementTest, LayoutsWalkTheWindowThroughTheDisplaysUntilMovedByHand) {
-    AppController& c = makeWith([](AppSettings& s) { s.cycleDisplays = true; });
+    AppController& c = make([](AppSettings& s) { s.cycleDisplays = true; });
     c.moveToNextDisplay();
     EXPECT_EQ(desktop.window(window).counts.writes(), 0) << "one display: nowhere to go";
     EXPECT_FALSE(c.canUndo());
@@ -90,7 +90,7 @@ TEST_F(PlacementTest, AWindowThatStopsShortLeavesTheNoticeForTheNextOpening) {
 TEST_F(PlacementTest, AResultArrivingAfterTheGridClosedIsDropped) {
     queuedClock = true;
     desktop.window(window).minSize = {1200, 0};
-    AppController& c = makeWith([](AppSettings& s) { s.animateWindows = false; });
+    AppController& c = make([](AppSettings& s) { s.animateWindows = false; });
     c.showPanels();
     c.applyRegion(leftHalf, displayOf(0), false);
     ASSERT_TRUE(c.isApplying());
@@ -105,7 +105,7 @@ TEST_F(PlacementTest, AResultArrivingAfterTheGridClosedIsDropped) {
 
 TEST_F(PlacementTest, ASecondRequestWhileOneIsInFlightIsIgnored) {
     queuedClock = true;
-    AppController& c = makeWith([](AppSettings& s) { s.keepPanelOpen = true; });
+    AppController& c = make([](AppSettings& s) { s.keepPanelOpen = true; });
     c.showPanels();
     c.applyRegion(leftHalf, displayOf(0), false);
     QueuedScheduler* first = lastQueued;

@@ -42,11 +42,6 @@ TEST_F(UpkeepTest, TakenShortcutsBecomeWarningsAndOnlyEnabledGlobalLayoutsAreGra
     EXPECT_EQ(c.trayIcon()->toolTip(), QStringLiteral("Corvane\nRight-click for settings"));
     ASSERT_TRUE(grabber.press(1, ctrlAlt));
     EXPECT_EQ(desktop.frameOf(window), (Rect{0, 30, 960, 1050}));
-
-    grabber.clearAttempts();
-    settings.animatePreview = !settings.animatePreview;
-    c.applySettings(settings);
-    EXPECT_TRUE(grabber.attempts().empty()) << "no shortcut changed, nothing grabbed again";
 }
 
 TEST_F(UpkeepTest, ExportedSettingsComeBackAndAFailedImportChangesNothing) {
