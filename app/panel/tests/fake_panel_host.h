@@ -1,11 +1,30 @@
 #pragma once
 
+#include <QColor>
+#include <QRect>
+#include <QRectF>
+#include <QString>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/panel/panel_host.h"
 #include "core/rect.h"
+
+// Readable gtest failure messages for the Qt values the panel tests compare.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QRect& r, std::ostream* out) {
+    *out << "QRect(" << r.x() << ", " << r.y() << ", " << r.width() << " x " << r.height() << ")";
+}
+inline void PrintTo(const QRectF& r, std::ostream* out) {
+    *out << "QRectF(" << r.x() << ", " << r.y() << ", " << r.width() << " x " << r.height() << ")";
+}
+inline void PrintTo(const QColor& c, std::ostream* out) {
+    *out << "rgba(" << c.red() << ", " << c.green() << ", " << c.blue() << ", " << c.alpha() << ")";
+}
 
 namespace corvane::testing {
 
@@ -19,8 +38,6 @@ inline std::string describeRegion(const std::optional<TileRegion>& region) {
 // action the panel asks for, in order ("preview DP-1 none", "apply DP-1 (…) shift").
 class FakePanelHost : public PanelHost {
 public:
-    FakePanelHost() { settings_.layouts.clear(); }
-
     AppSettings settings_;
     GridSize grid_{6, 4};
     bool subdivided_ = false;
@@ -33,7 +50,8 @@ public:
     bool canUndo_ = false;
     bool applying_ = false;
     std::size_t displays_ = 1;
-    std::vector<std::string> log;
+    bool diagnostics_ = false;
+    std::vector<std::string> log, diagnosticLines;
 
     const AppSettings& settings() const override { return settings_; }
     GridSize activeGrid() const override { return grid_; }
@@ -46,8 +64,8 @@ public:
     bool canUndo() const override { return canUndo_; }
     bool isApplying() const override { return applying_; }
     std::size_t displayCount() const override { return displays_; }
-    bool diagnosticsEnabled() const override { return false; }
-    void diagnostic(const std::string&) override {}
+    bool diagnosticsEnabled() const override { return diagnostics_; }
+    void diagnostic(const std::string& line) override { diagnosticLines.push_back(line); }
 
     void showSettings() override { log.push_back("showSettings"); }
     void closePanels(bool r) override { log.push_back(r ? "close restoring focus" : "close"); }
@@ -72,9 +90,5 @@ public:
     void openAccessibilitySettings() override { log.push_back("learnMore"); }
     void checkPermission() override { log.push_back("checkPermission"); }
 };
-
-inline platform::Display testDisplay(const std::string& name = "DP-1") {
-    return platform::Display{name, Rect{0, 0, 1920, 1080}, Rect{0, 32, 1920, 1048}};
-}
 
 }  // namespace corvane::testing
