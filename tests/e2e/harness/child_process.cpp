@@ -7,7 +7,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -26,20 +25,6 @@ using std::chrono::milliseconds;
 
 milliseconds until(Clock::time_point deadline) {
     return std::max(milliseconds(0), std::chrono::duration_cast<milliseconds>(deadline - Clock::now()));
-}
-
-// execvp may allocate while it searches PATH, which is unsafe after fork in a
-// threaded process: the program is found before forking.
-std::string resolveProgram(const std::string& name) {
-    if (name.find('/') != std::string::npos) return name;
-    const char* path = std::getenv("PATH");
-    std::string dirs = path ? path : "/usr/bin:/bin";
-    for (std::size_t start = 0, end; start <= dirs.size(); start = end + 1) {
-        end = std::min(dirs.find(':', start), dirs.size());
-        std::string candidate = dirs.substr(start, end - start) + "/" + name;
-        if (access(candidate.c_str(), X_OK) == 0) return candidate;
-    }
-    throw std::runtime_error("program not found: " + name);
 }
 
 std::vector<std::string> mergedEnvironment(const std::vector<std::string>& extra) {
@@ -67,7 +52,7 @@ int statusCode(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 12
 
 ChildProcess::ChildProcess(const Options& options) {
     if (options.argv.empty()) throw std::runtime_error("no command given");
-    std::string program = resolveProgram(options.argv.front());
+    const std::string& program = options.argv.front();
     std::vector<std::string> args = options.argv, env = mergedEnvironment(options.env);
     std::vector<char*> argp = pointers(args), envp = pointers(env);
     int outFd = open(options.outputFile.empty() ? "/dev/null" : options.outputFile.c_str(),
@@ -88,7 +73,7 @@ ChildProcess::ChildProcess(const Options& options) {
         dup2(outFd, 2);
         if (options.inheritFd == 3) fcntl(3, F_SETFD, 0);
         else if (options.inheritFd >= 0) dup2(options.inheritFd, 3);
-        execve(program.c_str(), argp.data(), envp.data());
+        execvpe(program.c_str(), argp.data(), envp.data());  // glibc's searches PATH without allocating
         _exit(127);
     }
     close(outFd);
@@ -136,12 +121,9 @@ std::optional<std::string> ChildProcess::readLine(milliseconds timeout) {
         }
         if (stdoutFd_ < 0) return std::nullopt;
         pollfd p{stdoutFd_, POLLIN, 0};
-        const int ready = poll(&p, 1, static_cast<int>(until(deadline).count()));
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0) return std::nullopt;
+        if (poll(&p, 1, static_cast<int>(until(deadline).count())) <= 0) return std::nullopt;
         char chunk[512];
         const ssize_t n = read(stdoutFd_, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             close(std::exchange(stdoutFd_, -1));
             if (!buffered_.empty()) return std::exchange(buffered_, {});
@@ -175,13 +157,10 @@ void ChildProcess::stop(milliseconds grace) {
 int runCommand(const std::vector<std::string>& argv, const std::vector<std::string>& env,
                std::string* output, milliseconds timeout, std::string* errors) {
     ChildProcess::Options options{.argv = argv, .env = env, .captureStdout = output != nullptr};
-    if (errors) {
-        char name[] = "/tmp/corvane-stderr-XXXXXX";
-        const int fd = mkstemp(name);
-        if (fd < 0) throw std::runtime_error("cannot create a temporary file");
-        close(fd);
-        options.outputFile = name;
-    }
+    static int calls = 0;
+    if (errors)
+        options.outputFile = std::filesystem::temp_directory_path() /
+                             ("corvane-stderr-" + std::to_string(getpid()) + "-" + std::to_string(++calls));
     int status = 124;
     {
         ChildProcess child(options);

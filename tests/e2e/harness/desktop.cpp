@@ -1,16 +1,15 @@
 #include "tests/e2e/harness/desktop.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
-#include <xcb/randr.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 #include <thread>
+#include <tuple>
 
 #ifndef CORVANE_PROBE_PATH
 #error "CORVANE_PROBE_PATH must name the corvane-probe executable"
@@ -68,28 +67,22 @@ Desktop::Desktop(const Options& options) : options_(options), tempDir_(makeTempD
         if (options_.xorgDummy) startXorg();
         else startServer({"Xvfb", "-screen", "0", size(options_.width, options_.height) + "x24"});
         // Both monitors before the window manager, as at the start of a session.
-        if (options_.secondMonitor) plugSecondMonitor();
+        if (options_.secondMonitor)
+            xrandr({"--fb", size(options_.width + secondWidth, std::max(options_.height, secondHeight)), "--output",
+                    "DUMMY1", "--mode", "corvane-" + size(secondWidth, secondHeight), "--right-of", "DUMMY0"});
         if (options_.windowManager) {
             windowManager_ = spawn({"openbox", "--sm-disable"});
-            // Openbox publishes its check window and work area a moment before
-            // it manages new windows.
-            auto ready = [&] {
-                auto check = cardinals(root_, "_NET_SUPPORTING_WM_CHECK");
-                return !check.empty() && cardinals(check[0], "_NET_SUPPORTING_WM_CHECK") == check &&
-                       !cardinals(root_, "_NET_WORKAREA").empty();
-            };
-            if (!waitUntil(ready, 10s)) throw std::runtime_error("Openbox did not start:\n" + fileText(tempDir_ / "clients.log"));
+            // Openbox publishes its work area a moment before it manages new windows.
+            if (!waitUntil([&] { return !cardinals(root_, "_NET_WORKAREA").empty(); }, 10s))
+                throw std::runtime_error("Openbox did not start:\n" + fileText(tempDir_ / "clients.log"));
             std::this_thread::sleep_for(200ms);
         }
         if (options_.dockHeight > 0) {
-            const std::string h = std::to_string(options_.dockHeight);
-            dock_ = startProbe({.title = "Corvane test dock", .x = 0, .y = 0, .width = options_.width,
-                                .height = options_.dockHeight, .activate = false, .extraArgs = {"--dock-top", h}});
-            auto applied = [&] {
-                auto area = cardinals(root_, "_NET_WORKAREA");
-                return area.size() >= 4 && int(area[1]) == options_.dockHeight;
-            };
-            if (options_.windowManager && !waitUntil(applied)) throw std::runtime_error("the dock's strut was ignored");
+            const std::uint32_t h = options_.dockHeight;
+            dock_ = startProbe({.title = "Corvane test dock", .x = 0, .y = 0, .width = options_.width, .height = int(h),
+                                .activate = false, .extraArgs = {"--dock-top", std::to_string(h)}});
+            if (options_.windowManager && !waitUntil([&] { return cardinals(root_, "_NET_WORKAREA").at(1) == h; }))
+                throw std::runtime_error("Openbox ignored the dock's strut");
         }
     } catch (...) {
         stopAll();
@@ -119,23 +112,14 @@ ChildProcess Desktop::spawn(const std::vector<std::string>& argv, bool captureSt
 // The server writes its display number to descriptor 3 once it accepts clients.
 void Desktop::startServer(std::vector<std::string> argv) {
     argv.insert(argv.end(), {"-displayfd", "3", "-nolisten", "tcp", "-noreset"});
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-    try {
-        server_ = ChildProcess({.argv = argv, .outputFile = (tempDir_ / "server.log").string(), .inheritFd = fds[1]});
-    } catch (...) {
-        close(fds[0]), close(fds[1]);
-        throw;
-    }
-    close(fds[1]);
+    const auto numberFile = tempDir_ / "display";
+    const int fd = open(numberFile.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    server_ = ChildProcess({.argv = argv, .outputFile = (tempDir_ / "server.log").string(), .inheritFd = fd});
+    close(fd);
     std::string number;
-    char c = 0;
-    pollfd p{fds[0], POLLIN, 0};
-    while (poll(&p, 1, 20000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-    close(fds[0]);
-    if (number.empty() || c != '\n')
-        throw std::runtime_error("the X server did not start:\n" + fileText(tempDir_ / "server.log"));
-    display_ = ":" + number;
+    waitUntil([&] { return (number = fileText(numberFile)).ends_with('\n') || !server_.running(); }, 20s);
+    if (!number.ends_with('\n')) throw std::runtime_error("no X server:\n" + fileText(tempDir_ / "server.log"));
+    display_ = ":" + number.substr(0, number.size() - 1);
     connection_ = xcb_connect(display_.c_str(), nullptr);
     if (xcb_connection_has_error(connection_)) throw std::runtime_error("cannot connect to " + display_);
     root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
@@ -159,14 +143,15 @@ void Desktop::startXorg() {
     // use evdev's, and so do Corvane's key tables.
     if (run({"setxkbmap", "-rules", "evdev", "-model", "pc105", "-layout", "us"}) != 0)
         throw std::runtime_error("setxkbmap could not load the evdev keymap");
-    // The first monitor at the asked size, alone on a root window of that size.
-    const std::string first = "corvane-" + size(options_.width, options_.height);
-    xrandr(newMode(options_.width, options_.height));
-    xrandr({"--addmode", "DUMMY0", first});
-    xrandr({"--fb", size(options_.width, options_.height), "--output", "DUMMY0", "--mode", first, "--pos", "0x0",
-            "--primary"});
-    xrandr(newMode(secondWidth, secondHeight));
-    xrandr({"--addmode", "DUMMY1", "corvane-" + size(secondWidth, secondHeight)});
+    // Modes for both monitors; the first alone on a root window of its size.
+    const std::tuple<const char*, int, int> monitors[] = {{"DUMMY0", options_.width, options_.height},
+                                                          {"DUMMY1", secondWidth, secondHeight}};
+    for (auto [output, width, height] : monitors) {
+        xrandr(newMode(width, height));
+        xrandr({"--addmode", output, "corvane-" + size(width, height)});
+    }
+    xrandr({"--fb", size(options_.width, options_.height), "--output", "DUMMY0", "--mode",
+            "corvane-" + size(options_.width, options_.height), "--pos", "0x0", "--primary"});
 }
 
 void Desktop::xrandr(const std::vector<std::string>& args) {
@@ -183,50 +168,36 @@ ProbeWindow Desktop::startProbe(const ProbeOptions& o) {
     if (o.increments) argv.insert(argv.end(), {"--increments", pair(*o.increments)});
     if (o.gtkExtents > 0) argv.insert(argv.end(), {"--gtk-extents", std::to_string(o.gtkExtents)});
     const std::pair<const char*, bool> flags[] = {{"--fixed-size", o.fixedSize}, {"--fullscreen", o.fullscreen},
-        {"--maximized", o.maximized}, {"--minimized", o.minimized}, {"--no-activate", !o.activate}};
+                                                  {"--maximized", o.maximized}, {"--minimized", o.minimized}};
     for (auto [flag, on] : flags)
         if (on) argv.push_back(flag);
     argv.insert(argv.end(), o.extraArgs.begin(), o.extraArgs.end());
     ProbeWindow probe{spawn(argv, true)};
     auto line = probe.process.readLine(10s);
-    probe.window = line ? static_cast<std::uint32_t>(std::strtoul(line->c_str(), nullptr, 0)) : 0;
-    if (probe.window == 0) throw std::runtime_error("the probe reported no window");
-    if (o.activate && !o.minimized && options_.windowManager &&
-        !waitUntil([&] { return activeWindow() == probe.window; }))
-        throw std::runtime_error("the probe window did not become active");
+    const xcb_window_t w = probe.window = line ? std::strtoul(line->c_str(), nullptr, 0) : 0;
+    if (w == 0) throw std::runtime_error("the probe reported no window");
+    // A window manager sets WM_STATE once it has taken the window over, and
+    // only then honours a request (from a tool acting for the user) to activate it.
+    if (cardinals(root_, "_NET_SUPPORTING_WM_CHECK").empty()) return probe;
+    if (!waitUntil([&] { return !cardinals(w, "WM_STATE").empty(); })) throw std::runtime_error("probe not managed");
+    if (!o.activate || o.minimized) return probe;
+    xcb_client_message_event_t event{.response_type = XCB_CLIENT_MESSAGE, .format = 32, .sequence = 0, .window = w,
+                                     .type = atom("_NET_ACTIVE_WINDOW"), .data = {.data32 = {2, 0, 0, 0, 0}}};
+    xcb_send_event(connection_, 0, root_, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(connection_);
+    if (!waitUntil([&] { return activeWindow() == w; })) throw std::runtime_error("the probe did not become active");
     return probe;
-}
-
-void Desktop::plugSecondMonitor() {
-    xrandr({"--fb", size(options_.width + secondWidth, std::max(options_.height, secondHeight)), "--output",
-            "DUMMY1", "--mode", "corvane-" + size(secondWidth, secondHeight), "--right-of", "DUMMY0"});
-}
-
-void Desktop::addSecondMonitor() {
-    plugSecondMonitor();
-    settle(2, options_.width + secondWidth);
 }
 
 void Desktop::removeSecondMonitor() {
     xrandr({"--output", "DUMMY1", "--off", "--fb", size(options_.width, options_.height)});
-    settle(1, options_.width);
-}
-
-void Desktop::settle(int monitors, int rootWidth) {
-    if (!waitUntil([&] { return monitorCount() == monitors; })) throw std::runtime_error("RandR did not follow");
     // Openbox announces the new desktop size once it has rearranged its windows.
     waitUntil([&] {
         auto geometry = cardinals(root_, "_NET_DESKTOP_GEOMETRY");
-        return geometry.empty() || geometry[0] == std::uint32_t(rootWidth);
+        return geometry.empty() || geometry[0] == std::uint32_t(options_.width);
     }, 1s);
     std::this_thread::sleep_for(100ms);
-}
-
-int Desktop::monitorCount() const {
-    auto reply = xcb_randr_get_monitors_reply(connection_, xcb_randr_get_monitors(connection_, root_, 1), nullptr);
-    const int count = reply ? reply->nMonitors : 0;
-    std::free(reply);
-    return count;
 }
 
 xcb_atom_t Desktop::atom(const std::string& name) const {

@@ -86,9 +86,8 @@ public:
     ChildProcess spawn(const std::vector<std::string>& argv, bool captureStdout = false) const;
     // Opens a probe window and waits until the window manager manages it.
     [[nodiscard]] ProbeWindow startProbe(const ProbeOptions& options = {});
-    // Plugs in / unplugs the second monitor (Xorg dummy only) and waits until
-    // RandR and the window manager have taken the change.
-    void addSecondMonitor();
+    // Unplugs the second monitor (Xorg dummy only) and waits until the window
+    // manager has taken the change.
     void removeSecondMonitor();
 
     // The harness's own connection, for checking what the tests expect.
@@ -112,9 +111,6 @@ private:
     void startServer(std::vector<std::string> argv);
     void startXorg();
     void xrandr(const std::vector<std::string>& args);
-    void plugSecondMonitor();
-    void settle(int monitors, int rootWidth);
-    int monitorCount() const;
     void stopAll();
 
     Options options_;

@@ -1,18 +1,17 @@
 // corvane-probe: a real X11 client window with chosen hints, for the
-// real-desktop tests. It prints its window id once the window manager has taken
-// the window, then serves events until it is killed.
+// real-desktop tests. It prints its window id once the window is mapped, then
+// stays until it is killed.
 
 #include <unistd.h>
 #include <xcb/xcb.h>
 #include <xcb/xcb_icccm.h>
 
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -26,10 +25,8 @@ struct Options {
     int x = 100, y = 100, width = 400, height = 300;
     Size minSize, increments;
     bool fixedSize = false, fullscreen = false, maximized = false, minimized = false;
-    bool activate = true, openWindow = true;
     std::uint32_t gtkExtents = 0;  // client-side shadow on every side, no server decorations
     std::uint32_t dockTop = 0;     // a dock along the top with a strut this high
-    int xsettingsAnimations = -1;  // own XSETTINGS with Gtk/EnableAnimations
 };
 
 [[noreturn]] void fail(const std::string& message) {
@@ -45,27 +42,23 @@ Size parseSize(const char* text) {
 
 Options parse(int argc, char** argv) {
     Options o;
+    const std::map<std::string, bool*> flags = {{"--fixed-size", &o.fixedSize}, {"--fullscreen", &o.fullscreen},
+                                                {"--maximized", &o.maximized}, {"--minimized", &o.minimized}};
+    const std::map<std::string, Size*> sizes = {{"--min-size", &o.minSize}, {"--increments", &o.increments}};
+    const std::map<std::string, std::uint32_t*> numbers = {{"--gtk-extents", &o.gtkExtents}, {"--dock-top", &o.dockTop}};
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        auto value = [&] {
-            if (i + 1 >= argc) fail(arg + " needs a value");
-            return argv[++i];
-        };
-        if (arg == "--title") o.title = value();
-        else if (arg == "--geometry") {
-            if (std::sscanf(value(), "%dx%d+%d+%d", &o.width, &o.height, &o.x, &o.y) != 4) fail("bad geometry");
-        } else if (arg == "--min-size") o.minSize = parseSize(value());
-        else if (arg == "--increments") o.increments = parseSize(value());
-        else if (arg == "--fixed-size") o.fixedSize = true;
-        else if (arg == "--fullscreen") o.fullscreen = true;
-        else if (arg == "--maximized") o.maximized = true;
-        else if (arg == "--minimized") o.minimized = true;
-        else if (arg == "--no-activate") o.activate = false;
-        else if (arg == "--no-window") o.openWindow = false;
-        else if (arg == "--gtk-extents") o.gtkExtents = std::atoi(value());
-        else if (arg == "--dock-top") o.dockTop = std::atoi(value());
-        else if (arg == "--xsettings-animations") o.xsettingsAnimations = std::atoi(value());
-        else fail("unknown option " + arg);
+        if (flags.contains(arg)) {
+            *flags.at(arg) = true;
+            continue;
+        }
+        if (i + 1 >= argc) fail(arg + " needs a value");
+        const char* value = argv[++i];
+        if (sizes.contains(arg)) *sizes.at(arg) = parseSize(value);
+        else if (numbers.contains(arg)) *numbers.at(arg) = std::strtoul(value, nullptr, 10);
+        else if (arg == "--title") o.title = value;
+        else if (arg != "--geometry" || std::sscanf(value, "%dx%d+%d+%d", &o.width, &o.height, &o.x, &o.y) != 4)
+            fail("bad option " + arg + " " + value);
     }
     return o;
 }
@@ -87,10 +80,8 @@ void set(xcb_window_t w, const char* name, const char* type, const std::vector<s
 
 xcb_window_t createWindow(const Options& o) {
     const xcb_window_t w = xcb_generate_id(c);
-    const std::uint32_t values[] = {screen->white_pixel, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
     xcb_create_window(c, XCB_COPY_FROM_PARENT, w, screen->root, o.x, o.y, o.width, o.height, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK,
-                      values);
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL, &screen->white_pixel);
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, o.title.size(),
                         o.title.data());
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 8, o.title.size(),
@@ -130,58 +121,6 @@ xcb_window_t createWindow(const Options& o) {
     return w;
 }
 
-bool hasProperty(xcb_window_t w, xcb_atom_t property) {
-    auto reply = xcb_get_property_reply(c, xcb_get_property(c, 0, w, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 4),
-                                        nullptr);
-    const bool present = reply && reply->type != XCB_NONE;
-    std::free(reply);
-    return present;
-}
-
-// The window manager sets WM_STATE when it takes a window over; without one
-// the window is ready once it is mapped (or at once when it starts iconic).
-void waitUntilManaged(xcb_window_t w, bool iconic) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    bool mapped = iconic;
-    while (std::chrono::steady_clock::now() < deadline && !hasProperty(w, atom("WM_STATE"))) {
-        while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
-            mapped = mapped || (event->response_type & 0x7f) == XCB_MAP_NOTIFY;
-            std::free(event);
-        }
-        if (xcb_connection_has_error(c)) std::exit(1);
-        if (mapped && !hasProperty(screen->root, atom("_NET_SUPPORTING_WM_CHECK"))) return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-}
-
-// Source 2 (a tool acting for the user): window managers honour it at once.
-void activate(xcb_window_t w) {
-    xcb_client_message_event_t event{};
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = w;
-    event.type = atom("_NET_ACTIVE_WINDOW");
-    event.data.data32[0] = 2;
-    xcb_send_event(c, 0, screen->root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&event));
-}
-
-// An XSETTINGS manager holding one integer setting, in the little-endian wire format.
-xcb_window_t becomeXSettingsManager(std::uint32_t enableAnimations) {
-    const xcb_window_t owner = xcb_generate_id(c);
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, owner, screen->root, -10, -10, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
-                      XCB_COPY_FROM_PARENT, 0, nullptr);
-    const std::string name = "Gtk/EnableAnimations";  // 20 bytes: no padding
-    std::vector<std::uint8_t> d = {0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, std::uint8_t(name.size()), 0};
-    d.insert(d.end(), name.begin(), name.end());
-    for (std::uint32_t v : {0u, enableAnimations})  // last-change serial, value
-        for (int i = 0; i < 4; ++i) d.push_back((v >> (8 * i)) & 0xff);
-    const xcb_atom_t settings = atom("_XSETTINGS_SETTINGS");
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, owner, settings, settings, 8, d.size(), d.data());
-    xcb_set_selection_owner(c, owner, atom("_XSETTINGS_S0"), XCB_CURRENT_TIME);
-    return owner;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -189,17 +128,10 @@ int main(int argc, char** argv) {
     c = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(c)) fail("cannot open the display");
     screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-    xcb_window_t printed = XCB_NONE;
-    if (options.xsettingsAnimations >= 0) printed = becomeXSettingsManager(options.xsettingsAnimations);
-    if (options.openWindow) {
-        printed = createWindow(options);
-        xcb_map_window(c, printed);
-        xcb_flush(c);
-        waitUntilManaged(printed, options.minimized);
-        if (options.activate && !options.minimized && options.dockTop == 0) activate(printed);
-    }
+    const xcb_window_t window = createWindow(options);
+    xcb_map_window(c, window);
     xcb_flush(c);
-    std::printf("0x%08x\n", printed);
+    std::printf("0x%08x\n", window);
     std::fflush(stdout);
     while (xcb_generic_event_t* event = xcb_wait_for_event(c)) std::free(event);
     xcb_disconnect(c);
