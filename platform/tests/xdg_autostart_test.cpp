@@ -66,25 +66,14 @@ TEST_F(XdgAutostartTest, SwitchingOnWritesAnEntryAndOffRemovesOrHidesIt) {
     EXPECT_FALSE(login.isEnabled());
 }
 
-TEST_F(XdgAutostartTest, OnlyHiddenTrueInTheMainGroupSwitchesOffAndPathsAreEscaped) {
-    const std::pair<const char*, bool> entries[] = {
-        {"[Desktop Entry]\nHidden=false\n", true},
-        {"[Desktop Entry]\n# Hidden=true\n", true},
-        {"[Desktop Entry]\nExec=a\n[Desktop Action x]\nHidden=true\n", true},
-        {"[Desktop Entry]\r\nHidden=true\r\n", false},
-        {"  [Desktop Entry]\n  Hidden  =  true  \n", false}};
-    for (const auto& [text, enables] : entries)
-        EXPECT_EQ(XdgAutostart::entryEnables(text), enables) << text;
+TEST(XdgAutostart, OnlyHiddenTrueInTheMainGroupSwitchesOffAndPathsAreEscaped) {
+    EXPECT_TRUE(XdgAutostart::entryEnables("[Desktop Entry]\n# Hidden=true\n"));
+    EXPECT_TRUE(XdgAutostart::entryEnables("[Desktop Entry]\n[Desktop Action x]\nHidden=true\n"));
+    EXPECT_FALSE(XdgAutostart::entryEnables("  [Desktop Entry]\r\n  Hidden  =  true  \r\n"));
     // Quoting escapes " ` $ \ with a backslash; the value escapes every backslash once more.
-    const std::pair<const char*, const char*> paths[] = {
-        {"/usr/bin/corvane", "/usr/bin/corvane"},
-        {"/home/ann/My Apps/corvane", "\"/home/ann/My Apps/corvane\""},
-        {"/a\"b", "\"/a\\\\\"b\""},
-        {"/a\\b", "\"/a\\\\\\\\b\""},
-        {"/100%/corvane", "/100%%/corvane"},
-        {"/a\nb", "\"/a\\nb\""}};
-    for (const auto& [path, argument] : paths)
-        EXPECT_EQ(XdgAutostart::execArgument(path), argument) << path;
+    EXPECT_EQ(XdgAutostart::execArgument("/home/ann/My Apps/a\"b"),
+              "\"/home/ann/My Apps/a\\\\\"b\"");
+    EXPECT_EQ(XdgAutostart::execArgument("/100%/a\\b"), "\"/100%%/a\\\\\\\\b\"");
 }
 
 TEST_F(XdgAutostartTest, FailuresAreDescribedAndChangeNothing) {
