@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <nlohmann/json.hpp>
 
 namespace corvane {
@@ -45,45 +46,40 @@ std::string edited(std::vector<std::pair<const char*, json>> changes,
     return d.dump();
 }
 
-// What decoding `bytes` throws ("refused: ..." for a rule that fails); "decoded" when nothing.
-std::string problem(std::string_view bytes) {
+// What `action` throws ("refused: ..." for a rule that fails); "done" when nothing.
+std::string problemOf(const std::function<void()>& action) {
     try {
-        SettingsCodec::decode(bytes);
+        action();
     } catch (const SettingsFormatError& error) {
         return error.what();
     } catch (const SettingsError& error) {
         return "refused: " + error.message();
     }
-    return "decoded";
+    return "done";
 }
 
-TEST(SettingsCodec, EveryValueReadsBackEqual) {
+std::string problem(std::string_view bytes) {
+    return problemOf([&] { SettingsCodec::decode(bytes); });
+}
+
+TEST(SettingsCodec, EveryValueReadsBackAndNothingIsWrittenThatCouldNotBeRead) {
     AppSettings empty;
     empty.layouts.clear();
     for (const AppSettings& settings : {AppSettings(), customised(), empty})
         EXPECT_EQ(SettingsCodec::decode(SettingsCodec::encode(settings)), settings);
-}
-
-TEST(SettingsCodec, WritesSortedKeysNoNullAndNothingForSettingsThatCannotBeStored) {
     const std::string text = SettingsCodec::encode(customised());
     EXPECT_TRUE(text == json::parse(text).dump(2) + "\n");  // sorted keys, two spaces
     EXPECT_EQ(text.find("null"), std::string::npos);
-    EXPECT_EQ(text.find("activationShortcut"), std::string::npos);
     AppSettings invalid;
     invalid.margins.top = 301;
-    EXPECT_THROW(SettingsCodec::encode(invalid), SettingsError);
+    EXPECT_EQ(problemOf([&] { SettingsCodec::encode(invalid); }).rfind("refused: ", 0), 0u);
     // 256 valid names of 80 characters, each an e with 48 accents: over 2 MB.
     std::string heavy;
     for (int i = 0; i < 80 * 49; ++i) heavy += i % 49 ? "\u0301" : "e";
     AppSettings huge;
     huge.layouts.resize(256);
     for (auto& l : huge.layouts) l.name = heavy, l.shortcut.reset();
-    try {
-        SettingsCodec::encode(huge);
-        ADD_FAILURE() << "encoded";
-    } catch (const SettingsError& error) {
-        EXPECT_EQ(error.message(), kTooLarge);
-    }
+    EXPECT_EQ(problemOf([&] { SettingsCodec::encode(huge); }), "refused: " + kTooLarge);
 }
 
 TEST(SettingsCodec, ReadsMissingOrNullOptionalKeysAsDefaultsAndIgnoresUnknownKeys) {
@@ -98,15 +94,12 @@ TEST(SettingsCodec, ReadsMissingOrNullOptionalKeysAsDefaultsAndIgnoresUnknownKey
         EXPECT_FALSE(decoded.activationShortcut || decoded.layouts[0].shortcut);
     }
     const AppSettings original;
-    std::string text = edited({{"/futureOption", {{"nested", {1, 2, 3}}}},
-                               {"/layouts/0/colour", "green"},
-                               {"/margins/left", 12}},  // an integer where a number is expected
-                              original);
+    std::string text = edited({{"/layouts/0/colour", "green"}, {"/margins/left", 12}}, original);
     // Unknown values nested deeper than any parser stack.
     text.insert(1, "\"extra\":" + std::string(100'000, '[') + std::string(100'000, ']') + ",");
     const AppSettings decoded = SettingsCodec::decode(text);
     EXPECT_EQ(decoded.layouts, original.layouts);
-    EXPECT_EQ(decoded.margins.left, 12.0);
+    EXPECT_EQ(decoded.margins.left, 12.0);  // an integer where a number is expected
 }
 
 TEST(SettingsCodec, RefusesDocumentsNamingTheProblemAndItsPlace) {
@@ -156,7 +149,7 @@ TEST(SettingsCodec, RefusesDocumentsNamingTheProblemAndItsPlace) {
 TEST(SettingsCodec, TwoMillionBytesDecodeAndOneMoreIsRefusedBeforeParsing) {
     std::string text = edited({});
     text.append(SettingsCodec::maximumBytes - text.size(), ' ');
-    EXPECT_EQ(problem(text), "decoded");
+    EXPECT_EQ(problem(text), "done");
     EXPECT_EQ(problem(text + ' '), "refused: " + kTooLarge);
     EXPECT_EQ(problem(std::string(2'000'001, 'x')), "refused: " + kTooLarge);
 }

@@ -17,8 +17,7 @@ std::uint8_t xKeycodeOfEvdev(int evdev) {
 
 TEST(KeyCodeMap, KnownKeysLandOnTheirPhysicalPositionsAndRoundTrip) {
     const std::pair<std::uint16_t, int> known[] = {
-        {0x11, KEY_T},    {0x00, KEY_A},       {0x24, KEY_ENTER}, {0x35, KEY_ESC},
-        {0x7B, KEY_LEFT}, {0x4C, KEY_KPENTER}, {0x1B, KEY_MINUS}, {0x33, KEY_BACKSPACE}};
+        {0x11, KEY_T}, {0x24, KEY_ENTER}, {0x7B, KEY_LEFT}, {0x4C, KEY_KPENTER}};
     for (const auto& [virtualKey, evdev] : known)
         EXPECT_EQ(xKeycodeFor(virtualKey), xKeycodeOfEvdev(evdev)) << virtualKey;
     std::set<std::uint16_t> virtualKeys, evdevCodes;
