@@ -26,7 +26,8 @@ protected:
                                         error);
         });
     }
-    // Raw bytes written to the socket; everything that comes back.
+    // Raw bytes written to the socket; everything that comes back, and whether the
+    // server hung up.
     std::future<QByteArray> talk(QByteArray bytes) {
         return std::async(std::launch::async, [this, bytes] {
             QLocalSocket socket;
@@ -36,6 +37,7 @@ protected:
             socket.waitForBytesWritten(2000);
             QByteArray answer;
             while (socket.waitForReadyRead(3000)) answer += socket.readAll();
+            if (socket.state() == QLocalSocket::ConnectedState) answer += "(still connected)";
             return answer;
         });
     }
