@@ -28,12 +28,6 @@ SavedLayout layout(std::string name, std::optional<KeyCombo> shortcut = std::nul
     return l;
 }
 
-std::string repeated(const std::string& piece, int times) {
-    std::string text;
-    for (int i = 0; i < times; ++i) text += piece;
-    return text;
-}
-
 void manyLayouts(AppSettings& s, int count) {
     s.layouts.clear();
     for (int i = 0; i < count; ++i) s.layouts.push_back(layout(std::to_string(i)));
@@ -46,7 +40,8 @@ void one(AppSettings& s, SavedLayout l) {
 TEST(SettingsValidation, EachRuleHasItsMessageAndTheFirstBrokenRuleDecides) {
     using S = AppSettings&;
     const KeyCombo arrow{123, 0, "\u2190"}, a{0, 0, "A"}, ctrlA{0, 8, "A"}, ctrlEsc{53, 8, "Esc"};
-    const std::string emoji = "\U0001F469\u200D\U0001F4BB";
+    std::string emoji80;  // 80 characters of 3 code points each
+    for (int i = 0; i < 80; ++i) emoji80 += "\U0001F469\u200D\U0001F4BB";
     const struct {
         const char* name;
         std::function<void(AppSettings&)> change;
@@ -76,9 +71,9 @@ TEST(SettingsValidation, EachRuleHasItsMessageAndTheFirstBrokenRuleDecides) {
          "Keep the tray icon or an activation shortcut enabled."},
         {"id before name", [](S s) { s.layouts[3].id = s.layouts[1].id, s.layouts[3].name = ""; },
          "Layout IDs must be unique."},
-        {"81 characters", [](S s) { one(s, layout(repeated("n", 81))); }, kBadLayout},
-        {"80 emoji", [&](S s) { one(s, layout(repeated(emoji, 80))); }, ""},
-        {"untrimmed name counts", [](S s) { one(s, layout(" " + repeated("n", 79) + " ")); },
+        {"81 characters", [](S s) { one(s, layout(std::string(81, 'n'))); }, kBadLayout},
+        {"80 emoji", [&](S s) { one(s, layout(emoji80)); }, ""},
+        {"untrimmed name counts", [](S s) { one(s, layout(" " + std::string(79, 'n') + " ")); },
          kBadLayout},
         {"blank name", [](S s) { one(s, layout("\n\u2003\t ")); }, kBadLayout},
         {"layout grid", [](S s) { s.layouts[2].grid = {0, 6}; }, kBadLayout},

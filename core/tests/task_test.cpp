@@ -22,11 +22,7 @@ Task<int> failing() {
 }
 
 Task<int> sleepsThenPauses(Scheduler& scheduler, std::vector<std::string>& steps) {
-    try {
-        co_await failing();
-    } catch (const std::runtime_error& error) {
-        steps.push_back(error.what());
-    }
+    steps.push_back("begin");
     co_await scheduler.sleep(0.5);
     steps.push_back("slept");
     co_await scheduler.pause();
@@ -41,7 +37,7 @@ TEST(Task, WaitsSuspendUntilTheLoopResumesOrCancelsThem) {
         std::vector<std::string> steps;
         testing::TaskOutcome<int> outcome;
         testing::startInto(sleepsThenPauses(loop, steps), outcome);
-        EXPECT_EQ(steps, std::vector<std::string>{"no window"});
+        EXPECT_EQ(steps, std::vector<std::string>{"begin"});
         ASSERT_EQ(loop.pending.size(), 1u);
         EXPECT_EQ(loop.pending.front().seconds, 0.5);
         ASSERT_TRUE(loop.finishNext());

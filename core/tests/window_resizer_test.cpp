@@ -101,14 +101,11 @@ TEST(WindowResizer, ReadsWritesAndWaitsAsEachKindOfWindowNeeds) {
         // A settle needs the target on two polls in a row after the last change.
         {"one poll late", {.lateReads = 1}, kTarget, false,
          "exact r9 p6 s0: S720,875 P0,25 -> 0,25,720,875"},
-        {"first read fails", failing(Call::frame, 0), kTarget, false,
-         failed + " r0 p0 s0: -> 100,100,800,600"},
         {"position write fails", failing(Call::setPosition, 0), kTarget, false,
          failed + " r4 p2 s0: S720,875 -> 100,100,720,875"},
         // Invalid targets are refused before the window is read, animated or not.
         {"NaN target", {}, {nan, 25, 720, 875}, true, "invalid r0 p0 s0: -> 100,100,800,600"},
         {"under one point", {}, {0, 25, 720, 0.999}, false, "invalid r0 p0 s0: -> 100,100,800,600"},
-        {"negative width", {}, {0, 25, -720, 875}, false, "invalid r0 p0 s0: -> 100,100,800,600"},
         // clang-format on
     };
     for (const auto& c : cases)
