@@ -20,10 +20,12 @@ TEST(X11DesktopShellE2E, KeyboardGoesWhereAskedButNeverBackAfterTheUserMovedOn) 
     e2e::ProbeWindow own = desktop.startProbe();
     e2e::Connection connection(desktop.display());
     std::function<void()> deferred;
-    X11DesktopShell shell(connection.get(), 0,
-                          {.ownPid = own.process.pid(),
-                           .later = [&](int, std::function<void()> work) { deferred = std::move(work); }});
-    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;  // root property changes reach the shell
+    X11DesktopShell shell(
+        connection.get(), 0,
+        {.ownPid = own.process.pid(),
+         .later = [&](int, std::function<void()> work) { deferred = std::move(work); }});
+    const std::uint32_t mask =
+        XCB_EVENT_MASK_PROPERTY_CHANGE;  // root property changes reach the shell
     xcb_change_window_attributes(connection.get(), desktop.root(), XCB_CW_EVENT_MASK, &mask);
     xcb_flush(connection.get());
     auto activeBecomes = [&](std::uint32_t window) {
@@ -36,7 +38,8 @@ TEST(X11DesktopShellE2E, KeyboardGoesWhereAskedButNeverBackAfterTheUserMovedOn) 
         });
     };
     auto clickInto = [&](std::uint32_t window) {
-        return desktop.run({"xdotool", "windowactivate", std::to_string(window)}) == 0 && activeBecomes(window);
+        return desktop.run({"xdotool", "windowactivate", std::to_string(window)}) == 0 &&
+               activeBecomes(window);
     };
     ASSERT_TRUE(clickInto(other.window));
 

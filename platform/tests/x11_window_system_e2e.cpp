@@ -59,9 +59,11 @@ TEST(X11WindowSystemE2E, ReadsAndWritesWindowsOfOtherApplicationsUntilTheServerG
 
     // An XSETTINGS manager asking for reduced motion: Gtk/EnableAnimations 0.
     xcb_connection_t* c = desktop->connection();
-    const std::string settings("\0\0\0\0\1\0\0\0\1\0\0\0\0\0\x14\0Gtk/EnableAnimations\0\0\0\0\0\0\0\0", 44);
+    const std::string settings(
+        "\0\0\0\0\1\0\0\0\1\0\0\0\0\0\x14\0Gtk/EnableAnimations\0\0\0\0\0\0\0\0", 44);
     const xcb_window_t owner = xcb_generate_id(c);
-    xcb_create_window(c, 0, owner, desktop->root(), 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, 0, 0, nullptr);
+    xcb_create_window(c, 0, owner, desktop->root(), 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, 0,
+                      0, nullptr);
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, owner, desktop->atom("_XSETTINGS_SETTINGS"),
                         desktop->atom("_XSETTINGS_SETTINGS"), 8, settings.size(), settings.data());
     xcb_set_selection_owner(c, owner, desktop->atom("_XSETTINGS_S0"), XCB_CURRENT_TIME);
@@ -81,8 +83,9 @@ TEST(X11WindowSystemE2E, FollowsTwoMonitorsAndPlacesWindowsOnTheSecond) {
     Desktop desktop(Desktop::twoMonitors());
     e2e::Connection connection(desktop.display());
     X11Displays displays(connection.get(), 0);
-    EXPECT_EQ(displays.displays(), (std::vector<Display>{{"DUMMY0", {0, 0, 1440, 900}, {0, 25, 1440, 875}},
-                                                         {"DUMMY1", {1440, 0, 1280, 800}, {1440, 0, 1280, 800}}}));
+    EXPECT_EQ(displays.displays(),
+              (std::vector<Display>{{"DUMMY0", {0, 0, 1440, 900}, {0, 25, 1440, 875}},
+                                    {"DUMMY1", {1440, 0, 1280, 800}, {1440, 0, 1280, 800}}}));
     X11WindowSystem windows(connection.get(), 0);
     ProbeWindow probe = desktop.startProbe();
     EXPECT_TRUE(place(windows, probe.window, {1440 + 640, 0, 640, 800}));

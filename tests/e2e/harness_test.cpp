@@ -30,7 +30,8 @@ TEST(ChildProcessTest, StopEndsTheWholeGroupAndCommandsReportStatusOutputAndTime
     EXPECT_TRUE(waitUntil([&] { return !processAlive(grandchild); }));
 
     std::string output;
-    EXPECT_EQ(runCommand({"sh", "-c", "echo $GREETING; exit 3"}, {"GREETING=hello"}, &output, 5s), 3);
+    EXPECT_EQ(runCommand({"sh", "-c", "echo $GREETING; exit 3"}, {"GREETING=hello"}, &output, 5s),
+              3);
     EXPECT_EQ(output, "hello\n");
     EXPECT_EQ(runCommand({"sleep", "10"}, {}, nullptr, 200ms), 124);
 }
@@ -43,24 +44,28 @@ TEST(DesktopTest, APrivateDesktopWithADockLeavesNothingBehindEvenWhenItsTestCras
     const pid_t crashing = fork();
     if (crashing == 0) {
         Desktop desktop;
-        dprintf(fds[1], "%d %d %s\n", desktop.serverPid(), desktop.windowManagerPid(), desktop.tempDir().c_str());
+        dprintf(fds[1], "%d %d %s\n", desktop.serverPid(), desktop.windowManagerPid(),
+                desktop.tempDir().c_str());
         raise(SIGKILL);
     }
     close(fds[1]);
     pid_t crashedServer = 0, crashedWindowManager = 0;
     char crashedTemp[256] = {};
     FILE* report = fdopen(fds[0], "r");
-    ASSERT_EQ(std::fscanf(report, "%d %d %255s", &crashedServer, &crashedWindowManager, crashedTemp), 3);
+    ASSERT_EQ(
+        std::fscanf(report, "%d %d %255s", &crashedServer, &crashedWindowManager, crashedTemp), 3);
     std::fclose(report);
     waitpid(crashing, nullptr, 0);
-    EXPECT_TRUE(waitUntil([&] { return !processAlive(crashedServer) && !processAlive(crashedWindowManager); }));
+    EXPECT_TRUE(waitUntil(
+        [&] { return !processAlive(crashedServer) && !processAlive(crashedWindowManager); }));
 
     pid_t server = 0, windowManager = 0;
     std::filesystem::path temp;
     {
         Desktop desktop;
         EXPECT_FALSE(std::filesystem::exists(crashedTemp));
-        server = desktop.serverPid(), windowManager = desktop.windowManagerPid(), temp = desktop.tempDir();
+        server = desktop.serverPid(), windowManager = desktop.windowManagerPid(),
+        temp = desktop.tempDir();
         auto workArea = desktop.cardinals(desktop.root(), "_NET_WORKAREA");
         workArea.resize(4);
         EXPECT_EQ(workArea, (std::vector<std::uint32_t>{0, 25, 1440, 875}));

@@ -21,14 +21,18 @@ constexpr std::uint16_t locks = XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2;  // Caps Loc
 
 class X11HotKeys : public ::testing::Test {
 protected:
-    e2e::Desktop desktop{{.windowManager = false, .dockHeight = 0}};  // passive grabs need no window manager
+    e2e::Desktop desktop{
+        {.windowManager = false, .dockHeight = 0}};  // passive grabs need no window manager
     e2e::Connection connection{desktop.display()};
     platform::X11HotKeyGrabber grabber{connection.get()};
     std::optional<HotKeyManager> manager{grabber};
     int fired = 0;
-    std::vector<std::uint16_t> pressStates;  // the server's modifier state at each press of a grabbed key
+    std::vector<std::uint16_t>
+        pressStates;  // the server's modifier state at each press of a grabbed key
 
-    static void sync(xcb_connection_t* c) { std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)); }
+    static void sync(xcb_connection_t* c) {
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    }
     void run(const std::vector<std::string>& argv) { ASSERT_EQ(desktop.run(argv), 0); }
     void press(const std::string& keys) { run({"xdotool", "key", keys}); }
 
@@ -50,8 +54,8 @@ protected:
         bool free = true;
         const std::uint16_t variants[] = {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2, locks};
         for (std::uint16_t lock : variants) {
-            auto cookie = xcb_grab_key_checked(other.get(), 0, desktop.root(), modifiers | lock, xKeycodeT,
-                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+            auto cookie = xcb_grab_key_checked(other.get(), 0, desktop.root(), modifiers | lock,
+                                               xKeycodeT, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
             xcb_generic_error_t* error = xcb_request_check(other.get(), cookie);
             free = free && !error;
             std::free(error);
@@ -66,8 +70,8 @@ TEST_F(X11HotKeys, PressesRunTheActionOnceWhateverTheLocksAndModifierMapUnlessHe
     // Another client holds only the Num Lock variant: our first variants succeed
     // and must be released again.
     e2e::Connection other(desktop.display());
-    xcb_grab_key(other.get(), 0, desktop.root(), ctrlAlt | XCB_MOD_MASK_4 | XCB_MOD_MASK_2, xKeycodeT,
-                 XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    xcb_grab_key(other.get(), 0, desktop.root(), ctrlAlt | XCB_MOD_MASK_4 | XCB_MOD_MASK_2,
+                 xKeycodeT, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
     sync(other.get());
     EXPECT_FALSE(manager->registerHotKey(keyT, ctrlAltSuper, [&] { ++fired; }));
     xcb_ungrab_key(other.get(), xKeycodeT, desktop.root(), XCB_MOD_MASK_ANY);
@@ -96,7 +100,8 @@ TEST_F(X11HotKeys, PressesRunTheActionOnceWhateverTheLocksAndModifierMapUnlessHe
     press("ctrl+alt+super+t");
     ASSERT_TRUE(pumpUntil([&] { return fired == 5; }));
     EXPECT_TRUE(pressStates.back() & XCB_MOD_MASK_3) << "the press used the new modifier";
-    EXPECT_TRUE(freeForOthers(ctrlAlt | XCB_MOD_MASK_4)) << "the grab under the old map was released";
+    EXPECT_TRUE(freeForOthers(ctrlAlt | XCB_MOD_MASK_4))
+        << "the grab under the old map was released";
     EXPECT_FALSE(freeForOthers(ctrlAlt | XCB_MOD_MASK_3));
 
     // Held down, the server repeats the press; the action runs once.
@@ -108,7 +113,8 @@ TEST_F(X11HotKeys, PressesRunTheActionOnceWhateverTheLocksAndModifierMapUnlessHe
     EXPECT_EQ(fired, 6);
 
     manager.reset();
-    EXPECT_TRUE(freeForOthers(ctrlAlt | XCB_MOD_MASK_3)) << "the manager released its hot keys when it went";
+    EXPECT_TRUE(freeForOthers(ctrlAlt | XCB_MOD_MASK_3))
+        << "the manager released its hot keys when it went";
 }
 
 }  // namespace

@@ -24,7 +24,8 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 milliseconds until(Clock::time_point deadline) {
-    return std::max(milliseconds(0), std::chrono::duration_cast<milliseconds>(deadline - Clock::now()));
+    return std::max(milliseconds(0),
+                    std::chrono::duration_cast<milliseconds>(deadline - Clock::now()));
 }
 
 std::vector<std::string> mergedEnvironment(const std::vector<std::string>& extra) {
@@ -46,7 +47,9 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
     return result;
 }
 
-int statusCode(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status); }
+int statusCode(int status) {
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
 
 }  // namespace
 
@@ -71,9 +74,8 @@ ChildProcess::ChildProcess(const Options& options) {
         dup2(devNull, 0);
         dup2(options.captureStdout ? pipeFds[1] : outFd, 1);
         dup2(outFd, 2);
-        if (options.inheritFd == 3) fcntl(3, F_SETFD, 0);
-        else if (options.inheritFd >= 0) dup2(options.inheritFd, 3);
-        execvpe(program.c_str(), argp.data(), envp.data());  // glibc's searches PATH without allocating
+        execvpe(program.c_str(), argp.data(),
+                envp.data());  // glibc's searches PATH without allocating
         _exit(127);
     }
     close(outFd);
@@ -159,8 +161,9 @@ int runCommand(const std::vector<std::string>& argv, const std::vector<std::stri
     ChildProcess::Options options{.argv = argv, .env = env, .captureStdout = output != nullptr};
     static int calls = 0;
     if (errors)
-        options.outputFile = std::filesystem::temp_directory_path() /
-                             ("corvane-stderr-" + std::to_string(getpid()) + "-" + std::to_string(++calls));
+        options.outputFile =
+            std::filesystem::temp_directory_path() /
+            ("corvane-stderr-" + std::to_string(getpid()) + "-" + std::to_string(++calls));
     int status = 124;
     {
         ChildProcess child(options);

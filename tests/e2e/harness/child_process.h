@@ -18,9 +18,8 @@ public:
     struct Options {
         std::vector<std::string> argv{};
         std::vector<std::string> env{};  // "NAME=value" on top of the test's environment
-        std::string outputFile{};      // stdout and stderr; empty: /dev/null
-        bool captureStdout = false;    // stdout in a pipe instead, for readLine()
-        int inheritFd = -1;            // handed to the child as descriptor 3
+        std::string outputFile{};        // stdout and stderr; empty: /dev/null
+        bool captureStdout = false;      // stdout in a pipe instead, for readLine()
     };
 
     ChildProcess() = default;
@@ -48,6 +47,7 @@ private:
 // Runs a command to completion: its exit status (124 when killed after
 // `timeout`), its stdout in `output` and its stderr in `errors` when given.
 int runCommand(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-               std::string* output, std::chrono::milliseconds timeout, std::string* errors = nullptr);
+               std::string* output, std::chrono::milliseconds timeout,
+               std::string* errors = nullptr);
 
 }  // namespace corvane::e2e

@@ -1,6 +1,5 @@
 #include "tests/e2e/harness/desktop.h"
 
-#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -10,6 +9,7 @@
 #include <stdexcept>
 #include <thread>
 #include <tuple>
+#include <utility>
 
 #ifndef CORVANE_PROBE_PATH
 #error "CORVANE_PROBE_PATH must name the corvane-probe executable"
@@ -19,7 +19,9 @@ namespace corvane::e2e {
 
 namespace {
 
-std::string size(int width, int height) { return std::to_string(width) + "x" + std::to_string(height); }
+std::string size(int width, int height) {
+    return std::to_string(width) + "x" + std::to_string(height);
+}
 
 std::filesystem::path makeTempDir() {
     const auto parent = std::filesystem::temp_directory_path();
@@ -28,9 +30,11 @@ std::filesystem::path makeTempDir() {
     for (const auto& entry : std::filesystem::directory_iterator(parent, ec)) {
         const std::string name = entry.path().filename().string();
         const int pid = name.rfind("corvane-e2e-", 0) == 0 ? std::atoi(name.c_str() + 12) : 0;
-        if (pid > 0 && kill(pid, 0) != 0 && errno == ESRCH) std::filesystem::remove_all(entry.path(), ec);
+        if (pid > 0 && kill(pid, 0) != 0 && errno == ESRCH)
+            std::filesystem::remove_all(entry.path(), ec);
     }
-    std::string pattern = (parent / ("corvane-e2e-" + std::to_string(getpid()) + "-XXXXXX")).string();
+    std::string pattern =
+        (parent / ("corvane-e2e-" + std::to_string(getpid()) + "-XXXXXX")).string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
     return pattern;
 }
@@ -42,11 +46,12 @@ std::string fileText(const std::filesystem::path& path) {
 
 // A mode the dummy driver accepts for any size: reduced blanking, 60 Hz.
 std::vector<std::string> newMode(int width, int height) {
-    const int htotal = width + 160, vtotal = height + 30;
-    auto s = [](int v) { return std::to_string(v); };
-    return {"--newmode", "corvane-" + size(width, height), std::to_string(htotal * vtotal * 60 / 1e6),
-            s(width), s(width + 48), s(width + 80), s(htotal), s(height), s(height + 3), s(height + 9),
-            s(vtotal), "+hsync", "-vsync"};
+    std::vector<std::string> args = {"--newmode", "corvane-" + size(width, height),
+                                     std::to_string((width + 160) * (height + 30) * 60 / 1e6)};
+    for (int v : {width, width + 48, width + 80, width + 160, height, height + 3, height + 9})
+        args.push_back(std::to_string(v));
+    args.insert(args.end(), {std::to_string(height + 30), "+hsync", "-vsync"});
+    return args;
 }
 
 }  // namespace
@@ -64,26 +69,25 @@ Desktop::Desktop() : Desktop(Options{}) {}
 
 Desktop::Desktop(const Options& options) : options_(options), tempDir_(makeTempDir()) {
     try {
-        if (options_.xorgDummy) startXorg();
-        else startServer({"Xvfb", "-screen", "0", size(options_.width, options_.height) + "x24"});
+        if (options_.xorgDummy)
+            startXorg();
+        else
+            startServer({"Xvfb", "-screen", "0", size(options_.width, options_.height) + "x24"});
         // Both monitors before the window manager, as at the start of a session.
         if (options_.secondMonitor)
-            xrandr({"--fb", size(options_.width + secondWidth, std::max(options_.height, secondHeight)), "--output",
-                    "DUMMY1", "--mode", "corvane-" + size(secondWidth, secondHeight), "--right-of", "DUMMY0"});
+            xrandr({"--fb",
+                    size(options_.width + secondWidth, std::max(options_.height, secondHeight)),
+                    "--output", "DUMMY1", "--mode", "corvane-" + size(secondWidth, secondHeight),
+                    "--right-of", "DUMMY0"});
         if (options_.windowManager) {
             windowManager_ = spawn({"openbox", "--sm-disable"});
             // Openbox publishes its work area a moment before it manages new windows.
             if (!waitUntil([&] { return !cardinals(root_, "_NET_WORKAREA").empty(); }, 10s))
-                throw std::runtime_error("Openbox did not start:\n" + fileText(tempDir_ / "clients.log"));
+                throw std::runtime_error("Openbox did not start:\n" +
+                                         fileText(tempDir_ / "clients.log"));
             std::this_thread::sleep_for(200ms);
         }
-        if (options_.dockHeight > 0) {
-            const std::uint32_t h = options_.dockHeight;
-            dock_ = startProbe({.title = "Corvane test dock", .x = 0, .y = 0, .width = options_.width, .height = int(h),
-                                .activate = false, .extraArgs = {"--dock-top", std::to_string(h)}});
-            if (options_.windowManager && !waitUntil([&] { return cardinals(root_, "_NET_WORKAREA").at(1) == h; }))
-                throw std::runtime_error("Openbox ignored the dock's strut");
-        }
+        if (options_.dockHeight > 0) startDock();
     } catch (...) {
         stopAll();
         throw;
@@ -91,7 +95,8 @@ Desktop::Desktop(const Options& options) : options_(options), tempDir_(makeTempD
 }
 
 bool Desktop::xorgDummyAvailable() {
-    return geteuid() == 0 && access("/usr/bin/Xorg", X_OK) == 0 && access("/usr/bin/xrandr", X_OK) == 0 &&
+    return geteuid() == 0 && access("/usr/bin/Xorg", X_OK) == 0 &&
+           access("/usr/bin/xrandr", X_OK) == 0 &&
            std::filesystem::exists("/usr/lib/xorg/modules/drivers/dummy_drv.so");
 }
 
@@ -99,29 +104,29 @@ std::vector<std::string> Desktop::environment() const {
     return {"DISPLAY=" + display_, "XDG_CONFIG_HOME=" + (tempDir_ / "config").string()};
 }
 
-int Desktop::run(const std::vector<std::string>& argv, std::string* output, std::chrono::milliseconds timeout,
-                 std::string* errors) const {
+int Desktop::run(const std::vector<std::string>& argv, std::string* output,
+                 std::chrono::milliseconds timeout, std::string* errors) const {
     return runCommand(argv, environment(), output, timeout, errors);
 }
 
 ChildProcess Desktop::spawn(const std::vector<std::string>& argv, bool captureStdout) const {
-    return ChildProcess({.argv = argv, .env = environment(), .outputFile = (tempDir_ / "clients.log").string(),
+    return ChildProcess({.argv = argv,
+                         .env = environment(),
+                         .outputFile = (tempDir_ / "clients.log").string(),
                          .captureStdout = captureStdout});
 }
 
-// The server writes its display number to descriptor 3 once it accepts clients.
+// The server writes its display number to -displayfd once it accepts clients.
 void Desktop::startServer(std::vector<std::string> argv) {
-    argv.insert(argv.end(), {"-displayfd", "3", "-nolisten", "tcp", "-noreset"});
-    const auto numberFile = tempDir_ / "display";
-    const int fd = open(numberFile.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    server_ = ChildProcess({.argv = argv, .outputFile = (tempDir_ / "server.log").string(), .inheritFd = fd});
-    close(fd);
-    std::string number;
-    waitUntil([&] { return (number = fileText(numberFile)).ends_with('\n') || !server_.running(); }, 20s);
-    if (!number.ends_with('\n')) throw std::runtime_error("no X server:\n" + fileText(tempDir_ / "server.log"));
-    display_ = ":" + number.substr(0, number.size() - 1);
+    argv.insert(argv.end(), {"-displayfd", "1", "-nolisten", "tcp", "-noreset"});
+    server_ = ChildProcess(
+        {.argv = argv, .outputFile = (tempDir_ / "server.log").string(), .captureStdout = true});
+    const auto number = server_.readLine(20s);
+    if (!number) throw std::runtime_error("no X server:\n" + fileText(tempDir_ / "server.log"));
+    display_ = ":" + *number;
     connection_ = xcb_connect(display_.c_str(), nullptr);
-    if (xcb_connection_has_error(connection_)) throw std::runtime_error("cannot connect to " + display_);
+    if (xcb_connection_has_error(connection_))
+        throw std::runtime_error("cannot connect to " + display_);
     root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
 }
 
@@ -129,23 +134,24 @@ void Desktop::startXorg() {
     if (!xorgDummyAvailable()) throw std::runtime_error("Xorg with the dummy driver needs root");
     std::filesystem::create_directories(tempDir_ / "xorg.conf.d");
     std::ofstream(tempDir_ / "xorg.conf")
-        << "Section \"ServerFlags\"\n  Option \"AutoAddDevices\" \"false\"\n"
-           "  Option \"AutoEnableDevices\" \"false\"\n  Option \"DontVTSwitch\" \"true\"\nEndSection\n"
-           "Section \"Device\"\n  Identifier \"dummy\"\n  Driver \"dummy\"\n  VideoRam 256000\nEndSection\n"
-           "Section \"Monitor\"\n  Identifier \"monitor\"\n  HorizSync 5.0-1000.0\n  VertRefresh 5.0-200.0\n"
-           "EndSection\nSection \"Screen\"\n  Identifier \"screen\"\n  Device \"dummy\"\n  Monitor \"monitor\"\n"
-           "  DefaultDepth 24\n  SubSection \"Display\"\n    Depth 24\n    Virtual "
+        << "Section \"ServerFlags\"\n Option \"AutoAddDevices\" \"false\"\nEndSection\n"
+           "Section \"Device\"\n Identifier \"dummy\"\n Driver \"dummy\"\n VideoRam 256000\n"
+           "EndSection\nSection \"Monitor\"\n Identifier \"monitor\"\n HorizSync 5-1000\n"
+           " VertRefresh 5-200\nEndSection\nSection \"Screen\"\n Identifier \"screen\"\n"
+           " Device \"dummy\"\n Monitor \"monitor\"\n DefaultDepth 24\n SubSection \"Display\"\n"
+           "  Depth 24\n  Virtual "
         << options_.width + secondWidth << " " << std::max(options_.height, secondHeight)
-        << "\n  EndSubSection\nEndSection\n";
+        << "\n EndSubSection\nEndSection\n";
     startServer({"Xorg", "-novtswitch", "-config", (tempDir_ / "xorg.conf").string(), "-configdir",
-                 (tempDir_ / "xorg.conf.d").string(), "-logfile", (tempDir_ / "xorg.log").string()});
+                 (tempDir_ / "xorg.conf.d").string(), "-logfile",
+                 (tempDir_ / "xorg.log").string()});
     // Xorg without input devices keeps the old xfree86 keycodes; real desktops
     // use evdev's, and so do Corvane's key tables.
     if (run({"setxkbmap", "-rules", "evdev", "-model", "pc105", "-layout", "us"}) != 0)
         throw std::runtime_error("setxkbmap could not load the evdev keymap");
     // Modes for both monitors; the first alone on a root window of its size.
-    const std::tuple<const char*, int, int> monitors[] = {{"DUMMY0", options_.width, options_.height},
-                                                          {"DUMMY1", secondWidth, secondHeight}};
+    const std::tuple<const char*, int, int> monitors[] = {
+        {"DUMMY0", options_.width, options_.height}, {"DUMMY1", secondWidth, secondHeight}};
     for (auto [output, width, height] : monitors) {
         xrandr(newMode(width, height));
         xrandr({"--addmode", output, "corvane-" + size(width, height)});
@@ -160,18 +166,35 @@ void Desktop::xrandr(const std::vector<std::string>& args) {
     if (run(argv) != 0) throw std::runtime_error("xrandr failed: " + args[0] + " " + args[1]);
 }
 
+// A dock along the top, as a panel or menu bar: the work area starts below it.
+void Desktop::startDock() {
+    const std::uint32_t dock = xcb_generate_id(connection_), h = options_.dockHeight;
+    const std::uint32_t type = atom("_NET_WM_WINDOW_TYPE_DOCK"), strut[12] = {0, 0, h};
+    xcb_create_window(connection_, 0, dock, root_, 0, 0, options_.width, h, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, 0, 0, nullptr);
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, dock, atom("_NET_WM_WINDOW_TYPE"),
+                        XCB_ATOM_ATOM, 32, 1, &type);
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, dock, atom("_NET_WM_STRUT_PARTIAL"),
+                        XCB_ATOM_CARDINAL, 32, 12, strut);
+    xcb_map_window(connection_, dock);
+    xcb_flush(connection_);
+    if (options_.windowManager &&
+        !waitUntil([&] { return cardinals(root_, "_NET_WORKAREA").at(1) == h; }))
+        throw std::runtime_error("Openbox ignored the dock's strut");
+}
+
 ProbeWindow Desktop::startProbe(const ProbeOptions& o) {
     auto pair = [](const auto& p) { return size(p.first, p.second); };
-    std::vector<std::string> argv = {CORVANE_PROBE_PATH, "--title", o.title, "--geometry",
-                                     size(o.width, o.height) + "+" + std::to_string(o.x) + "+" + std::to_string(o.y)};
+    std::vector<std::string> argv = {
+        CORVANE_PROBE_PATH, "--title", o.title, "--geometry",
+        size(o.width, o.height) + "+" + std::to_string(o.x) + "+" + std::to_string(o.y)};
     if (o.minSize) argv.insert(argv.end(), {"--min-size", pair(*o.minSize)});
     if (o.increments) argv.insert(argv.end(), {"--increments", pair(*o.increments)});
     if (o.gtkExtents > 0) argv.insert(argv.end(), {"--gtk-extents", std::to_string(o.gtkExtents)});
-    const std::pair<const char*, bool> flags[] = {{"--fixed-size", o.fixedSize}, {"--fullscreen", o.fullscreen},
-                                                  {"--maximized", o.maximized}, {"--minimized", o.minimized}};
-    for (auto [flag, on] : flags)
-        if (on) argv.push_back(flag);
-    argv.insert(argv.end(), o.extraArgs.begin(), o.extraArgs.end());
+    using Flag = std::pair<std::string, bool>;
+    for (auto [flag, on] : {Flag{"--fixed-size", o.fixedSize}, Flag{"--fullscreen", o.fullscreen},
+                            Flag{"--maximized", o.maximized}, Flag{"--minimized", o.minimized}})
+        if (on) argv.insert(argv.end(), {flag, "1"});
     ProbeWindow probe{spawn(argv, true)};
     auto line = probe.process.readLine(10s);
     const xcb_window_t w = probe.window = line ? std::strtoul(line->c_str(), nullptr, 0) : 0;
@@ -179,39 +202,45 @@ ProbeWindow Desktop::startProbe(const ProbeOptions& o) {
     // A window manager sets WM_STATE once it has taken the window over, and
     // only then honours a request (from a tool acting for the user) to activate it.
     if (cardinals(root_, "_NET_SUPPORTING_WM_CHECK").empty()) return probe;
-    if (!waitUntil([&] { return !cardinals(w, "WM_STATE").empty(); })) throw std::runtime_error("probe not managed");
+    if (!waitUntil([&] { return !cardinals(w, "WM_STATE").empty(); }))
+        throw std::runtime_error("probe not managed");
     if (!o.activate || o.minimized) return probe;
-    xcb_client_message_event_t event{.response_type = XCB_CLIENT_MESSAGE, .format = 32, .sequence = 0, .window = w,
-                                     .type = atom("_NET_ACTIVE_WINDOW"), .data = {.data32 = {2, 0, 0, 0, 0}}};
-    xcb_send_event(connection_, 0, root_, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE, event.format = 32, event.window = w;
+    event.type = atom("_NET_ACTIVE_WINDOW"), event.data.data32[0] = 2;
+    xcb_send_event(connection_, 0, root_,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&event));
     xcb_flush(connection_);
-    if (!waitUntil([&] { return activeWindow() == w; })) throw std::runtime_error("the probe did not become active");
+    if (!waitUntil([&] { return activeWindow() == w; }))
+        throw std::runtime_error("the probe did not become active");
     return probe;
 }
 
 void Desktop::removeSecondMonitor() {
     xrandr({"--output", "DUMMY1", "--off", "--fb", size(options_.width, options_.height)});
     // Openbox announces the new desktop size once it has rearranged its windows.
-    waitUntil([&] {
+    auto shrunk = [&] {
         auto geometry = cardinals(root_, "_NET_DESKTOP_GEOMETRY");
         return geometry.empty() || geometry[0] == std::uint32_t(options_.width);
-    }, 1s);
+    };
+    waitUntil(shrunk, 1s);
     std::this_thread::sleep_for(100ms);
 }
 
 xcb_atom_t Desktop::atom(const std::string& name) const {
-    if (auto found = atoms_.find(name); found != atoms_.end()) return found->second;
-    auto reply = xcb_intern_atom_reply(
-        connection_, xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(name.size()), name.c_str()), nullptr);
+    auto cookie = xcb_intern_atom(connection_, 0, name.size(), name.c_str());
+    auto reply = xcb_intern_atom_reply(connection_, cookie, nullptr);
     if (!reply) throw std::runtime_error("cannot intern " + name);
-    const xcb_atom_t result = atoms_[name] = reply->atom;
+    const xcb_atom_t result = reply->atom;
     std::free(reply);
     return result;
 }
 
-std::vector<std::uint32_t> Desktop::cardinals(xcb_window_t window, const std::string& property) const {
-    auto cookie = xcb_get_property(connection_, 0, window, atom(property), XCB_GET_PROPERTY_TYPE_ANY, 0, 1024);
+std::vector<std::uint32_t> Desktop::cardinals(xcb_window_t window,
+                                              const std::string& property) const {
+    auto cookie = xcb_get_property(connection_, 0, window, atom(property),
+                                   XCB_GET_PROPERTY_TYPE_ANY, 0, 1024);
     auto reply = xcb_get_property_reply(connection_, cookie, nullptr);
     std::vector<std::uint32_t> values;
     if (reply && reply->format == 32) {
@@ -228,14 +257,18 @@ std::optional<xcb_window_t> Desktop::activeWindow() const {
     return active[0];
 }
 
-bool Desktop::windowExists(xcb_window_t window) const { return clientGeometry(window).has_value(); }
+bool Desktop::windowExists(xcb_window_t window) const {
+    return clientGeometry(window).has_value();
+}
 
 std::optional<Desktop::Geometry> Desktop::clientGeometry(xcb_window_t window) const {
-    auto geometry = xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr);
+    auto geometry =
+        xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr);
     auto origin = xcb_translate_coordinates_reply(
         connection_, xcb_translate_coordinates(connection_, window, root_, 0, 0), nullptr);
     std::optional<Geometry> result;
-    if (geometry && origin) result = Geometry{origin->dst_x, origin->dst_y, geometry->width, geometry->height};
+    if (geometry && origin)
+        result = Geometry{origin->dst_x, origin->dst_y, geometry->width, geometry->height};
     std::free(geometry);
     std::free(origin);
     return result;
@@ -243,7 +276,6 @@ std::optional<Desktop::Geometry> Desktop::clientGeometry(xcb_window_t window) co
 
 void Desktop::stopAll() {
     if (connection_) xcb_disconnect(std::exchange(connection_, nullptr));
-    dock_.reset();
     windowManager_.stop();
     server_.stop(5s);
     std::error_code ignored;

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,13 +38,10 @@ struct ProbeOptions {
     int x = 100, y = 100, width = 400, height = 300;
     std::optional<std::pair<int, int>> minSize{};
     std::optional<std::pair<int, int>> increments{};  // resize increments, as terminals have
-    bool fixedSize = false;
-    bool fullscreen = false;
-    bool maximized = false;
+    bool fixedSize = false, fullscreen = false, maximized = false;
     bool minimized = false;  // starts iconic
     int gtkExtents = 0;      // client-side shadow on each side; no server decorations
     bool activate = true;    // waits until it is the active window
-    std::vector<std::string> extraArgs{};
 };
 
 struct ProbeWindow {
@@ -60,15 +56,13 @@ struct ProbeWindow {
 class Desktop {
 public:
     struct Options {
-        int width = 1440;
-        int height = 900;
-        bool windowManager = true;  // Openbox
-        int dockHeight = 25;        // 0: no dock
-        bool xorgDummy = false;     // Xorg + dummy driver (needs root): RandR outputs DUMMY0...
-        bool secondMonitor = false; // with xorgDummy: DUMMY1, 1280x800, right of the first
+        int width = 1440, height = 900;
+        bool windowManager = true;   // Openbox
+        int dockHeight = 25;         // 0: no dock
+        bool xorgDummy = false;      // Xorg + dummy driver (needs root): RandR outputs DUMMY0...
+        bool secondMonitor = false;  // with xorgDummy: DUMMY1, 1280x800, right of the first
     };
-    static constexpr int secondWidth = 1280;
-    static constexpr int secondHeight = 800;
+    static constexpr int secondWidth = 1280, secondHeight = 800;
     static Options twoMonitors() { return {.xorgDummy = true, .secondMonitor = true}; }
     static bool xorgDummyAvailable();
 
@@ -111,6 +105,7 @@ private:
     void startServer(std::vector<std::string> argv);
     void startXorg();
     void xrandr(const std::vector<std::string>& args);
+    void startDock();
     void stopAll();
 
     Options options_;
@@ -118,10 +113,8 @@ private:
     std::string display_;
     ChildProcess server_;
     ChildProcess windowManager_;
-    std::optional<ProbeWindow> dock_;
     xcb_connection_t* connection_ = nullptr;
     xcb_window_t root_ = XCB_NONE;
-    mutable std::map<std::string, xcb_atom_t> atoms_;
 };
 
 }  // namespace corvane::e2e
