@@ -78,51 +78,45 @@ TEST_F(PlacementTest, AWindowThatStopsShortLeavesTheNoticeForTheNextOpening) {
     c.showPanels();
     EXPECT_FALSE(c.message());
 
-    const Rect stoppedShort = {0, 30, 1200, 1050};
     c.undoLastPlacement();
-    EXPECT_EQ(desktop.frameOf(window), stoppedShort);
+    EXPECT_EQ(desktop.frameOf(window), (Rect{0, 30, 1200, 1050})) << "where it stopped short";
     EXPECT_EQ(c.message(), std::string("Restored the previous window position."));
-    EXPECT_FALSE(c.messageIsError());
     EXPECT_TRUE(c.panelsOpen()) << "undo never closes the grid";
     EXPECT_TRUE(hasLine("Undo result: exact=true"));
 }
 
-TEST_F(PlacementTest, AResultArrivingAfterTheGridClosedIsDropped) {
+TEST_F(PlacementTest, APlacementInFlightIgnoresOtherRequestsAndIsDroppedWhenTheGridCloses) {
     queuedClock = true;
-    desktop.window(window).minSize = {1200, 0};
-    AppController& c = make([](AppSettings& s) { s.animateWindows = false; });
+    AppController& c = make([](AppSettings& s) {
+        s.keepPanelOpen = true;
+        s.animateWindows = false;
+    });
     c.showPanels();
     c.applyRegion(leftHalf, displayOf(0), false);
     ASSERT_TRUE(c.isApplying());
     EXPECT_EQ(c.message(), std::string("Arranging window\u2026"));
-
-    c.closePanels(false);
-    lastQueued->finishAll();
-    EXPECT_FALSE(c.pendingResizeNotice());
-    c.showPanels();
-    EXPECT_FALSE(c.message()) << "the next opening starts clean";
-}
-
-TEST_F(PlacementTest, ASecondRequestWhileOneIsInFlightIsIgnored) {
-    queuedClock = true;
-    AppController& c = make([](AppSettings& s) { s.keepPanelOpen = true; });
-    c.showPanels();
-    c.applyRegion(leftHalf, displayOf(0), false);
     QueuedScheduler* first = lastQueued;
-
     std::optional<PlacementOutcome> second;
     c.applyLayout(leftHalfLayout, std::nullopt, [&](const PlacementOutcome& o) { second = o; });
     c.applyRegion(rightHalf, displayOf(0), false);
     c.undoLastPlacement();
     EXPECT_EQ(second.value().kind, PlacementOutcome::Kind::ignored);
     EXPECT_EQ(lastQueued, first) << "no second placement was started";
-
     first->finishAll();
     EXPECT_EQ(desktop.frameOf(window), leftHalfFrame);
     EXPECT_EQ(c.windowManager().history().size(), 1u);
 
-    // Going away with a placement in flight neither hangs nor leaks it.
+    // The grid closes before a window that stops short has settled: no notice survives.
+    desktop.window(window).minSize = {1200, 0};
     c.applyRegion(rightHalf, displayOf(0), false);
+    c.closePanels(false);
+    lastQueued->finishAll();
+    EXPECT_FALSE(c.pendingResizeNotice());
+    c.showPanels();
+    EXPECT_FALSE(c.message()) << "the next opening starts clean";
+
+    // Going away with a placement in flight neither hangs nor leaks it.
+    c.applyRegion(leftHalf, displayOf(0), false);
     ASSERT_TRUE(c.isApplying());
     controller.reset();
 }
