@@ -48,7 +48,6 @@ TEST(SettingsValidation, EachRuleHasItsMessageAndTheFirstBrokenRuleDecides) {
         std::string message;  // empty: valid
     } cases[] = {
         // clang-format off
-        {"defaults", [](S) {}, ""},
         {"256 layouts", [](S s) { manyLayouts(s, 256); }, ""},
         {"257 layouts first", [](S s) { manyLayouts(s, 257), s.version = 2; }, kTooMany},
         {"version before starters", [](S s) { s.version = 2, s.starterLayoutsVersion = 0; },
@@ -65,7 +64,6 @@ TEST(SettingsValidation, EachRuleHasItsMessageAndTheFirstBrokenRuleDecides) {
         {"activation Shift only", [](S s) { s.activationShortcut->modifiers = 4; }, kWeakStart},
         {"activation unknown bit", [](S s) { s.activationShortcut->modifiers = 27; }, kWeakStart},
         {"activation may be Ctrl+Esc", [&](S s) { s.activationShortcut = ctrlEsc; }, ""},
-        {"no activation, tray", [](S s) { s.activationShortcut.reset(); }, ""},
         {"no activation, no tray, before layouts",
          [](S s) { s.activationShortcut.reset(), s.showMenuBarIcon = false, one(s, layout("")); },
          "Keep the tray icon or an activation shortcut enabled."},
