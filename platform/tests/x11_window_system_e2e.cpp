@@ -78,20 +78,5 @@ TEST(X11WindowSystemE2E, ReadsAndWritesWindowsOfOtherApplicationsUntilTheServerG
     EXPECT_TRUE(displays.displays().empty());
 }
 
-TEST(X11WindowSystemE2E, FollowsTwoMonitorsAndPlacesWindowsOnTheSecond) {
-    if (!Desktop::xorgDummyAvailable()) GTEST_SKIP() << "Xorg with the dummy driver needs root";
-    Desktop desktop(Desktop::twoMonitors());
-    e2e::Connection connection(desktop.display());
-    X11Displays displays(connection.get(), 0);
-    EXPECT_EQ(displays.displays(),
-              (std::vector<Display>{{"DUMMY0", {0, 0, 1440, 900}, {0, 25, 1440, 875}},
-                                    {"DUMMY1", {1440, 0, 1280, 800}, {1440, 0, 1280, 800}}}));
-    X11WindowSystem windows(connection.get(), 0);
-    ProbeWindow probe = desktop.startProbe();
-    EXPECT_TRUE(place(windows, probe.window, {1440 + 640, 0, 640, 800}));
-    desktop.removeSecondMonitor();
-    EXPECT_EQ(displays.displays().size(), 1u);
-}
-
 }  // namespace
 }  // namespace corvane::platform

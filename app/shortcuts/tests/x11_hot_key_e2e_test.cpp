@@ -79,7 +79,6 @@ TEST_F(X11HotKeys, PressesRunTheActionOnceWhateverTheLocksAndModifierMapUnlessHe
     EXPECT_TRUE(freeForOthers(ctrlAlt | XCB_MOD_MASK_4)) << "nothing of ours stayed grabbed";
 
     ASSERT_TRUE(manager->registerHotKey(keyT, ctrlAltSuper, [&] { ++fired; }));
-    press("ctrl+alt+t");  // not grabbed: goes wherever it would have gone
     press("ctrl+alt+super+t");
     ASSERT_TRUE(pumpUntil([&] { return fired == 1; }));
     for (int n = 2; const char* lock : {"Caps_Lock", "Num_Lock", "Caps_Lock"}) {

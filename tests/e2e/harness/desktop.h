@@ -91,11 +91,10 @@ public:
     // A window's property as 32-bit values; empty when absent or the window is gone.
     std::vector<std::uint32_t> cardinals(xcb_window_t window, const std::string& property) const;
     std::optional<xcb_window_t> activeWindow() const;
-    bool windowExists(xcb_window_t window) const;
     struct Geometry {
         int x = 0, y = 0, width = 0, height = 0;
     };
-    // Root-relative geometry of a client window, without its decorations.
+    // Root-relative geometry of a client window, without its decorations; none once it is gone.
     std::optional<Geometry> clientGeometry(xcb_window_t window) const;
     const std::filesystem::path& tempDir() const { return tempDir_; }
     pid_t serverPid() const { return server_.pid(); }
