@@ -76,7 +76,7 @@ TEST_F(RemoteCommandsTest, APlacementInFlightAnswersWhenTheWindowHasSettled) {
     EXPECT_EQ(desktop.frameOf(window), leftHalfFrame);
 }
 
-TEST_F(RemoteCommandsTest, ListingsAndStatusShowWhatTheUserCannotSee) {
+TEST_F(RemoteCommandsTest, ListingsStatusGridLaunchAndQuitRequests) {
     wantTray = true;
     AppSettings settings;
     settings.showMenuBarIcon = false;
@@ -100,9 +100,7 @@ TEST_F(RemoteCommandsTest, ListingsAndStatusShowWhatTheUserCannotSee) {
     controller->applySettings(settings);
     // The off-screen test platform has no tray: the icon waits for one.
     EXPECT_NE(ask("status")->out.find("Tray icon: waiting for a system tray\n"), std::string::npos);
-}
 
-TEST_F(RemoteCommandsTest, GridLaunchAndQuitRequestsAndUnknownCommands) {
     EXPECT_EQ(ask("toggle-grid"), InstanceResponse{});
     EXPECT_TRUE(controller->panelsOpen());
     ask("toggle-grid");
