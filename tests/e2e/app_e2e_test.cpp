@@ -58,11 +58,13 @@ bool trayShowsIconOf(const e2e::Desktop& desktop, pid_t pid, xcb_window_t window
 }
 
 TEST(AppE2E, ShortcutsScriptsTheTrayAndOneInstanceOnARealDesktop) {
-    if (std::system("command -v trayer >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "trayer is not installed (scripts/deps.sh installs it)";
     e2e::Desktop desktop;
-    e2e::ChildProcess tray = desktop.spawn({"trayer", "--edge", "bottom", "--SetPartialStrut",
-                                            "false", "--widthtype", "request", "--height", "24"});
+    // A system tray, when scripts/deps.sh has installed trayer.
+    const bool haveTray = std::system("command -v trayer >/dev/null 2>&1") == 0;
+    e2e::ChildProcess tray;
+    if (haveTray)
+        tray = desktop.spawn({"trayer", "--edge", "bottom", "--SetPartialStrut", "false",
+                              "--widthtype", "request", "--height", "24"});
     // Another client holds the activation shortcut, Ctrl+Alt+Super+T.
     const Connection other(xcb_connect(desktop.display().c_str(), nullptr), &xcb_disconnect);
     ASSERT_TRUE(grab(other, 28));
@@ -83,9 +85,11 @@ TEST(AppE2E, ShortcutsScriptsTheTrayAndOneInstanceOnARealDesktop) {
                   .out.find("Shortcut warnings:\n  Ctrl+Alt+Super+T is in use by another app. "
                             "Choose another activation shortcut.\n"),
               std::string::npos);
-    EXPECT_TRUE(e2e::waitUntil(
-        [&] { return trayShowsIconOf(desktop, corvane.pid(), desktop.root(), false); }, 10s))
-        << "no icon in the tray";
+    if (haveTray) {
+        EXPECT_TRUE(e2e::waitUntil(
+            [&] { return trayShowsIconOf(desktop, corvane.pid(), desktop.root(), false); }, 10s))
+            << "no icon in the tray";
+    }
 
     // The global shortcut places the focused window exactly; the scripts undo and apply.
     const e2e::ProbeWindow probe = desktop.startProbe();
