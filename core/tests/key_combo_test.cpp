@@ -1,11 +1,10 @@
-// Key combinations and the user-perceived characters their labels are counted in.
+// Key combinations: when they are valid, how they read, and which keys the panel keeps.
+// (Names counted in user-perceived characters are covered by the validation table.)
 #include "core/key_combo.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "core/unicode_text.h"
 
 namespace corvane {
 namespace {
@@ -52,15 +51,6 @@ TEST(KeyCombo, ThePanelKeepsItsOwnKeys) {
         {24, ctrl | shift, true}, {6, ctrl | shift, false}, {24, 0, false}};
     for (const auto& [code, modifiers, reserved] : cases)
         EXPECT_EQ((KeyCombo{code, modifiers, "k"}).isReservedForPanel(), reserved) << code;
-}
-
-TEST(UnicodeText, CountsAndTrimsByUserPerceivedCharacters) {
-    using UnicodeText::characterCount;
-    EXPECT_EQ(characterCount("\U0001F1EB\U0001F1F7\U0001F1E9\U0001F1EA"), 2u);  // two flags
-    EXPECT_EQ(characterCount("\r\na\xFF\xFE"), 4u);  // each invalid byte is one
-    EXPECT_FALSE(UnicodeText::hasAtMostCharacters(std::string(100000, 'x'), 80));
-    EXPECT_EQ(UnicodeText::trimmed("\u00A0\u3000\tWide  text\u2029\u0085"), "Wide  text");
-    EXPECT_EQ(UnicodeText::trimmed("\u200B"), "\u200B");  // a format character, not a space
 }
 
 }  // namespace
