@@ -70,8 +70,7 @@ ChildProcess::ChildProcess(const Options& options) {
         setpgid(0, 0);
         prctl(PR_SET_PDEATHSIG, SIGTERM);
         if (getppid() != parent) _exit(127);  // the test died before prctl
-        int devNull = open("/dev/null", O_RDONLY);
-        dup2(devNull, 0);
+        dup2(open("/dev/null", O_RDONLY), 0);
         dup2(options.captureStdout ? pipeFds[1] : outFd, 1);
         dup2(outFd, 2);
         execvpe(program.c_str(), argp.data(),
@@ -146,11 +145,9 @@ std::optional<int> ChildProcess::wait(milliseconds timeout) {
 
 void ChildProcess::stop(milliseconds grace) {
     if (pid_ < 0) return;
-    if (running()) {
-        kill(-pid_, SIGTERM);
-        if (!wait(grace)) kill(-pid_, SIGKILL);
-    }
-    kill(-pid_, SIGKILL);  // whatever else the child started in its group goes too
+    kill(-pid_, SIGTERM);
+    wait(grace);
+    kill(-pid_, SIGKILL);  // also whatever else the child started in its group
     int status = 0;
     if (!status_ && waitpid(pid_, &status, 0) == pid_) status_ = statusCode(status);
     pid_ = -1;
@@ -160,10 +157,9 @@ int runCommand(const std::vector<std::string>& argv, const std::vector<std::stri
                std::string* output, milliseconds timeout, std::string* errors) {
     ChildProcess::Options options{.argv = argv, .env = env, .captureStdout = output != nullptr};
     static int calls = 0;
-    if (errors)
-        options.outputFile =
-            std::filesystem::temp_directory_path() /
-            ("corvane-stderr-" + std::to_string(getpid()) + "-" + std::to_string(++calls));
+    const auto errorFile =
+        "/tmp/corvane-stderr-" + std::to_string(getpid()) + "-" + std::to_string(++calls);
+    if (errors) options.outputFile = errorFile;
     int status = 124;
     {
         ChildProcess child(options);
