@@ -182,17 +182,36 @@ void Desktop::startDock() {
 }
 
 ProbeWindow Desktop::startProbe(const ProbeOptions& o) {
-    auto pair = [](const auto& p) { return size(p.first, p.second); };
     std::vector<std::string> argv = {
-        CORVANE_PROBE_PATH, "--title", o.title, "--geometry",
-        size(o.width, o.height) + "+" + std::to_string(o.x) + "+" + std::to_string(o.y)};
-    if (o.minSize) argv.insert(argv.end(), {"--min-size", pair(*o.minSize)});
-    if (o.increments) argv.insert(argv.end(), {"--increments", pair(*o.increments)});
-    if (o.gtkExtents > 0) argv.insert(argv.end(), {"--gtk-extents", std::to_string(o.gtkExtents)});
-    using Flag = std::pair<std::string, bool>;
-    for (auto [flag, on] : {Flag{"--fixed-size", o.fixedSize}, Flag{"--fullscreen", o.fullscreen},
-                            Flag{"--maximized", o.maximized}, Flag{"--minimized", o.minimized}})
-        if (on) argv.insert(argv.end(), {flag, "1"});
+        CORVANE_PROBE_PATH,
+        size(o.width, o.height) + "+" + std::to_string(o.x) + "+" + std::to_string(o.y), o.title};
+    auto property = [&](const std::string& name, const std::string& type,
+                        const std::vector<std::uint32_t>& values) {
+        std::string list;
+        for (std::uint32_t value : values) list += std::to_string(value) + ",";
+        argv.insert(argv.end(), {name, type, list});
+    };
+    // WM_NORMAL_HINTS: flags, position, size, minimum, maximum, increments, aspects, base, gravity.
+    std::vector<std::uint32_t> hints = {1 | 2, std::uint32_t(o.x), std::uint32_t(o.y),
+                                        std::uint32_t(o.width), std::uint32_t(o.height)};
+    hints.resize(18);
+    auto hint = [&](std::uint32_t flag, int at, int w, int h) {
+        hints[0] |= flag, hints[at] = w, hints[at + 1] = h;
+    };
+    if (o.minSize) hint(16, 5, o.minSize->first, o.minSize->second);
+    if (o.fixedSize) hint(16, 5, o.width, o.height), hint(32, 7, o.width, o.height);
+    if (o.increments) hint(64, 9, o.increments->first, o.increments->second);
+    property("WM_NORMAL_HINTS", "WM_SIZE_HINTS", hints);
+    if (o.minimized) property("WM_HINTS", "WM_HINTS", {2, 0, 3, 0, 0, 0, 0, 0, 0});  // iconic
+    std::vector<std::uint32_t> states;
+    if (o.fullscreen) states.push_back(atom("_NET_WM_STATE_FULLSCREEN"));
+    for (const char* axis : {"VERT", "HORZ"})
+        if (o.maximized) states.push_back(atom(std::string("_NET_WM_STATE_MAXIMIZED_") + axis));
+    if (!states.empty()) property("_NET_WM_STATE", "ATOM", states);
+    if (const std::uint32_t e = o.gtkExtents) {
+        property("_GTK_FRAME_EXTENTS", "CARDINAL", {e, e, e, e});
+        property("_MOTIF_WM_HINTS", "_MOTIF_WM_HINTS", {2, 0, 0, 0, 0});  // no decorations
+    }
     ProbeWindow probe{spawn(argv, true)};
     auto line = probe.process.readLine(10s);
     const xcb_window_t w = probe.window = line ? std::strtoul(line->c_str(), nullptr, 0) : 0;
