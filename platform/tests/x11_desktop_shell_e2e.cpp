@@ -24,8 +24,8 @@ TEST(X11DesktopShellE2E, KeyboardGoesWhereAskedButNeverBackAfterTheUserMovedOn) 
         connection.get(), 0,
         {.ownPid = own.process.pid(),
          .later = [&](int, std::function<void()> work) { deferred = std::move(work); }});
-    const std::uint32_t mask =
-        XCB_EVENT_MASK_PROPERTY_CHANGE;  // root property changes reach the shell
+    // Root property changes reach the shell.
+    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(connection.get(), desktop.root(), XCB_CW_EVENT_MASK, &mask);
     xcb_flush(connection.get());
     auto activeBecomes = [&](std::uint32_t window) {

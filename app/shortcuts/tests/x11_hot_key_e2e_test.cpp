@@ -21,14 +21,14 @@ constexpr std::uint16_t locks = XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2;  // Caps Loc
 
 class X11HotKeys : public ::testing::Test {
 protected:
-    e2e::Desktop desktop{
-        {.windowManager = false, .dockHeight = 0}};  // passive grabs need no window manager
+    // Passive grabs need no window manager.
+    e2e::Desktop desktop{{.windowManager = false, .dockHeight = 0}};
     e2e::Connection connection{desktop.display()};
     platform::X11HotKeyGrabber grabber{connection.get()};
     std::optional<HotKeyManager> manager{grabber};
     int fired = 0;
-    std::vector<std::uint16_t>
-        pressStates;  // the server's modifier state at each press of a grabbed key
+    // The server's modifier state at each press of a grabbed key.
+    std::vector<std::uint16_t> pressStates;
 
     static void sync(xcb_connection_t* c) {
         std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));

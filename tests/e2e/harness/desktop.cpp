@@ -166,16 +166,11 @@ void Desktop::xrandr(const std::vector<std::string>& args) {
 
 // A dock along the top, as a panel or menu bar: the work area starts below it.
 void Desktop::startDock() {
-    const std::uint32_t dock = xcb_generate_id(connection_), h = options_.dockHeight;
-    const std::uint32_t type = atom("_NET_WM_WINDOW_TYPE_DOCK"), strut[12] = {0, 0, h};
-    xcb_create_window(connection_, 0, dock, root_, 0, 0, options_.width, h, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, 0, 0, nullptr);
-    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, dock, atom("_NET_WM_WINDOW_TYPE"),
-                        XCB_ATOM_ATOM, 32, 1, &type);
-    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, dock, atom("_NET_WM_STRUT_PARTIAL"),
-                        XCB_ATOM_CARDINAL, 32, 12, strut);
-    xcb_map_window(connection_, dock);
-    xcb_flush(connection_);
+    const std::uint32_t h = options_.dockHeight;
+    dock_ = spawn({CORVANE_PROBE_PATH, size(options_.width, h) + "+0+0", "Corvane test dock",
+                   "_NET_WM_WINDOW_TYPE", "ATOM", std::to_string(atom("_NET_WM_WINDOW_TYPE_DOCK")),
+                   "_NET_WM_STRUT_PARTIAL", "CARDINAL",
+                   "0,0," + std::to_string(h) + ",0,0,0,0,0,0,0,0,0"});
     if (options_.windowManager &&
         !waitUntil([&] { return cardinals(root_, "_NET_WORKAREA").at(1) == h; }))
         throw std::runtime_error("Openbox ignored the dock's strut");
@@ -289,6 +284,7 @@ std::optional<Desktop::Geometry> Desktop::clientGeometry(xcb_window_t window) co
 
 void Desktop::stopAll() {
     if (connection_) xcb_disconnect(std::exchange(connection_, nullptr));
+    dock_.stop();
     windowManager_.stop();
     server_.stop(5s);
     std::error_code ignored;

@@ -112,6 +112,7 @@ private:
     std::string display_;
     ChildProcess server_;
     ChildProcess windowManager_;
+    ChildProcess dock_;
     xcb_connection_t* connection_ = nullptr;
     xcb_window_t root_ = XCB_NONE;
 };
