@@ -155,26 +155,21 @@ void ChildProcess::stop(milliseconds grace) {
 
 int runCommand(const std::vector<std::string>& argv, const std::vector<std::string>& env,
                std::string* output, milliseconds timeout, std::string* errors) {
-    ChildProcess::Options options{.argv = argv, .env = env, .captureStdout = output != nullptr};
     static int calls = 0;
-    const auto errorFile =
-        "/tmp/corvane-stderr-" + std::to_string(getpid()) + "-" + std::to_string(++calls);
-    if (errors) options.outputFile = errorFile;
-    int status = 124;
-    {
-        ChildProcess child(options);
-        const auto deadline = Clock::now() + timeout;
-        while (output && Clock::now() < deadline) {
-            auto line = child.readLine(until(deadline));
-            if (!line) break;
-            *output += *line + "\n";
-        }
-        if (auto ended = child.wait(until(deadline))) status = *ended;
-    }
+    const std::string errorFile =
+        errors ? "/tmp/corvane-stderr-" + std::to_string(getpid()) + "-" + std::to_string(++calls)
+               : "";
+    ChildProcess child(
+        {.argv = argv, .env = env, .outputFile = errorFile, .captureStdout = output != nullptr});
+    const auto deadline = Clock::now() + timeout;
+    while (auto line = output ? child.readLine(until(deadline)) : std::nullopt)
+        *output += *line + "\n";
+    const int status = child.wait(until(deadline)).value_or(124);  // 124: it ran too long
+    child.stop();
     if (errors) {
-        std::ifstream in(options.outputFile);
+        std::ifstream in(errorFile);
         errors->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        std::filesystem::remove(options.outputFile);
+        std::filesystem::remove(errorFile);
     }
     return status;
 }

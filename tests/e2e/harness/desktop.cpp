@@ -158,10 +158,9 @@ void Desktop::startXorg() {
             "corvane-" + size(options_.width, options_.height), "--pos", "0x0", "--primary"});
 }
 
-void Desktop::xrandr(const std::vector<std::string>& args) {
-    std::vector<std::string> argv = {"xrandr"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    if (run(argv) != 0) throw std::runtime_error("xrandr failed: " + args[0] + " " + args[1]);
+void Desktop::xrandr(std::vector<std::string> args) {
+    args.insert(args.begin(), "xrandr");
+    if (run(args) != 0) throw std::runtime_error("xrandr failed: " + args[1] + " " + args[2]);
 }
 
 // A dock along the top, as a panel or menu bar: the work area starts below it.

@@ -103,7 +103,7 @@ public:
 private:
     void startServer(std::vector<std::string> argv);
     void startXorg();
-    void xrandr(const std::vector<std::string>& args);
+    void xrandr(std::vector<std::string> args);
     void startDock();
     void stopAll();
 
