@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -28,15 +29,14 @@ milliseconds until(Clock::time_point deadline) {
                     std::chrono::duration_cast<milliseconds>(deadline - Clock::now()));
 }
 
+// The extra entries, then the test's own ones they do not override.
 std::vector<std::string> mergedEnvironment(const std::vector<std::string>& extra) {
-    std::vector<std::string> merged;
+    std::vector<std::string> merged = extra;
     for (char** e = environ; *e; ++e) {
-        std::string entry = *e, name = entry.substr(0, entry.find('=') + 1);
-        bool overridden = false;
-        for (const auto& x : extra) overridden = overridden || x.rfind(name, 0) == 0;
-        if (!overridden) merged.push_back(entry);
+        const std::string entry = *e, name = entry.substr(0, entry.find('=') + 1);
+        auto overrides = [&](const std::string& x) { return x.starts_with(name); };
+        if (std::none_of(extra.begin(), extra.end(), overrides)) merged.push_back(entry);
     }
-    merged.insert(merged.end(), extra.begin(), extra.end());
     return merged;
 }
 
