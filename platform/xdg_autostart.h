@@ -48,7 +48,7 @@ public:
     // The entry written for `executable`.
     static std::string entryText(const std::filesystem::path& executable);
     // `text` as one argument of a desktop entry's Exec key, quoted and escaped
-    // as the Desktop Entry Specification asks, as the key's value is stored.
+    // as freedesktop.org desktop entries require, as the key's value is stored.
     static std::string execArgument(const std::string& text);
     // Whether an entry's text starts Corvane: present and not Hidden=true.
     static bool entryEnables(const std::string& text);

@@ -70,11 +70,11 @@ void FakeDesktop::quitApp(const AppRef& app) {
     for (WindowId id : doomed) closeWindow(id);
 }
 
-WindowId FakeDesktop::addWindow(FakeWindowSpec spec) {
-    if (!findApp(spec.app)) apps_.push_back(App{spec.app});
+WindowId FakeDesktop::addWindow(FakeWindowSpec wanted) {
+    if (!findApp(wanted.app)) apps_.push_back(App{wanted.app});
     const WindowId id = nextId_++;
     FakeWindow window;
-    static_cast<FakeWindowSpec&>(window) = std::move(spec);
+    static_cast<FakeWindowSpec&>(window) = std::move(wanted);
     const bool activateNow = window.activate;
     windows_.emplace(id, std::move(window));
     if (activateNow) activate(id);

@@ -104,7 +104,7 @@ public:
     void quitApp(const AppRef& app);
 
     // --- windows ---
-    WindowId addWindow(FakeWindowSpec spec);
+    WindowId addWindow(FakeWindowSpec wanted);
     // Destroys the window at once; every later call on it reports `closed`.
     // Safe from inside `onAccess`.
     void closeWindow(WindowId window);

@@ -41,10 +41,10 @@ struct WindowManagerTest : ::testing::Test {
                           [this](const std::string& l) { lines.push_back(l); }};
     AppRef editor = desktop.addApp(1001, "gedit", "Text Editor");
 
-    WindowId addWindow(platform::FakeWindowSpec spec = {}) {
-        spec.app = editor;
-        if (!spec.title) spec.title = "notes.txt";
-        return desktop.addWindow(spec);
+    WindowId addWindow(platform::FakeWindowSpec wanted = {}) {
+        wanted.app = editor;
+        if (!wanted.title) wanted.title = "notes.txt";
+        return desktop.addWindow(wanted);
     }
     bool apply(WindowId window, Rect frame, bool animated = false) {
         const WindowTarget target{window, desktop.window(window).app, "target"};
