@@ -136,7 +136,7 @@ TEST_F(TilePanelTest, LayoutTilesFillThreeColumnsARowOf65PerThreeUpTo190) {
     for (const auto& [count, height] : {std::pair{0, 0}, {3, 65}, {4, 130}, {7, 190}, {10, 190}}) {
         host.settings_.layouts.clear();
         for (int i = 0; i < count; ++i) {
-            host.settings_.layouts.push_back(SavedLayout{.name = "L" + std::to_string(i)});
+            host.settings_.layouts.push_back(SavedLayout{.name = std::string("L").append(std::to_string(i))});
         }
         host.settings_.layouts.push_back(SavedLayout{.name = "off", .enabled = false});
         panel.refresh();
