@@ -169,7 +169,9 @@ void Desktop::startDock() {
     dock_ = spawn({CORVANE_PROBE_PATH, size(options_.width, h) + "+0+0", "Corvane test dock",
                    "_NET_WM_WINDOW_TYPE", "ATOM", std::to_string(atom("_NET_WM_WINDOW_TYPE_DOCK")),
                    "_NET_WM_STRUT_PARTIAL", "CARDINAL",
-                   "0,0," + std::to_string(h) + ",0,0,0,0,0,0,0,0,0"});
+                   "0,0," + std::to_string(h) + ",0,0,0,0,0,0,0,0,0",
+                   // The position is the user's: without it Openbox places the dock itself.
+                   "WM_NORMAL_HINTS", "WM_SIZE_HINTS", "1,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0"});
     if (options_.windowManager &&
         !waitUntil([&] { return cardinals(root_, "_NET_WORKAREA").at(1) == h; }))
         throw std::runtime_error("Openbox ignored the dock's strut");
