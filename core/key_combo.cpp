@@ -1,10 +1,9 @@
 #include "core/key_combo.h"
 
 #include <array>
-#include <initializer_list>
 #include <string_view>
 
-#include "core/key_codes.h"
+#include "core/panel_keys.h"
 #include "core/unicode_text.h"
 
 namespace corvane {
@@ -31,13 +30,6 @@ constexpr std::array<ModifierName, 4> kGlyphs{{
     {KeyCombo::shift, "\u21E7"},
     {KeyCombo::command, "\u2318"},
 }};
-
-bool isOneOf(std::uint16_t code, std::initializer_list<std::uint16_t> codes) {
-    for (std::uint16_t candidate : codes) {
-        if (code == candidate) return true;
-    }
-    return false;
-}
 
 }  // namespace
 
@@ -67,16 +59,7 @@ bool KeyCombo::sameKeys(const KeyCombo& other) const {
 }
 
 bool KeyCombo::isReservedForPanel() const {
-    using namespace KeyCode;
-    if (isOneOf(keyCode, {escape, tab})) return true;
-    if (isOneOf(keyCode, {returnKey, keypadEnter, leftArrow, rightArrow, downArrow, upArrow})) {
-        return modifiers == 0 || modifiers == shift;
-    }
-    if (isOneOf(keyCode, {z, comma}) && modifiers == command) return true;
-    if (isOneOf(keyCode, {equals, minus})) {
-        return modifiers == command || modifiers == (shift | command);
-    }
-    return false;
+    return reservedPanelKey(keyCode, modifiers) != nullptr;
 }
 
 }  // namespace corvane

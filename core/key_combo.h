@@ -22,6 +22,10 @@ struct KeyCombo {
     static constexpr std::uint32_t option = 2;   // Alt
     static constexpr std::uint32_t shift = 4;
     static constexpr std::uint32_t command = 8;  // Ctrl
+    // The same bits by the names Linux desktops give the keys.
+    static constexpr std::uint32_t ctrl = command;
+    static constexpr std::uint32_t alt = option;
+    static constexpr std::uint32_t super = control;
     static constexpr std::uint32_t allModifiers = control | option | shift | command;
     static constexpr std::uint32_t strongModifiers = control | option | command;
     static constexpr std::uint16_t highestKeyCode = 127;

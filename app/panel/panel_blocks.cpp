@@ -158,10 +158,11 @@ PermissionCard::PermissionCard(PanelHost& host, QWidget* parent) : QWidget(paren
     auto* learnMore = new QPushButton(tr("Learn more\u2026"), this);
     learnMore->setObjectName(QStringLiteral("learnMoreButton"));
     learnMore->setStyleSheet(
-        QStringLiteral("QPushButton { background: rgb(211,242,154); color: black; border: none;"
+        QStringLiteral("QPushButton { background: %1; color: black; border: none;"
                        "  border-radius: 6px; padding: 4px 11px; font-weight: 600; }"
                        "QPushButton:hover { background: rgb(222,247,178); }"
-                       "QPushButton:pressed { background: rgb(185,214,133); }"));
+                       "QPushButton:pressed { background: rgb(185,214,133); }")
+            .arg(PanelStyle::accentCss()));
     auto* checkAgain = new QPushButton(tr("Check again"), this);
     checkAgain->setObjectName(QStringLiteral("checkAgainButton"));
     checkAgain->setStyleSheet(QStringLiteral(
@@ -268,11 +269,14 @@ GridSizeControls::GridSizeControls(PanelHost& host, QWidget* parent)
     subdivide_->setFont(PanelStyle::font(10, QFont::DemiBold));
     subdivide_->setToolTip(tr("Subdivide grid (tap Alt)"));
     subdivide_->setFocusPolicy(Qt::NoFocus);
-    subdivide_->setStyleSheet(QStringLiteral(
-        "QToolButton { color: rgb(211,242,154); background: rgba(211,242,154,26); border: none;"
-        "  border-radius: 5px; padding: 1px 2px; min-width: 44px; min-height: 16px; }"
-        "QToolButton:hover { background: rgba(211,242,154,46); }"
-        "QToolButton:pressed { background: rgba(211,242,154,70); }"));
+    subdivide_->setStyleSheet(
+        QStringLiteral(
+            "QToolButton { color: %1; background: %2; border: none;"
+            "  border-radius: 5px; padding: 1px 2px; min-width: 44px; min-height: 16px; }"
+            "QToolButton:hover { background: %3; }"
+            "QToolButton:pressed { background: %4; }")
+            .arg(PanelStyle::accentCss(), PanelStyle::accentCss(26), PanelStyle::accentCss(46),
+                 PanelStyle::accentCss(70)));
     connect(subdivide_, &QToolButton::clicked, this, [this] { host_.toggleSubdivision(); });
     row->addWidget(subdivide_);
 

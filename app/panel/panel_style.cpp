@@ -10,6 +10,16 @@ QColor accent(qreal opacity) {
     return QColor::fromRgbF(0.827f, 0.949f, 0.604f, float(opacity));
 }
 
+QString accentCss(int alpha) {
+    QColor color = accent();
+    color.setAlpha(alpha);
+    return QStringLiteral("rgba(%1,%2,%3,%4)")
+        .arg(color.red())
+        .arg(color.green())
+        .arg(color.blue())
+        .arg(color.alpha());
+}
+
 QColor white(qreal opacity) {
     return QColor::fromRgbF(1, 1, 1, float(opacity));
 }

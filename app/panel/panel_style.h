@@ -11,6 +11,8 @@ namespace corvane::PanelStyle {
 // Corvane's light green: highlighted cells, region icons, notices, the
 // subdivide control, the permission card and the placement preview.
 QColor accent(qreal opacity = 1.0);
+// The accent for a style sheet, with an alpha of 0 to 255.
+QString accentCss(int alpha = 255);
 QColor white(qreal opacity);
 // Text on the panel's dark background.
 QColor primaryText();
