@@ -7,8 +7,8 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "to test it headless, run: make test"
   exit 1
 fi
-if [ ! -x "$build/app/controller/corvane" ]; then
+if [ ! -x "$build/app/main/corvane" ]; then
   echo "The Corvane application is not built yet."
   exit 1
 fi
-exec "$build/app/controller/corvane" "$@"
+exec "$build/app/main/corvane" "$@"

@@ -5,17 +5,20 @@
 #include <QTimer>
 #include <iostream>
 
-#include "app/controller/interruptible_scheduler.h"
-#include "app/controller/tray_icon.h"
-#include "app/panel/panel_selection.h"
+#include "app/controller/hot_key_registration.h"
+#include "app/controller/panel_keys.h"
+#include "app/controller/placement_runner.h"
+#include "app/controller/settings_actions.h"
+#include "app/controller/upkeep.h"
 #include "app/panel/preview_overlay.h"
-#include "app/panel/tile_panel.h"
+#include "app/settings/settings_store.h"
+#include "app/window/window_manager.h"
+#include "platform/desktop_shell.h"
 
 namespace corvane {
 
 namespace {
 
-constexpr int permissionPollMilliseconds = 1000;
 constexpr int launchDelayMilliseconds = 250;
 
 }  // namespace
@@ -24,51 +27,41 @@ AppController::AppController(AppServices services, AppOptions options, QObject* 
     : QObject(parent),
       services_(std::move(services)),
       options_(std::move(options)),
-      permissionGranted_(services_.windows.isAvailable()),
-      loginEnabled_(services_.loginItem.isEnabled()),
-      store_(options_.settingsDirectory),
-      windows_(services_.windows, services_.ownPid,
-               [this](const std::string& line) { diagnostic(line); }),
-      hotKeys_(services_.hotKeys),
-      previewOverlay_(std::make_unique<PreviewOverlay>(services_.windows, services_.shell)) {
-    settings_ = store_.load();
-    grid_ = settings_.grid;
-    settingsError_ = store_.loadError();
+      store_(std::make_unique<SettingsStore>(options_.settingsDirectory)),
+      windows_(
+          std::make_unique<WindowManager>(services_.windows, services_.ownPid,
+                                          [this](const std::string& line) { diagnostic(line); })),
+      previewOverlay_(std::make_unique<PreviewOverlay>(services_.windows, services_.shell)),
+      panels_(std::make_unique<GridPanels>(*this)),
+      placements_(std::make_unique<PlacementRunner>(*this)),
+      keys_(std::make_unique<PanelKeys>(*this)),
+      hotKeyRegistration_(std::make_unique<HotKeyRegistration>(*this)),
+      settingsActions_(std::make_unique<SettingsActions>(*this)),
+      upkeep_(std::make_unique<Upkeep>(*this)) {
+    state_.permissionGranted = services_.windows.isAvailable();
+    state_.loginEnabled = services_.loginItem.isEnabled();
+    state_.settings = store_->load();
+    state_.grid = state_.settings.grid;
+    state_.settingsError = store_->loadError();
 }
 
 AppController::~AppController() {
-    shuttingDown_ = true;
+    state_.shuttingDown = true;
     // Work in flight ends now, while the window manager it uses still exists;
     // its result is dropped.
-    if (activeScheduler_) activeScheduler_->interrupt();
+    placements_->interrupt();
     stop();
-    for (PanelEntry& entry : panels_) delete entry.panel.data();
-    panels_.clear();
-    delete settingsWindow_.data();
+    panels_->deletePanels();
+    settingsActions_->deleteWindow();
 }
 
 void AppController::start() {
     if (started_) return;
     started_ = true;
-    rememberFrontmostApp();
-    if (options_.createTrayIcon) createTrayIcon();
-    updateStatusItem();
+    placements_->rememberFrontmostApp();
     registerHotKeys();
-    qApp->installEventFilter(this);
-    // Coming to the front is a moment to look at window control again.
-    connect(qApp, &QGuiApplication::applicationStateChanged, this,
-            [this](Qt::ApplicationState state) {
-                if (state == Qt::ApplicationActive) checkPermission();
-            });
-
-    permissionTimer_ = new QTimer(this);
-    permissionTimer_->setInterval(permissionPollMilliseconds);
-    permissionTimer_->setTimerType(Qt::CoarseTimer);
-    connect(permissionTimer_, &QTimer::timeout, this, [this] {
-        checkPermission();
-        if (settingsWindow_ && settingsWindow_->isVisible()) refreshLoginEnabled();
-    });
-    permissionTimer_->start();
+    qApp->installEventFilter(keys_.get());
+    upkeep_->startPolling();
 
     const bool firstLaunch = readAndMarkLaunched();
     // The context object drops the call when the controller is gone.
@@ -79,24 +72,9 @@ void AppController::start() {
 void AppController::stop() {
     if (!started_) return;
     started_ = false;
-    if (permissionTimer_) {
-        permissionTimer_->stop();
-        delete permissionTimer_;
-        permissionTimer_ = nullptr;
-    }
-    hotKeys_.unregisterAll();
-    if (qApp) {
-        qApp->removeEventFilter(this);
-        disconnect(qApp, nullptr, this, nullptr);
-    }
-}
-
-void AppController::setCompositing(bool compositing) {
-    compositing_ = compositing;
-    previewOverlay_->setCompositing(compositing);
-    for (PanelEntry& entry : panels_) {
-        if (entry.panel) entry.panel->setCompositing(compositing);
-    }
+    upkeep_->stopPolling();
+    hotKeyRegistration_->unregisterAll();
+    if (qApp) qApp->removeEventFilter(keys_.get());
 }
 
 void AppController::handleReopen() {
@@ -116,7 +94,7 @@ void AppController::launchAction(bool firstLaunch) {
 // "hasLaunched" lives beside settings.json, so a test's settings folder keeps
 // the user's own state untouched.
 bool AppController::readAndMarkLaunched() {
-    const std::filesystem::path folder = store_.url().parent_path();
+    const std::filesystem::path folder = store_->url().parent_path();
     std::unique_ptr<QSettings> state;
     if (folder.empty()) {
         state = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
@@ -131,24 +109,16 @@ bool AppController::readAndMarkLaunched() {
     return !launched;
 }
 
-GridSize AppController::activeGrid() const {
-    return subdivided_ ? grid_.subdivided() : grid_;
-}
-
 std::optional<platform::IconImage> AppController::targetIcon(int preferredSize) const {
-    if (!target_) return std::nullopt;
-    return services_.windows.icon(target_->window, preferredSize);
+    if (!state_.target) return std::nullopt;
+    return services_.windows.icon(state_.target->window, preferredSize);
 }
 
 std::size_t AppController::displayCount() const {
     // While the grid is open there is one panel per display; asking the desktop
     // again for every panel's refresh would cost a dozen round trips each time.
-    if (gridDisplays_) return gridDisplays_->size();
-    return currentDisplays().size();
-}
-
-std::vector<platform::Display> AppController::currentDisplays() const {
-    return services_.displays.displays();
+    if (const auto& displays = panels_->gridDisplays()) return displays->size();
+    return services_.displays.displays().size();
 }
 
 void AppController::diagnostic(const std::string& line) {
@@ -161,66 +131,134 @@ void AppController::diagnostic(const std::string& line) {
 }
 
 void AppController::notify() {
-    if (shuttingDown_) return;
-    for (PanelEntry& entry : panels_) {
-        if (entry.panel) entry.panel->refresh();
-    }
+    if (state_.shuttingDown) return;
+    panels_->refreshAll();
     emit stateChanged();
 }
 
-void AppController::setMessage(std::optional<std::string> message, bool isError) {
-    message_ = std::move(message);
-    messageIsError_ = isError;
+QWidget* AppController::settingsWindow() const {
+    return settingsActions_->window();
 }
 
-void AppController::rememberFrontmostApp() {
-    std::optional<platform::AppRef> app = services_.windows.frontmostApp();
-    if (!app) return;
-    if (app->pid > 0 && app->pid == services_.ownPid) return;
-    lastExternalApp_ = std::move(app);
+// The placement road.
+
+void AppController::applyRegion(const TileRegion& region, const platform::Display& display,
+                                bool shiftHeld) {
+    placements_->applyRegion(region, display, shiftHeld);
+}
+
+void AppController::applyLayout(const SavedLayout& layout,
+                                const std::optional<platform::Display>& display) {
+    placements_->applyLayout(layout, display, nullptr);
+}
+
+void AppController::applyLayout(const SavedLayout& layout,
+                                const std::optional<platform::Display>& display,
+                                PlacementCallback done) {
+    placements_->applyLayout(layout, display, std::move(done));
+}
+
+void AppController::moveToNextDisplay() {
+    placements_->moveToNextDisplay();
+}
+void AppController::undoLastPlacement() {
+    placements_->undo(nullptr);
+}
+void AppController::undoLastPlacement(PlacementCallback done) {
+    placements_->undo(std::move(done));
+}
+
+void AppController::updatePreview(const std::optional<TileRegion>& region,
+                                  const platform::Display& display) {
+    placements_->updatePreview(region, display);
+}
+
+void AppController::refreshTarget() {
+    placements_->refreshTarget();
+}
+
+// Panels and their keys.
+
+void AppController::showPanels() {
+    panels_->show();
+}
+void AppController::closePanels(bool restoreFocus) {
+    panels_->close(restoreFocus);
+}
+void AppController::togglePanels() {
+    panels_->toggle();
+}
+void AppController::changeGrid(int columnDelta, int rowDelta) {
+    panels_->changeGrid(columnDelta, rowDelta);
+}
+void AppController::toggleSubdivision() {
+    panels_->toggleSubdivision();
+}
+void AppController::handleOutsideClick() {
+    panels_->handleOutsideClick();
+}
+void AppController::handleScreensChanged() {
+    panels_->handleScreensChanged();
+}
+void AppController::setCompositing(bool compositing) {
+    panels_->setCompositing(compositing);
 }
 
 void AppController::handleApplicationActivated(const platform::AppRef& app) {
-    if (!(app.pid > 0 && app.pid == services_.ownPid)) lastExternalApp_ = app;
-    if (!panels_.empty() && settings_.keepPanelOpen) {
+    placements_->noteActivatedApp(app);
+    if (panelsOpen() && state_.settings.keepPanelOpen) {
         refreshTarget();
         notify();
     }
 }
 
-void AppController::handleScreensChanged() {
-    if (panels_.empty()) return;
-    // The new panels take the keyboard before the old ones go: hiding the panel
-    // that has it first would let the window manager hand it to another window
-    // in between, which reads as a click elsewhere and closes the new grid.
-    std::vector<PanelEntry> old;
-    old.swap(panels_);
-    closePanels(false);
-    showPanels();
-    for (PanelEntry& entry : old) {
-        if (!entry.panel) continue;
-        entry.panel->hide();
-        entry.panel->deleteLater();
-    }
+// Upkeep and settings.
+
+void AppController::checkPermission() {
+    upkeep_->checkPermission();
+}
+void AppController::openAccessibilitySettings() {
+    upkeep_->openAccessibilitySettings();
+}
+void AppController::registerHotKeys() {
+    hotKeyRegistration_->registerAll();
+}
+void AppController::showSettings() {
+    settingsActions_->showSettings();
+}
+void AppController::applySettings(const AppSettings& next) {
+    settingsActions_->applySettings(next);
+}
+void AppController::saveSelectionAsLayout(const TileRegion& region) {
+    settingsActions_->saveSelectionAsLayout(region);
+}
+void AppController::setRecordingActive(bool active) {
+    settingsActions_->setRecordingActive(active);
+}
+void AppController::handleSettingsWindowClosed() {
+    settingsActions_->handleWindowClosed();
+}
+void AppController::checkForUpdates() {
+    settingsActions_->checkForUpdates();
 }
 
 void AppController::setSettingsError(const std::optional<std::string>& error) {
-    settingsError_ = error;
+    state_.settingsError = error;
     notify();
 }
 
 void AppController::setEditingLayout(const std::optional<SavedLayout>& layout) {
-    editingLayout_ = layout;
+    state_.editingLayout = layout;
     notify();
 }
 
 void AppController::setEditingGlobalShortcut(const std::optional<SavedLayout>& layout) {
-    editingGlobalShortcut_ = layout;
+    state_.editingGlobalShortcut = layout;
     notify();
 }
 
 void AppController::setSettingsTab(int tab) {
-    settingsTab_ = tab;
+    state_.settingsTab = tab;
     notify();
 }
 

@@ -3,81 +3,32 @@
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
-#include <filesystem>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/controller/app_services.h"
+#include "app/controller/controller_state.h"
+#include "app/controller/grid_panels.h"
+#include "app/controller/placement_outcome.h"
 #include "app/panel/panel_host.h"
-#include "app/settings/settings_store.h"
-#include "app/shortcuts/hot_key_manager.h"
-#include "app/window/window_manager.h"
-#include "core/key_combo.h"
-#include "core/scheduler.h"
-#include "platform/desktop_shell.h"
-#include "platform/displays.h"
-#include "platform/hot_key_grabber.h"
-#include "platform/window_system.h"
-
-class QKeyEvent;
-class QTimer;
 
 namespace corvane {
 
-class InterruptibleScheduler;
-class PanelSelection;
+class HotKeyRegistration;
+class PanelKeys;
+class PlacementRunner;
 class PreviewOverlay;
-class TilePanel;
-class TrayIcon;
+class SettingsActions;
+class SettingsStore;
+class Upkeep;
+class WindowManager;
 
-// The platform services the controller works through: X11 in the application,
-// the in-memory fake desktop in tests.
-struct AppServices {
-    platform::WindowSystem& windows;
-    platform::Displays& displays;
-    platform::HotKeyGrabber& hotKeys;
-    platform::DesktopShell& shell;
-    platform::LoginItem& loginItem;
-    // A scheduler for one placement or undo (Qt timers in the application).
-    std::function<std::unique_ptr<Scheduler>()> makeScheduler;
-    int ownPid = 0;
-};
-
-struct AppOptions {
-    bool diagnostics = false;   // "--diagnostics"
-    bool smokeTest = false;     // "--smoke-test"
-    bool openSettings = false;  // "--settings"
-    bool show = false;          // "--show"
-    // Replaces the settings folder (tests); the legacy copy is then skipped.
-    std::optional<std::filesystem::path> settingsDirectory;
-    // Where diagnostics lines go (standard output when null).
-    std::function<void(const std::string&)> diagnosticsSink;
-    // Whether to create the tray icon (off in most unit tests).
-    bool createTrayIcon = true;
-    // Opens a web page (the desktop's browser when null).
-    std::function<void(const std::string& url)> openUrl;
-};
-
-// How a placement or undo ended, for scripting callers.
-struct PlacementOutcome {
-    enum class Kind { exact, notExact, failed, ignored };
-    Kind kind = Kind::ignored;
-    std::string text;  // the notice or error description
-};
-using PlacementCallback = std::function<void(const PlacementOutcome&)>;
-
-// A key press as the grid handles it: Corvane's virtual key code and modifier mask.
-struct KeyPress {
-    std::uint16_t keyCode = 0;
-    std::uint32_t modifiers = 0;
-};
-
-// The spine of Corvane: owns the settings, the window manager, the hot keys,
-// the preview and the panels, and runs every placement on one road. All of it
-// runs on the main thread. stateChanged() is emitted after every change of the
-// state the views show.
+// The spine of Corvane: the model the views bind to, and the one place that
+// hands each request to the class whose job it is (placements, the panels,
+// their keys, hot keys, settings actions, upkeep). All of it runs on the main
+// thread. stateChanged() is emitted after every change of the state the views show.
 class AppController : public QObject, public PanelHost {
     Q_OBJECT
 
@@ -92,40 +43,39 @@ public:
     void handleReopen();
 
     // PanelHost: state shown by the panels.
-    const AppSettings& settings() const override { return settings_; }
-    GridSize activeGrid() const override;
-    bool subdivided() const override { return subdivided_; }
-    const std::optional<WindowTarget>& target() const override { return target_; }
+    const AppSettings& settings() const override { return state_.settings; }
+    GridSize activeGrid() const override { return state_.activeGrid(); }
+    bool subdivided() const override { return state_.subdivided; }
+    const std::optional<WindowTarget>& target() const override { return state_.target; }
     std::optional<platform::IconImage> targetIcon(int preferredSize) const override;
-    bool permissionGranted() const override { return permissionGranted_; }
-    const std::optional<std::string>& message() const override { return message_; }
-    bool messageIsError() const override { return messageIsError_; }
-    bool canUndo() const override { return canUndo_; }
-    bool isApplying() const override { return isApplying_; }
+    bool permissionGranted() const override { return state_.permissionGranted; }
+    const std::optional<std::string>& message() const override { return state_.message; }
+    bool messageIsError() const override { return state_.messageIsError; }
+    bool canUndo() const override { return state_.canUndo; }
+    bool isApplying() const override { return state_.isApplying; }
     std::size_t displayCount() const override;
     bool diagnosticsEnabled() const override { return options_.diagnostics; }
     void diagnostic(const std::string& line) override;
 
     // Further state.
-    GridSize grid() const { return grid_; }
-    int panelGeneration() const { return panelGeneration_; }
-    const std::optional<std::string>& pendingResizeNotice() const { return pendingResizeNotice_; }
-    const std::optional<std::string>& settingsError() const { return settingsError_; }
-    const std::vector<std::string>& shortcutWarnings() const { return shortcutWarnings_; }
-    bool loginEnabled() const { return loginEnabled_; }
-    const std::optional<SavedLayout>& editingLayout() const { return editingLayout_; }
-    const std::optional<SavedLayout>& editingGlobalShortcut() const {
-        return editingGlobalShortcut_;
+    GridSize grid() const { return state_.grid; }
+    const std::optional<std::string>& pendingResizeNotice() const {
+        return state_.pendingResizeNotice;
     }
-    int settingsTab() const { return settingsTab_; }
-    bool recordingActive() const { return recordingActive_; }
-    bool panelsOpen() const { return !panels_.empty(); }
-    const WindowManager& windowManager() const { return windows_; }
-    const HotKeyManager& hotKeyManager() const { return hotKeys_; }
-    SettingsStore& store() { return store_; }
-    bool trayIconVisible() const;
-    TrayIcon* trayIcon() const { return trayIcon_.get(); }
-    QWidget* settingsWindow() const { return settingsWindow_; }
+    const std::optional<std::string>& settingsError() const { return state_.settingsError; }
+    const std::vector<std::string>& shortcutWarnings() const { return state_.shortcutWarnings; }
+    bool loginEnabled() const { return state_.loginEnabled; }
+    const std::optional<SavedLayout>& editingLayout() const { return state_.editingLayout; }
+    const std::optional<SavedLayout>& editingGlobalShortcut() const {
+        return state_.editingGlobalShortcut;
+    }
+    int settingsTab() const { return state_.settingsTab; }
+    bool recordingActive() const { return state_.recordingActive; }
+    bool panelsOpen() const { return !panels().empty(); }
+    const WindowManager& windowManager() const { return *windows_; }
+    SettingsStore& store() { return *store_; }
+    const SettingsStore& store() const { return *store_; }
+    QWidget* settingsWindow() const;
 
     // The placement road.
     void applyRegion(const TileRegion& region, const platform::Display& display,
@@ -140,8 +90,6 @@ public:
     void updatePreview(const std::optional<TileRegion>& region,
                        const platform::Display& display) override;
     void refreshTarget();
-    void showError(const std::exception& error);
-    void finishPlacement(const std::optional<std::string>& notice, bool keepOpen);
 
     // Panels and the grid's keys.
     void showPanels();
@@ -149,10 +97,6 @@ public:
     void togglePanels();
     void changeGrid(int columnDelta, int rowDelta) override;
     void toggleSubdivision() override;
-    // A key pressed while the panel at `panelIndex` has the keyboard; true when handled.
-    bool handleKeyDown(const KeyPress& key, std::size_t panelIndex);
-    // Modifier state changed while a panel has the keyboard (the Alt tap).
-    void handleFlagsChanged(std::uint32_t modifiers);
     // Another application was clicked (the grid lost the keyboard to it).
     void handleOutsideClick();
     // The active window changed to one of another application.
@@ -163,19 +107,13 @@ public:
     // instead of translucent. Told by the X11 glue; off until then.
     void setCompositing(bool compositing);
 
-    // Upkeep.
+    // Upkeep and settings.
     void checkPermission() override;
     void openAccessibilitySettings() override;
-    void refreshLoginEnabled();
-    void setLoginItem(bool enabled);
     void showSettings() override;
     void registerHotKeys();
     void applySettings(const AppSettings& settings);
-    bool saveLayout(const SavedLayout& layout);
     void saveSelectionAsLayout(const TileRegion& region) override;
-    // Export to / import from a file the user picked (the dialogs run in the settings window).
-    void exportSettings(const std::filesystem::path& file);
-    void importSettings(const std::filesystem::path& file);
     void setRecordingActive(bool active);
     void setSettingsError(const std::optional<std::string>& error);
     void setEditingLayout(const std::optional<SavedLayout>& layout);
@@ -191,17 +129,26 @@ public:
         "https://github.com/corvane/corvane#supported-desktops";
 
     // The open panels, in display order.
-    struct PanelEntry {
-        QPointer<TilePanel> panel;
-        platform::Display display;
-        PanelSelection* selection = nullptr;
-    };
-    const std::vector<PanelEntry>& panels() const { return panels_; }
+    using PanelEntry = GridPanels::Entry;
+    const std::vector<PanelEntry>& panels() const { return panels_->entries(); }
     // The open panel that has the keyboard, if one has.
-    std::optional<std::size_t> keyPanelIndex() const;
+    std::optional<std::size_t> keyPanelIndex() const { return panels_->keyPanelIndex(); }
     // Whether `window` is one of the open grid's panels.
-    bool isPanelWindow(platform::WindowId window) const;
+    bool isPanelWindow(platform::WindowId window) const { return panels_->isPanelWindow(window); }
     PreviewOverlay* previewOverlay() const { return previewOverlay_.get(); }
+
+    // For the classes the controller delegates to.
+    const AppServices& services() const { return services_; }
+    const AppOptions& options() const { return options_; }
+    ControllerState& state() { return state_; }
+    WindowManager& windows() { return *windows_; }
+    GridPanels& gridPanels() { return *panels_; }
+    PanelKeys& panelKeys() { return *keys_; }
+    PlacementRunner& placements() { return *placements_; }
+    SettingsActions& settingsActions() { return *settingsActions_; }
+    Upkeep& upkeep() { return *upkeep_; }
+    // Refreshes the open panels and tells every other view.
+    void notify();
 
 signals:
     void stateChanged();
@@ -210,92 +157,23 @@ signals:
     // 0.25 s after a launch with "--smoke-test": the self-test takes over.
     void smokeTestRequested();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    struct LastLayout {
-        Uuid id;
-        platform::WindowId window = 0;
-        Rect frame;
-    };
-    // What a placement carries into its asynchronous part.
-    struct PlacementJob {
-        WindowTarget target;
-        Rect frame;
-        std::optional<Uuid> layoutId;
-        int generation = 0;
-        bool keepOpen = false;
-    };
-
-    void notify();
-    std::vector<platform::Display> currentDisplays() const;
-    // The target window's frame; when it cannot be read the user is told why.
-    std::optional<Rect> targetFrame(const PlacementCallback& done);
-    std::optional<std::size_t> panelIndexOfWindow(const QObject* window) const;
-    void startPlacement(const WindowTarget& target, const Rect& frame, std::optional<Uuid> layoutId,
-                        bool keepOpen, PlacementCallback done);
-    void finishJob(const PlacementJob& job, std::optional<bool> exact, std::exception_ptr error,
-                   double startTime, const PlacementCallback& done);
-    void failJob(const PlacementJob& job, const std::exception& error,
-                 const PlacementCallback& done);
-    void endAsyncWork();
-    void finishUndo(std::optional<bool> exact, std::exception_ptr error, int generation,
-                    const PlacementCallback& done);
-    PlacementOutcome ignoredOutcome() const;
-    void resetSelections();
-    void rememberFrontmostApp();
-    void updateStatusItem();
-    void createTrayIcon();
     void launchAction(bool firstLaunch);
     bool readAndMarkLaunched();
-    void openPanel(const platform::Display& display);
-    void giveKeyboardTo(std::size_t panelIndex);
-    bool handleKeyEvent(QObject* watched, QKeyEvent* event);
-    bool saveAndApply(const AppSettings& next);
-    void setMessage(std::optional<std::string> message, bool isError);
 
     AppServices services_;
     AppOptions options_;
-
-    AppSettings settings_;
-    GridSize grid_;
-    bool subdivided_ = false;
-    std::optional<WindowTarget> target_;
-    bool permissionGranted_ = false;
-    std::optional<std::string> message_;
-    bool messageIsError_ = false;
-    bool canUndo_ = false;
-    bool isApplying_ = false;
-    int panelGeneration_ = 0;
-    std::optional<std::string> pendingResizeNotice_;
-    std::optional<std::string> settingsError_;
-    std::vector<std::string> shortcutWarnings_;
-    bool loginEnabled_ = false;
-    std::optional<SavedLayout> editingLayout_;
-    std::optional<SavedLayout> editingGlobalShortcut_;
-    int settingsTab_ = 0;
-    bool recordingActive_ = false;
-
-    SettingsStore store_;
-    WindowManager windows_;
-    HotKeyManager hotKeys_;
+    ControllerState state_;
+    std::unique_ptr<SettingsStore> store_;
+    std::unique_ptr<WindowManager> windows_;
     std::unique_ptr<PreviewOverlay> previewOverlay_;
-    std::unique_ptr<TrayIcon> trayIcon_;
-    std::vector<PanelEntry> panels_;
-    // The displays the open grid was built for; none while it is closed.
-    std::optional<std::vector<platform::Display>> gridDisplays_;
-    QPointer<QWidget> settingsWindow_;
-    // The waits of the placement or undo in flight; none when idle.
-    std::unique_ptr<InterruptibleScheduler> activeScheduler_;
-    std::optional<platform::AppRef> lastExternalApp_;
-    bool optionTapArmed_ = false;
-    bool optionDown_ = false;
-    std::optional<LastLayout> lastLayout_;
-    QTimer* permissionTimer_ = nullptr;
+    std::unique_ptr<GridPanels> panels_;
+    std::unique_ptr<PlacementRunner> placements_;
+    std::unique_ptr<PanelKeys> keys_;
+    std::unique_ptr<HotKeyRegistration> hotKeyRegistration_;
+    std::unique_ptr<SettingsActions> settingsActions_;
+    std::unique_ptr<Upkeep> upkeep_;
     bool started_ = false;
-    bool shuttingDown_ = false;
-    bool compositing_ = false;
 };
 
 }  // namespace corvane

@@ -1,13 +1,15 @@
 // The grid's own keys while one of its panels has the keyboard, and the Alt tap
 // that subdivides the grid.
 
+#include "app/controller/panel_keys.h"
+
 #include <QEvent>
 #include <QKeyEvent>
+#include <optional>
 
 #include "app/controller/app_controller.h"
 #include "app/panel/panel_selection.h"
 #include "app/panel/preview_overlay.h"
-#include "core/key_codes.h"
 #include "platform/key_code_map.h"
 
 namespace corvane {
@@ -16,15 +18,12 @@ namespace {
 
 namespace Key = KeyCode;
 
-constexpr std::uint32_t ctrl = KeyCombo::command;
-constexpr std::uint32_t ctrlShift = KeyCombo::command | KeyCombo::shift;
-
 std::uint32_t modifierMask(Qt::KeyboardModifiers modifiers) {
     std::uint32_t mask = 0;
-    if (modifiers.testFlag(Qt::ControlModifier)) mask |= KeyCombo::command;
-    if (modifiers.testFlag(Qt::AltModifier)) mask |= KeyCombo::option;
+    if (modifiers.testFlag(Qt::ControlModifier)) mask |= KeyCombo::ctrl;
+    if (modifiers.testFlag(Qt::AltModifier)) mask |= KeyCombo::alt;
     if (modifiers.testFlag(Qt::ShiftModifier)) mask |= KeyCombo::shift;
-    if (modifiers.testFlag(Qt::MetaModifier)) mask |= KeyCombo::control;
+    if (modifiers.testFlag(Qt::MetaModifier)) mask |= KeyCombo::super;
     return mask;
 }
 
@@ -32,15 +31,15 @@ std::uint32_t modifierMask(Qt::KeyboardModifiers modifiers) {
 std::optional<std::uint32_t> modifierKeyBit(int key) {
     switch (key) {
         case Qt::Key_Control:
-            return KeyCombo::command;
+            return KeyCombo::ctrl;
         case Qt::Key_Alt:
-            return KeyCombo::option;
+            return KeyCombo::alt;
         case Qt::Key_Shift:
             return KeyCombo::shift;
         case Qt::Key_Meta:
         case Qt::Key_Super_L:
         case Qt::Key_Super_R:
-            return KeyCombo::control;
+            return KeyCombo::super;
         case Qt::Key_AltGr:
         case Qt::Key_Hyper_L:
         case Qt::Key_Hyper_R:
@@ -83,24 +82,24 @@ std::optional<std::uint16_t> navigationKey(const QKeyEvent& event) {
 
 }  // namespace
 
-bool AppController::eventFilter(QObject* watched, QEvent* event) {
+bool PanelKeys::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     const bool keyEvent = type == QEvent::KeyPress || type == QEvent::KeyRelease;
     const bool mousePress =
         type == QEvent::MouseButtonPress || type == QEvent::NonClientAreaMouseButtonPress;
     if (!keyEvent && !mousePress) return false;
-    if (panels_.empty() || recordingActive_) return false;
+    if (!controller_.panelsOpen() || controller_.recordingActive()) return false;
     if (mousePress) {
-        optionTapArmed_ = false;  // Alt used with a click is no tap
+        altTapArmed_ = false;  // Alt used with a click is no tap
         return false;
     }
     return handleKeyEvent(watched, static_cast<QKeyEvent*>(event));
 }
 
-bool AppController::handleKeyEvent(QObject* watched, QKeyEvent* event) {
+bool PanelKeys::handleKeyEvent(QObject* watched, QKeyEvent* event) {
     // A key event reaches the focused window first and then its widgets; the
     // window of a panel is where it is handled, once.
-    const std::optional<std::size_t> index = panelIndexOfWindow(watched);
+    const std::optional<std::size_t> index = controller_.gridPanels().panelIndexOfWindow(watched);
     if (!index) return false;
 
     const bool press = event->type() == QEvent::KeyPress;
@@ -113,7 +112,7 @@ bool AppController::handleKeyEvent(QObject* watched, QKeyEvent* event) {
     }
     if (!press) return false;
 
-    optionTapArmed_ = false;
+    altTapArmed_ = false;
     std::optional<std::uint16_t> keyCode = navigationKey(*event);
     const quint32 scanCode = event->nativeScanCode();
     if (!keyCode && scanCode > 0 && scanCode <= 255)
@@ -122,79 +121,109 @@ bool AppController::handleKeyEvent(QObject* watched, QKeyEvent* event) {
     return handleKeyDown(KeyPress{*keyCode, modifiers}, *index);
 }
 
-void AppController::handleFlagsChanged(std::uint32_t modifiers) {
-    const bool option = (modifiers & KeyCombo::option) != 0;
-    const bool others =
-        (modifiers & (KeyCombo::shift | KeyCombo::control | KeyCombo::command)) != 0;
-    if (option) {
-        if (!optionDown_) optionTapArmed_ = !others;
-        if (others) optionTapArmed_ = false;
-    } else if (optionDown_ && optionTapArmed_) {
-        optionTapArmed_ = false;
-        subdivided_ = !subdivided_;
-        resetSelections();
-        notify();
-    }
-    optionDown_ = option;
+void PanelKeys::resetAltTap(bool altHeld) {
+    altDown_ = altHeld;
+    altTapArmed_ = false;
 }
 
-bool AppController::handleKeyDown(const KeyPress& key, std::size_t panelIndex) {
-    if (panelIndex >= panels_.size()) return false;
-    const std::uint32_t mods = key.modifiers & KeyCombo::allModifiers;
-    const bool shift = (mods & KeyCombo::shift) != 0;
-    // Copies: the actions below may close the panels.
-    const platform::Display display = panels_[panelIndex].display;
-    PanelSelection* selection = panels_[panelIndex].selection;
+void PanelKeys::handleFlagsChanged(std::uint32_t modifiers) {
+    const bool alt = (modifiers & KeyCombo::alt) != 0;
+    const bool others = (modifiers & (KeyCombo::shift | KeyCombo::super | KeyCombo::ctrl)) != 0;
+    if (alt) {
+        if (!altDown_) altTapArmed_ = !others;
+        if (others) altTapArmed_ = false;
+    } else if (altDown_ && altTapArmed_) {
+        altTapArmed_ = false;
+        controller_.toggleSubdivision();
+    }
+    altDown_ = alt;
+}
 
-    if (key.keyCode == Key::tab) {
-        const std::size_t count = panels_.size();
-        giveKeyboardTo(shift ? (panelIndex + count - 1) % count : (panelIndex + 1) % count);
-        previewOverlay_->hide();
+// The panel's own keys come first, then the grid-only layouts, then the
+// navigation keys held with modifiers no layout claimed.
+bool PanelKeys::handleKeyDown(const KeyPress& key, std::size_t panelIndex) {
+    if (panelIndex >= controller_.panels().size()) return false;
+    const KeyPress pressed{key.keyCode, key.modifiers & KeyCombo::allModifiers};
+    const bool shift = (pressed.modifiers & KeyCombo::shift) != 0;
+    if (const PanelKey* own = reservedPanelKey(pressed.keyCode, pressed.modifiers)) {
+        perform(own->action, shift, panelIndex);
         return true;
     }
-    if (key.keyCode == Key::escape) {
-        closePanels(true);
-        return true;
-    }
-    if (mods == ctrl && key.keyCode == Key::z) {
-        undoLastPlacement();
-        return true;
-    }
-    if (mods == ctrl && key.keyCode == Key::comma) {
-        showSettings();
-        return true;
-    }
-    if ((mods == ctrl || mods == ctrlShift) &&
-        (key.keyCode == Key::equals || key.keyCode == Key::minus)) {
-        const int delta = key.keyCode == Key::equals ? 1 : -1;
-        if (mods == ctrl) {
-            changeGrid(0, delta);
-        } else {
-            changeGrid(delta, 0);
-        }
-        return true;
-    }
-    for (const SavedLayout& layout : settings_.layouts) {
-        if (!layout.enabled || layout.isGlobal || !layout.shortcut) continue;
-        if (layout.shortcut->keyCode == key.keyCode && layout.shortcut->modifiers == mods) {
-            const SavedLayout chosen = layout;  // the list may change while it applies
-            applyLayout(chosen, std::nullopt);
-            return true;
-        }
-    }
-    if (key.keyCode >= Key::leftArrow && key.keyCode <= Key::upArrow) {
-        static constexpr int dx[] = {-1, 1, 0, 0};
-        static constexpr int dy[] = {0, 0, 1, -1};
-        const int arrow = key.keyCode - Key::leftArrow;
-        selection->moveCursor(dx[arrow], dy[arrow], shift, activeGrid());
-        updatePreview(selection->region(), display);
-        return true;
-    }
-    if (key.keyCode == Key::returnKey || key.keyCode == Key::keypadEnter) {
-        applyRegion(selection->regionToApply(activeGrid()), display, shift);
+    if (applyGridLayout(pressed)) return true;
+    if (const PanelKey* loose = panelKeyWithOtherModifiers(pressed.keyCode)) {
+        perform(loose->action, shift, panelIndex);
         return true;
     }
     return false;
+}
+
+bool PanelKeys::applyGridLayout(const KeyPress& key) {
+    for (const SavedLayout& layout : controller_.settings().layouts) {
+        if (!layout.enabled || layout.isGlobal || !layout.shortcut) continue;
+        if (layout.shortcut->keyCode == key.keyCode &&
+            layout.shortcut->modifiers == key.modifiers) {
+            const SavedLayout chosen = layout;  // the list may change while it applies
+            controller_.applyLayout(chosen, std::nullopt);
+            return true;
+        }
+    }
+    return false;
+}
+
+void PanelKeys::perform(PanelKeyAction action, bool shift, std::size_t panelIndex) {
+    // Copies: the actions below may close the panels.
+    const platform::Display display = controller_.panels()[panelIndex].display;
+    PanelSelection* selection = controller_.panels()[panelIndex].selection;
+    const auto moveCursor = [&](int dx, int dy) {
+        selection->moveCursor(dx, dy, shift, controller_.activeGrid());
+        controller_.updatePreview(selection->region(), display);
+    };
+    switch (action) {
+        case PanelKeyAction::switchPanel: {
+            const std::size_t count = controller_.panels().size();
+            controller_.gridPanels().giveKeyboardTo(shift ? (panelIndex + count - 1) % count
+                                                          : (panelIndex + 1) % count);
+            controller_.previewOverlay()->hide();
+            break;
+        }
+        case PanelKeyAction::closeGrid:
+            controller_.closePanels(true);
+            break;
+        case PanelKeyAction::undo:
+            controller_.undoLastPlacement();
+            break;
+        case PanelKeyAction::openSettings:
+            controller_.showSettings();
+            break;
+        case PanelKeyAction::addRow:
+            controller_.changeGrid(0, 1);
+            break;
+        case PanelKeyAction::removeRow:
+            controller_.changeGrid(0, -1);
+            break;
+        case PanelKeyAction::addColumn:
+            controller_.changeGrid(1, 0);
+            break;
+        case PanelKeyAction::removeColumn:
+            controller_.changeGrid(-1, 0);
+            break;
+        case PanelKeyAction::moveLeft:
+            moveCursor(-1, 0);
+            break;
+        case PanelKeyAction::moveRight:
+            moveCursor(1, 0);
+            break;
+        case PanelKeyAction::moveDown:
+            moveCursor(0, 1);
+            break;
+        case PanelKeyAction::moveUp:
+            moveCursor(0, -1);
+            break;
+        case PanelKeyAction::place:
+            controller_.applyRegion(selection->regionToApply(controller_.activeGrid()), display,
+                                    shift);
+            break;
+    }
 }
 
 }  // namespace corvane

@@ -2,14 +2,16 @@
 // destination, run the verified resize without blocking the event loop, and
 // report the outcome now or at the next opening of the grid.
 
+#include "app/controller/placement_runner.h"
+
 #include <QMetaObject>
+#include <QPointer>
 #include <cmath>
 
 #include "app/controller/app_controller.h"
-#include "app/controller/interruptible_scheduler.h"
-#include "app/controller/size_notice.h"
+#include "app/controller/messages.h"
 #include "app/panel/preview_overlay.h"
-#include "app/panel/tile_panel.h"
+#include "app/window/window_manager.h"
 #include "core/tile_geometry.h"
 #include "core/window_error.h"
 #include "core/window_resizer.h"
@@ -35,13 +37,18 @@ void report(const PlacementCallback& done, PlacementOutcome::Kind kind, std::str
 
 }  // namespace
 
-PlacementOutcome AppController::ignoredOutcome() const {
-    return PlacementOutcome{PlacementOutcome::Kind::ignored, message_.value_or(std::string())};
+void PlacementRunner::interrupt() {
+    if (activeScheduler_) activeScheduler_->interrupt();
 }
 
-std::optional<Rect> AppController::targetFrame(const PlacementCallback& done) {
+PlacementOutcome PlacementRunner::ignoredOutcome() const {
+    return PlacementOutcome{PlacementOutcome::Kind::ignored,
+                            controller_.message().value_or(std::string())};
+}
+
+std::optional<Rect> PlacementRunner::targetFrame(const PlacementCallback& done) {
     try {
-        return windows_.frame(*target_);
+        return controller_.windows().frame(*controller_.target());
     } catch (const std::exception& error) {
         showError(error);
         report(done, PlacementOutcome::Kind::failed, describeError(error));
@@ -49,51 +56,63 @@ std::optional<Rect> AppController::targetFrame(const PlacementCallback& done) {
     }
 }
 
-void AppController::refreshTarget() {
+void PlacementRunner::rememberFrontmostApp() {
+    const AppServices& services = controller_.services();
+    std::optional<platform::AppRef> app = services.windows.frontmostApp();
+    if (!app) return;
+    if (app->pid > 0 && app->pid == services.ownPid) return;
+    lastExternalApp_ = std::move(app);
+}
+
+void PlacementRunner::noteActivatedApp(const platform::AppRef& app) {
+    const int ownPid = controller_.services().ownPid;
+    if (!(app.pid > 0 && app.pid == ownPid)) lastExternalApp_ = app;
+}
+
+void PlacementRunner::refreshTarget() {
+    ControllerState& state = controller_.state();
     rememberFrontmostApp();
     try {
-        target_ = windows_.focusedTarget(lastExternalApp_);
-        setMessage(std::nullopt, false);
+        state.target = controller_.windows().focusedTarget(lastExternalApp_);
+        state.setMessage(std::nullopt, false);
     } catch (const std::exception& error) {
-        target_.reset();
-        if (permissionGranted_) showError(error);
+        state.target.reset();
+        if (state.permissionGranted) showError(error);
     }
 }
 
-void AppController::showError(const std::exception& error) {
-    setMessage(describeError(error), true);
-    previewOverlay_->hide();
-    notify();
+void PlacementRunner::showError(const std::exception& error) {
+    controller_.state().setMessage(describeError(error), true);
+    controller_.previewOverlay()->hide();
+    controller_.notify();
 }
 
-void AppController::applyRegion(const TileRegion& region, const platform::Display& display,
-                                bool shiftHeld) {
-    if (isApplying_) return;
-    if (!target_) refreshTarget();
-    if (!target_) {
-        notify();
+void PlacementRunner::applyRegion(const TileRegion& region, const platform::Display& display,
+                                  bool shiftHeld) {
+    const ControllerState& state = controller_.state();
+    if (state.isApplying) return;
+    if (!state.target) refreshTarget();
+    if (!state.target) {
+        controller_.notify();
         return;
     }
-    const Rect frame = TileGeometry::frame(region, display.visibleFrame, settings_.margins);
+    const AppSettings& settings = state.settings;
+    const Rect frame = TileGeometry::frame(region, display.visibleFrame, settings.margins);
     // Shift reverses "Keep the grid open" for this one placement.
-    const bool keepOpen = settings_.keepPanelOpen != shiftHeld;
-    startPlacement(*target_, frame, std::nullopt, keepOpen, nullptr);
+    const bool keepOpen = settings.keepPanelOpen != shiftHeld;
+    start(*state.target, frame, std::nullopt, keepOpen, nullptr);
 }
 
-void AppController::applyLayout(const SavedLayout& layout,
-                                const std::optional<platform::Display>& display) {
-    applyLayout(layout, display, nullptr);
-}
-
-void AppController::applyLayout(const SavedLayout& layout,
-                                const std::optional<platform::Display>& display,
-                                PlacementCallback done) {
-    if (isApplying_) return report(done, PlacementOutcome::Kind::ignored);
+void PlacementRunner::applyLayout(const SavedLayout& layout,
+                                  const std::optional<platform::Display>& display,
+                                  PlacementCallback done) {
+    const ControllerState& state = controller_.state();
+    if (state.isApplying) return report(done, PlacementOutcome::Kind::ignored);
     // A hot key always acts on the application the user is in.
-    if (panels_.empty() || !target_) refreshTarget();
-    if (!target_) {
-        showPanels();  // the grid tells why nothing can be placed
-        notify();
+    if (!controller_.panelsOpen() || !state.target) refreshTarget();
+    if (!state.target) {
+        controller_.showPanels();  // the grid tells why nothing can be placed
+        controller_.notify();
         if (done) done(ignoredOutcome());
         return;
     }
@@ -101,7 +120,7 @@ void AppController::applyLayout(const SavedLayout& layout,
     const std::optional<Rect> read = targetFrame(done);
     if (!read) return;
     const Rect current = *read;
-    const std::vector<platform::Display> displays = currentDisplays();
+    const std::vector<platform::Display> displays = controller_.services().displays.displays();
     const std::optional<std::size_t> windowIndex =
         TileGeometry::screenIndex(current, visibleFrames(displays));
     if (!windowIndex) return report(done, PlacementOutcome::Kind::ignored);
@@ -111,57 +130,61 @@ void AppController::applyLayout(const SavedLayout& layout,
         chosen = *display;
     } else {
         if (!layout.isGlobal) {
-            if (const auto key = keyPanelIndex()) chosen = panels_[*key].display;
+            if (const auto key = controller_.keyPanelIndex())
+                chosen = controller_.panels()[*key].display;
         }
         // Repeating a layout on the window it just placed walks it through the displays.
-        const bool repeated = settings_.cycleDisplays && lastLayout_ &&
+        const bool repeated = state.settings.cycleDisplays && lastLayout_ &&
                               lastLayout_->id == layout.id &&
-                              lastLayout_->window == target_->window &&
+                              lastLayout_->window == state.target->window &&
                               WindowResizer::matches(lastLayout_->frame, current);
         if (repeated) chosen = displays[(*windowIndex + 1) % displays.size()];
     }
 
-    const Rect frame = TileGeometry::frame(layout.region, chosen.visibleFrame, settings_.margins);
-    startPlacement(*target_, frame, layout.id, settings_.keepPanelOpen, std::move(done));
+    const Rect frame =
+        TileGeometry::frame(layout.region, chosen.visibleFrame, state.settings.margins);
+    start(*state.target, frame, layout.id, state.settings.keepPanelOpen, std::move(done));
 }
 
-void AppController::moveToNextDisplay() {
-    if (isApplying_) return;
-    if (!target_) refreshTarget();
-    if (!target_) {
-        notify();
+void PlacementRunner::moveToNextDisplay() {
+    const ControllerState& state = controller_.state();
+    if (state.isApplying) return;
+    if (!state.target) refreshTarget();
+    if (!state.target) {
+        controller_.notify();
         return;
     }
     const std::optional<Rect> read = targetFrame(nullptr);
     if (!read) return;
     const Rect current = *read;
-    const std::vector<platform::Display> displays = currentDisplays();
+    const std::vector<platform::Display> displays = controller_.services().displays.displays();
     if (displays.size() < 2) return;
     const std::vector<Rect> frames = visibleFrames(displays);
     const std::optional<std::size_t> index = TileGeometry::screenIndex(current, frames);
     if (!index) return;
     const Rect frame =
         TileGeometry::relocate(current, frames[*index], frames[(*index + 1) % frames.size()]);
-    startPlacement(*target_, frame, std::nullopt, settings_.keepPanelOpen, nullptr);
+    start(*state.target, frame, std::nullopt, state.settings.keepPanelOpen, nullptr);
 }
 
-void AppController::startPlacement(const WindowTarget& target, const Rect& frame,
-                                   std::optional<Uuid> layoutId, bool keepOpen,
-                                   PlacementCallback done) {
-    if (isApplying_) return report(done, PlacementOutcome::Kind::ignored);
-    pendingResizeNotice_.reset();
-    isApplying_ = true;
-    setMessage("Arranging window\u2026", false);
-    previewOverlay_->hide();
-    notify();
+void PlacementRunner::start(const WindowTarget& target, const Rect& frame,
+                            std::optional<Uuid> layoutId, bool keepOpen, PlacementCallback done) {
+    ControllerState& state = controller_.state();
+    if (state.isApplying) return report(done, PlacementOutcome::Kind::ignored);
+    state.pendingResizeNotice.reset();
+    state.isApplying = true;
+    state.setMessage(std::string(Messages::arranging), false);
+    controller_.previewOverlay()->hide();
+    controller_.notify();
 
-    const PlacementJob job{target, frame, layoutId, panelGeneration_, keepOpen};
-    if (options_.diagnostics) {
+    WindowManager& windows = controller_.windows();
+    const Job job{target, frame, layoutId, state.panelGeneration, keepOpen};
+    if (controller_.diagnosticsEnabled()) {
         try {
-            const Rect current = windows_.frame(job.target);
+            const Rect current = windows.frame(job.target);
             const std::string app = job.target.app.wmClass.empty() ? "app" : job.target.app.wmClass;
-            diagnostic("Resize " + app + ": " + describe(current) + " \u2192 " +
-                       describe(job.frame));
+            controller_.diagnostic("Resize " + app + ": " + describe(current) + " \u2192 " +
+                                   describe(job.frame));
         } catch (const std::exception& error) {
             // The window is not moved when it cannot even be read.
             failJob(job, error, done);
@@ -170,39 +193,41 @@ void AppController::startPlacement(const WindowTarget& target, const Rect& frame
         }
     }
 
-    activeScheduler_ = std::make_unique<InterruptibleScheduler>(services_.makeScheduler());
+    activeScheduler_ =
+        std::make_unique<InterruptibleScheduler>(controller_.services().makeScheduler());
     Scheduler& scheduler = *activeScheduler_;
     const double startTime = scheduler.now();
-    const QPointer<AppController> self(this);
+    const QPointer<PlacementRunner> self(this);
     corvane::start(
-        windows_.apply(job.frame, job.target, true, settings_.animateWindows, scheduler),
+        windows.apply(job.frame, job.target, true, state.settings.animateWindows, scheduler),
         [self, job, startTime, done](std::optional<bool> exact, std::exception_ptr error) {
             // A result during shutdown goes nowhere: its caller may be gone too.
             if (self) {
-                self->finishJob(job, exact, error, startTime, self->shuttingDown_ ? nullptr : done);
+                const bool ending = self->controller_.state().shuttingDown;
+                self->finishJob(job, exact, error, startTime, ending ? nullptr : done);
             }
         });
 }
 
-void AppController::finishJob(const PlacementJob& job, std::optional<bool> exact,
-                              std::exception_ptr error, double startTime,
-                              const PlacementCallback& done) {
+void PlacementRunner::finishJob(const Job& job, std::optional<bool> exact, std::exception_ptr error,
+                                double startTime, const PlacementCallback& done) {
+    const ControllerState& state = controller_.state();
     const double endTime = activeScheduler_ ? activeScheduler_->now() : startTime;
     try {
         if (error) std::rethrow_exception(error);
-        const Rect final = windows_.frame(job.target);
+        const Rect final = controller_.windows().frame(job.target);
         const bool isExact = exact.value_or(false);
         const auto milliseconds = static_cast<long long>(std::trunc((endTime - startTime) * 1000));
-        diagnostic("Resize result: " + describe(final) + ", exact=" + text(isExact) +
-                   ", duration=" + std::to_string(milliseconds) + "ms");
+        controller_.diagnostic("Resize result: " + describe(final) + ", exact=" + text(isExact) +
+                               ", duration=" + std::to_string(milliseconds) + "ms");
         if (isExact && job.layoutId) {
             lastLayout_ = LastLayout{*job.layoutId, job.target.window, final};
         } else {
             lastLayout_.reset();
         }
         const std::optional<std::string> notice =
-            isExact ? std::nullopt : std::optional<std::string>(std::string(SizeNotice));
-        if (job.generation == panelGeneration_ && !shuttingDown_)
+            isExact ? std::nullopt : std::optional<std::string>(Messages::sizeNotice);
+        if (job.generation == state.panelGeneration && !state.shuttingDown)
             finishPlacement(notice, job.keepOpen);
         report(done, isExact ? PlacementOutcome::Kind::exact : PlacementOutcome::Kind::notExact,
                notice.value_or(std::string()));
@@ -212,78 +237,80 @@ void AppController::finishJob(const PlacementJob& job, std::optional<bool> exact
     endAsyncWork();
 }
 
-void AppController::failJob(const PlacementJob& job, const std::exception& error,
-                            const PlacementCallback& done) {
+void PlacementRunner::failJob(const Job& job, const std::exception& error,
+                              const PlacementCallback& done) {
+    ControllerState& state = controller_.state();
     lastLayout_.reset();
-    if (job.generation == panelGeneration_ && !shuttingDown_) {
+    if (job.generation == state.panelGeneration && !state.shuttingDown) {
         showError(error);
-        if (panels_.empty()) pendingResizeNotice_ = message_;
+        if (!controller_.panelsOpen()) state.pendingResizeNotice = state.message;
     }
     report(done, PlacementOutcome::Kind::failed, describeError(error));
 }
 
 // Every placement and undo ends here, whatever happened.
-void AppController::endAsyncWork() {
-    isApplying_ = false;
-    canUndo_ = !windows_.history().empty();
-    if (activeScheduler_ && !shuttingDown_) {
+void PlacementRunner::endAsyncWork() {
+    ControllerState& state = controller_.state();
+    state.isApplying = false;
+    state.canUndo = !controller_.windows().history().empty();
+    if (activeScheduler_ && !state.shuttingDown) {
         // The scheduler may be what is resuming us right now: free it from the event loop.
         std::shared_ptr<InterruptibleScheduler> finished(std::move(activeScheduler_));
         QMetaObject::invokeMethod(
             this, [finished] {}, Qt::QueuedConnection);
     }
-    notify();
+    controller_.notify();
 }
 
-void AppController::finishPlacement(const std::optional<std::string>& notice, bool keepOpen) {
-    setMessage(notice, notice.has_value());
-    if (panels_.empty()) {
-        pendingResizeNotice_ = notice;  // a hot key placement: shown at the next opening
+void PlacementRunner::finishPlacement(const std::optional<std::string>& notice, bool keepOpen) {
+    ControllerState& state = controller_.state();
+    state.setMessage(notice, notice.has_value());
+    if (!controller_.panelsOpen()) {
+        state.pendingResizeNotice = notice;  // a hot key placement: shown at the next opening
     } else if (!keepOpen) {
-        pendingResizeNotice_ = notice;
-        closePanels(true);
+        state.pendingResizeNotice = notice;
+        controller_.closePanels(true);
     }
-    notify();
+    controller_.notify();
 }
 
-void AppController::undoLastPlacement() {
-    undoLastPlacement(nullptr);
-}
-
-void AppController::undoLastPlacement(PlacementCallback done) {
-    if (isApplying_ || windows_.history().empty())
+void PlacementRunner::undo(PlacementCallback done) {
+    ControllerState& state = controller_.state();
+    WindowManager& windows = controller_.windows();
+    if (state.isApplying || windows.history().empty())
         return report(done, PlacementOutcome::Kind::ignored);
-    isApplying_ = true;
-    previewOverlay_->hide();
-    const int generation = panelGeneration_;
-    notify();
+    state.isApplying = true;
+    controller_.previewOverlay()->hide();
+    const int generation = state.panelGeneration;
+    controller_.notify();
 
-    activeScheduler_ = std::make_unique<InterruptibleScheduler>(services_.makeScheduler());
-    const QPointer<AppController> self(this);
-    corvane::start(windows_.undo(settings_.animateWindows, *activeScheduler_),
+    activeScheduler_ =
+        std::make_unique<InterruptibleScheduler>(controller_.services().makeScheduler());
+    const QPointer<PlacementRunner> self(this);
+    corvane::start(windows.undo(state.settings.animateWindows, *activeScheduler_),
                    [self, generation, done](std::optional<bool> exact, std::exception_ptr error) {
                        if (self) {
-                           self->finishUndo(exact, error, generation,
-                                            self->shuttingDown_ ? nullptr : done);
+                           const bool ending = self->controller_.state().shuttingDown;
+                           self->finishUndo(exact, error, generation, ending ? nullptr : done);
                        }
                    });
 }
 
-void AppController::finishUndo(std::optional<bool> exact, std::exception_ptr error, int generation,
-                               const PlacementCallback& done) {
-    const bool current = generation == panelGeneration_ && !shuttingDown_;
+void PlacementRunner::finishUndo(std::optional<bool> exact, std::exception_ptr error,
+                                 int generation, const PlacementCallback& done) {
+    ControllerState& state = controller_.state();
+    const bool current = generation == state.panelGeneration && !state.shuttingDown;
     try {
         if (error) std::rethrow_exception(error);
         const bool isExact = exact.value_or(false);
         lastLayout_.reset();
         if (current) {
-            setMessage(isExact ? std::string("Restored the previous window position.")
-                               : std::string(SizeNotice),
-                       !isExact);
-            diagnostic(std::string("Undo result: exact=") + text(isExact));
+            state.setMessage(std::string(isExact ? Messages::restored : Messages::sizeNotice),
+                             !isExact);
+            controller_.diagnostic(std::string("Undo result: exact=") + text(isExact));
         }
         report(done, isExact ? PlacementOutcome::Kind::exact : PlacementOutcome::Kind::notExact,
-               message_.value_or(std::string()));
+               state.message.value_or(std::string()));
     } catch (const std::exception& failure) {
         if (current) showError(failure);
         report(done, PlacementOutcome::Kind::failed, describeError(failure));
@@ -291,21 +318,21 @@ void AppController::finishUndo(std::optional<bool> exact, std::exception_ptr err
     endAsyncWork();
 }
 
-void AppController::updatePreview(const std::optional<TileRegion>& region,
-                                  const platform::Display& display) {
-    if (!isApplying_ && settings_.showPreview && region && permissionGranted_ && target_) {
-        const Rect frame = TileGeometry::frame(*region, display.visibleFrame, settings_.margins);
-        const bool appearing = !previewOverlay_->isShown();
-        previewOverlay_->show(frame, settings_.animatePreview);
+void PlacementRunner::updatePreview(const std::optional<TileRegion>& region,
+                                    const platform::Display& display) {
+    const ControllerState& state = controller_.state();
+    PreviewOverlay& preview = *controller_.previewOverlay();
+    if (!state.isApplying && state.settings.showPreview && region && state.permissionGranted &&
+        state.target) {
+        const Rect frame =
+            TileGeometry::frame(*region, display.visibleFrame, state.settings.margins);
+        const bool appearing = !preview.isShown();
+        preview.show(frame, state.settings.animatePreview);
         // A newly mapped window lands on top of its layer, and not every window
         // manager lets the overlay go below the panels again: raise them instead.
-        if (appearing) {
-            for (PanelEntry& entry : panels_) {
-                if (entry.panel) entry.panel->raise();
-            }
-        }
+        if (appearing) controller_.gridPanels().raiseAll();
     } else {
-        previewOverlay_->hide();
+        preview.hide();
     }
 }
 

@@ -15,11 +15,14 @@
 #include <thread>
 
 #include "app/controller/app_controller.h"
-#include "app/controller/command_line.h"
-#include "app/controller/qt_scheduler.h"
-#include "app/controller/remote_commands.h"
-#include "app/controller/single_instance.h"
-#include "app/controller/x11_integration.h"
+#include "app/main/command_line.h"
+#include "app/main/qt_scheduler.h"
+#include "app/main/x11_integration.h"
+#include "app/remote/command_names.h"
+#include "app/remote/remote_commands.h"
+#include "app/remote/single_instance.h"
+#include "app/settings_window/settings_placeholder.h"
+#include "app/tray/tray_status.h"
 #include "platform/x11/x11_availability_watch.h"
 #include "platform/x11/x11_desktop_shell.h"
 #include "platform/x11/x11_displays.h"
@@ -51,26 +54,26 @@ InstanceRequest requestFor(const CommandLine& line) {
     InstanceRequest request;
     switch (line.action) {
         case CommandLine::Action::applyLayout:
-            request.command = "apply-layout";
+            request.command = CommandName::applyLayout;
             request.argument = line.layoutName;
             break;
         case CommandLine::Action::undo:
-            request.command = "undo";
+            request.command = CommandName::undo;
             break;
         case CommandLine::Action::toggleGrid:
-            request.command = "toggle-grid";
+            request.command = CommandName::toggleGrid;
             break;
         case CommandLine::Action::listLayouts:
-            request.command = "list-layouts";
+            request.command = CommandName::listLayouts;
             break;
         case CommandLine::Action::status:
-            request.command = "status";
+            request.command = CommandName::status;
             break;
         case CommandLine::Action::quit:
-            request.command = "quit";
+            request.command = CommandName::quit;
             break;
         default:
-            request.command = "launch";
+            request.command = CommandName::launch;
             request.show = line.show;
             request.settings = line.settings;
     }
@@ -92,7 +95,7 @@ int handOver(const SingleInstance::Location& location, const InstanceRequest& re
         }
         if (!SingleInstance::isRunning(location)) {
             std::cerr
-                << (request.command == "launch"
+                << (request.command == CommandName::launch
                         ? "Corvane quit while it was being started again. Start it once more.\n"
                         : "Corvane is not running. Start it with \u201ccorvane\u201d first.\n");
             return 1;
@@ -194,12 +197,17 @@ int runApplication(const CommandLine& line, SingleInstance& instance, int argc, 
     options.diagnostics = line.diagnostics;
     options.openSettings = line.settings;
     options.show = line.show;
+    options.makeSettingsWindow = [](AppController& controller) -> QWidget* {
+        return new SettingsPlaceholder(controller);
+    };
     AppController controller(services, options);
     QObject::connect(&controller, &AppController::quitRequested, &app, &QCoreApplication::quit);
 
     X11Integration integration(controller, windows, watchedWindows, hotKeys, shell);
     integration.install();
-    RemoteCommands commands(controller, [] { QCoreApplication::quit(); });
+    TrayStatus tray(controller);
+    RemoteCommands commands(
+        controller, [] { QCoreApplication::quit(); }, [&tray] { return tray.describe(); });
     instance.setHandler(
         [&commands](const InstanceRequest& request, SingleInstance::Responder respond) {
             commands.handle(request, respond);

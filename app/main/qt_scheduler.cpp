@@ -1,4 +1,4 @@
-#include "app/controller/qt_scheduler.h"
+#include "app/main/qt_scheduler.h"
 
 #include <chrono>
 #include <cmath>
@@ -13,9 +13,13 @@ QtScheduler::QtScheduler() {
     QObject::connect(&timer_, &QTimer::timeout, [this] { finishWait(); });
 }
 
-QtScheduler::~QtScheduler() { timer_.stop(); }
+QtScheduler::~QtScheduler() {
+    timer_.stop();
+}
 
-double QtScheduler::now() { return platform::monotonicSeconds(); }
+double QtScheduler::now() {
+    return platform::monotonicSeconds();
+}
 
 bool QtScheduler::beginWait(WaitKind, double seconds, std::function<void()> resume) {
     if (cancelled_) return false;

@@ -1,4 +1,4 @@
-#include "app/controller/x11_integration.h"
+#include "app/main/x11_integration.h"
 
 #include <QGuiApplication>
 #include <QMetaObject>
@@ -101,8 +101,7 @@ bool X11Integration::isOwnWindow(platform::WindowId window) const {
     return false;
 }
 
-void X11Integration::activeWindowChanged(platform::WindowId window,
-                                         platform::WindowId previous) {
+void X11Integration::activeWindowChanged(platform::WindowId window, platform::WindowId previous) {
     if (isOwnWindow(window)) return;
     // Only while it still is: a window manager may pass the keyboard through
     // another window for a moment (a panel closing just before its successor opens).

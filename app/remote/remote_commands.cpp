@@ -1,14 +1,16 @@
-#include "app/controller/remote_commands.h"
+#include "app/remote/remote_commands.h"
 
 #include <unistd.h>
 
-#include <QSystemTrayIcon>
 #include <QTimer>
 #include <algorithm>
 #include <vector>
 
 #include "app/controller/app_controller.h"
-#include "app/controller/tray_icon.h"
+#include "app/controller/messages.h"
+#include "app/remote/command_names.h"
+#include "app/settings/settings_store.h"
+#include "app/window/window_manager.h"
 
 namespace corvane {
 
@@ -47,13 +49,14 @@ InstanceResponse responseFor(const PlacementOutcome& outcome, const std::string&
 
 }  // namespace
 
-RemoteCommands::RemoteCommands(AppController& controller, std::function<void()> quit)
-    : controller_(controller), quit_(std::move(quit)) {}
+RemoteCommands::RemoteCommands(AppController& controller, std::function<void()> quit,
+                               std::function<std::string()> trayState)
+    : controller_(controller), quit_(std::move(quit)), trayState_(std::move(trayState)) {}
 
 void RemoteCommands::handle(const InstanceRequest& request,
                             const SingleInstance::Responder& respond) {
     const std::string& command = request.command;
-    if (command == "launch") {
+    if (command == CommandName::launch) {
         // A second start of Corvane: the running one answers as to a reopen.
         if (request.settings) {
             controller_.showSettings();
@@ -61,18 +64,18 @@ void RemoteCommands::handle(const InstanceRequest& request,
             controller_.handleReopen();
         }
         respond(InstanceResponse{});
-    } else if (command == "apply-layout") {
+    } else if (command == CommandName::applyLayout) {
         applyLayout(request.argument, respond);
-    } else if (command == "undo") {
+    } else if (command == CommandName::undo) {
         undo(respond);
-    } else if (command == "toggle-grid") {
+    } else if (command == CommandName::toggleGrid) {
         controller_.togglePanels();
         respond(InstanceResponse{});
-    } else if (command == "list-layouts") {
+    } else if (command == CommandName::listLayouts) {
         respond(InstanceResponse{exitPlaced, layoutListing(controller_.settings()), {}});
-    } else if (command == "status") {
+    } else if (command == CommandName::status) {
         respond(InstanceResponse{exitPlaced, statusText(), {}});
-    } else if (command == "quit") {
+    } else if (command == CommandName::quit) {
         respond(InstanceResponse{});
         // From the event loop, once the answer is on its way.
         QTimer::singleShot(0, &controller_, [quit = quit_] {
@@ -85,8 +88,7 @@ void RemoteCommands::handle(const InstanceRequest& request,
 }
 
 std::optional<std::string> RemoteCommands::blocker() {
-    if (controller_.isApplying())
-        return "Another placement is still in progress. Try again in a moment.";
+    if (controller_.isApplying()) return std::string(Messages::busy);
     controller_.checkPermission();
     if (!controller_.permissionGranted()) {
         return "Corvane needs an X11 session with a standard window manager to move other "
@@ -115,15 +117,15 @@ void RemoteCommands::applyLayout(const std::string& name,
 
 void RemoteCommands::undo(const SingleInstance::Responder& respond) {
     if (controller_.isApplying()) {
-        return respond(failure("Another placement is still in progress. Try again in a moment."));
+        return respond(failure(std::string(Messages::busy)));
     }
     if (controller_.windowManager().history().empty())
-        return respond(failure("There is nothing to undo."));
+        return respond(failure(std::string(Messages::nothingToUndo)));
     controller_.undoLastPlacement([respond](const PlacementOutcome& outcome) {
         // Undo reports its success text as the outcome's text: scripts need only the status.
         PlacementOutcome quiet = outcome;
         if (quiet.kind == PlacementOutcome::Kind::exact) quiet.text.clear();
-        respond(responseFor(quiet, "There is nothing to undo."));
+        respond(responseFor(quiet, std::string(Messages::nothingToUndo)));
     });
 }
 
@@ -140,13 +142,6 @@ std::string RemoteCommands::layoutListing(const AppSettings& settings) {
     return text;
 }
 
-std::string RemoteCommands::trayState() const {
-    const TrayIcon* tray = controller_.trayIcon();
-    if (!tray || !tray->isWanted()) return "hidden (switched off in the settings)";
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) return "waiting for a system tray";
-    return tray->isVisible() ? "shown" : "hidden";
-}
-
 std::string RemoteCommands::statusText() const {
     std::string text = "Corvane is running (process " + std::to_string(getpid()) + ").\n";
     text += controller_.permissionGranted() ? "Window control available\n"
@@ -154,7 +149,7 @@ std::string RemoteCommands::statusText() const {
     text += "Settings: " + controller_.store().url().string() + "\n";
     if (const auto& problem = controller_.settingsError())
         text += "Settings problem: " + *problem + "\n";
-    text += "Tray icon: " + trayState() + "\n";
+    text += "Tray icon: " + (trayState_ ? trayState_() : std::string("none")) + "\n";
     if (controller_.panelsOpen()) {
         text += "Grid: open on " + std::to_string(controller_.panels().size()) + " display" +
                 (controller_.panels().size() == 1 ? "" : "s") + "\n";

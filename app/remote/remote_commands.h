@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "app/controller/single_instance.h"
+#include "app/remote/single_instance.h"
 #include "core/app_settings.h"
 
 namespace corvane {
@@ -22,7 +22,9 @@ public:
     static constexpr int exitNotExact = 2;
 
     // `quit` ends the application; it is called after the answer has gone out.
-    RemoteCommands(AppController& controller, std::function<void()> quit);
+    // `trayState` describes the tray icon for --status (none: no icon).
+    RemoteCommands(AppController& controller, std::function<void()> quit,
+                   std::function<std::string()> trayState = {});
 
     void handle(const InstanceRequest& request, const SingleInstance::Responder& respond);
 
@@ -37,10 +39,10 @@ private:
     void undo(const SingleInstance::Responder& respond);
     // Why nothing can be placed right now, if anything stands in the way.
     std::optional<std::string> blocker();
-    std::string trayState() const;
 
     AppController& controller_;
     std::function<void()> quit_;
+    std::function<std::string()> trayState_;
 };
 
 }  // namespace corvane

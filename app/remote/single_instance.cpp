@@ -1,4 +1,4 @@
-#include "app/controller/single_instance.h"
+#include "app/remote/single_instance.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,10 +1,11 @@
-#include "app/controller/settings_placeholder.h"
+#include "app/settings_window/settings_placeholder.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QVBoxLayout>
 
 #include "app/controller/app_controller.h"
+#include "app/settings/settings_store.h"
 
 namespace corvane {
 

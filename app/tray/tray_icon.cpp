@@ -1,4 +1,4 @@
-#include "app/controller/tray_icon.h"
+#include "app/tray/tray_icon.h"
 
 #include <QKeySequence>
 #include <QMenu>

@@ -72,8 +72,7 @@ TEST(AppE2E, ShortcutsScriptsTheTrayAndOneInstanceOnARealDesktop) {
     AppSettings settings;
     for (SavedLayout& layout : settings.layouts) {
         if (layout.name != "Left half") continue;
-        layout.shortcut =
-            KeyCombo{37, KeyCombo::command | KeyCombo::option | KeyCombo::control, "L"};
+        layout.shortcut = KeyCombo{37, KeyCombo::ctrl | KeyCombo::alt | KeyCombo::super, "L"};
         layout.isGlobal = true;
     }
     settings.animateWindows = false;

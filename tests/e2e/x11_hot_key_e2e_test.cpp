@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "app/shortcuts/hot_key_manager.h"
+#include "core/key_combo.h"
 #include "platform/x11/x11_hot_key_grabber.h"
 #include "tests/e2e/harness/desktop.h"
 
@@ -14,7 +15,7 @@ namespace corvane {
 namespace {
 
 constexpr std::uint16_t keyT = 17;
-constexpr std::uint32_t ctrlAltSuper = 11;
+constexpr std::uint32_t ctrlAltSuper = KeyCombo::ctrl | KeyCombo::alt | KeyCombo::super;
 constexpr xcb_keycode_t xKeycodeT = 28;
 constexpr std::uint16_t ctrlAlt = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1;
 constexpr std::uint16_t locks = XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2;  // Caps Lock, Num Lock

@@ -11,7 +11,9 @@
 #include <memory>
 
 #include "app/controller/app_controller.h"
+#include "app/panel/tile_panel.h"
 #include "app/settings/settings_store.h"
+#include "app/window/window_manager.h"
 #include "core/testing/queued_scheduler.h"
 #include "core/testing/simulated_scheduler.h"
 #include "core/testing/temp_dir.h"
@@ -71,7 +73,7 @@ protected:
         }
         AppOptions options;
         options.settingsDirectory = dir.path();
-        options.createTrayIcon = wantTray;
+        options.makeSettingsWindow = makeSettingsWindow;
         options.diagnostics = true;
         options.diagnosticsSink = [this](const std::string& line) { lines.push_back(line); };
         auto clock = [this]() -> std::unique_ptr<Scheduler> {
@@ -82,6 +84,16 @@ protected:
         controller = std::make_unique<AppController>(services, std::move(options));
         return *controller;
     }
+
+    // The grid opened on the monitors the desktop has now, with `settings` stored.
+    AppController& openPanels(const AppSettings& settings = {}) {
+        saveSettings(settings);
+        AppController& c = make();
+        c.start();
+        c.showPanels();
+        return c;
+    }
+    TilePanel* panel(std::size_t index) const { return controller->panels().at(index).panel; }
 
     const platform::Display& displayOf(std::size_t index) const {
         return controller->panels().at(index).display;
@@ -99,7 +111,8 @@ protected:
     platform::FakeLoginItem login;
     platform::WindowId window = 0;
     bool queuedClock = false;
-    bool wantTray = false;
+    // The settings window the controller opens (none unless a test gives one).
+    std::function<QWidget*(AppController&)> makeSettingsWindow;
     QueuedScheduler* lastQueued = nullptr;
     std::vector<std::string> lines;
     std::unique_ptr<AppController> controller;

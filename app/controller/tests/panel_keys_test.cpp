@@ -1,3 +1,5 @@
+#include "app/controller/panel_keys.h"
+
 #include <QKeyEvent>
 #include <QWindow>
 
@@ -13,20 +15,15 @@ namespace {
 
 // Letters for layout shortcuts, in the numbering of KeyCode.
 constexpr std::uint16_t keyA = 0, keyB = 11, keyQ = 12, keyT = 17;
-constexpr std::uint32_t ctrlAlt = KeyCombo::command | KeyCombo::option;
+constexpr std::uint32_t ctrlAlt = KeyCombo::ctrl | KeyCombo::alt;
 
-class PanelsTest : public ControllerTest {
+class PanelKeysTest : public ControllerTest {
 protected:
     // Two monitors side by side; the pointer rests on the first.
-    AppController& openTwoPanels(AppSettings settings = {}) {
+    AppController& openTwoPanels(const AppSettings& settings = {}) {
         desktop.addMonitor("HDMI-1", Rect{1920, 0, 1280, 800});
-        saveSettings(settings);
-        AppController& c = make();
-        c.start();
-        c.showPanels();
-        return c;
+        return openPanels(settings);
     }
-    TilePanel* panel(std::size_t index) const { return controller->panels().at(index).panel; }
     PanelSelection& selection(std::size_t i) const { return *controller->panels().at(i).selection; }
 
     // A key as the desktop delivers it to a panel's window: Qt's key and
@@ -46,46 +43,7 @@ protected:
     }
 };
 
-TEST_F(PanelsTest, PanelsFollowTheMonitorsThePointerAndClicksElsewhere) {
-    QCursor::setPos(2000, 300);
-    AppController& c = openTwoPanels();
-    EXPECT_EQ(shell.activeOwn, panel(1)->windowId());
-
-    // A monitor goes: the rebuilt grid takes the keyboard before the old panels
-    // hide, or the desktop would hand it elsewhere and close the grid.
-    QPointer<TilePanel> old = panel(0);
-    bool oldVisibleAtRequest = false;
-    shell.onKeyboardRequest = [&](platform::WindowId) {
-        oldVisibleAtRequest = old && old->isVisible();
-    };
-    desktop.removeMonitor("HDMI-1");
-    c.handleScreensChanged();
-    ASSERT_EQ(c.panels().size(), 1u);
-    EXPECT_EQ(displayOf(0).name, "DP-1");
-    EXPECT_TRUE(oldVisibleAtRequest);
-    EXPECT_EQ(shell.activeOwn, panel(0)->windowId());
-    EXPECT_TRUE(!old || !old->isVisible());
-
-    // A click in another application closes the grid; the click chose the keyboard's owner.
-    c.handleOutsideClick();
-    EXPECT_FALSE(c.panelsOpen());
-    EXPECT_TRUE(shell.activations.empty());
-
-    // With Keep Open the grid stays and turns to the clicked window once the click lands.
-    AppSettings settings = c.settings();
-    settings.keepPanelOpen = true;
-    c.applySettings(settings);
-    c.showPanels();
-    const platform::AppRef editor = desktop.addApp(5151, "Gedit", "Text Editor");
-    const platform::WindowId other = desktop.addWindow(platform::FakeWindowSpec{.app = editor});
-    c.handleOutsideClick();
-    EXPECT_TRUE(c.panelsOpen());
-    EXPECT_EQ(c.target()->window, window);
-    spin(250);
-    EXPECT_EQ(c.target().value().window, other);
-}
-
-TEST_F(PanelsTest, TheKeyTableFirstMatchWinsAndTheRestPassesOn) {
+TEST_F(PanelKeysTest, TheKeyTableFirstMatchWinsAndTheRestPassesOn) {
     AppSettings settings;
     settings.keepPanelOpen = true;
     settings.grid = GridSize{6, 19};
@@ -96,7 +54,7 @@ TEST_F(PanelsTest, TheKeyTableFirstMatchWinsAndTheRestPassesOn) {
     AppController& c = openTwoPanels(settings);
     // The settings file refuses such a clash; settings applied directly may still hold one.
     settings.layouts.push_back(
-        layoutOf("Clash", {0, 0, 1, 1}, KeyCombo{KeyCode::equals, KeyCombo::command, "="}, false));
+        layoutOf("Clash", {0, 0, 1, 1}, KeyCombo{KeyCode::equals, KeyCombo::ctrl, "="}, false));
     c.applySettings(settings);
 
     tapKey(0, Qt::Key_Tab, Qt::NoModifier, KeyCode::tab);
@@ -108,8 +66,8 @@ TEST_F(PanelsTest, TheKeyTableFirstMatchWinsAndTheRestPassesOn) {
 
     // Ctrl+= grows the grid (up to 20) although a layout holds the same key.
     const Rect start = desktop.frameOf(window);
-    EXPECT_TRUE(c.handleKeyDown(KeyPress{KeyCode::equals, KeyCombo::command}, 0));
-    EXPECT_TRUE(c.handleKeyDown(KeyPress{KeyCode::equals, KeyCombo::command}, 0));
+    EXPECT_TRUE(c.panelKeys().handleKeyDown(KeyPress{KeyCode::equals, KeyCombo::ctrl}, 0));
+    EXPECT_TRUE(c.panelKeys().handleKeyDown(KeyPress{KeyCode::equals, KeyCombo::ctrl}, 0));
     EXPECT_EQ(c.grid(), (GridSize{6, 20}));
     EXPECT_EQ(desktop.frameOf(window), start);
     tapKey(0, Qt::Key_Minus, Qt::ControlModifier, KeyCode::minus);
@@ -118,11 +76,11 @@ TEST_F(PanelsTest, TheKeyTableFirstMatchWinsAndTheRestPassesOn) {
     EXPECT_EQ(c.settings().grid, (GridSize{6, 19})) << "a grid reset on open is not remembered";
 
     // Only enabled grid-only layouts have keys in the grid; the rest are plain letters.
-    EXPECT_FALSE(c.handleKeyDown(KeyPress{keyB, ctrlAlt}, 0));
-    EXPECT_FALSE(c.handleKeyDown(KeyPress{keyT, 0}, 0));
-    EXPECT_FALSE(c.handleKeyDown(KeyPress{keyQ, 0}, 0));
+    EXPECT_FALSE(c.panelKeys().handleKeyDown(KeyPress{keyB, ctrlAlt}, 0));
+    EXPECT_FALSE(c.panelKeys().handleKeyDown(KeyPress{keyT, 0}, 0));
+    EXPECT_FALSE(c.panelKeys().handleKeyDown(KeyPress{keyQ, 0}, 0));
     EXPECT_EQ(desktop.frameOf(window), start);
-    EXPECT_TRUE(c.handleKeyDown(KeyPress{keyA, 0}, 1));
+    EXPECT_TRUE(c.panelKeys().handleKeyDown(KeyPress{keyA, 0}, 1));
     EXPECT_EQ(desktop.frameOf(window), (Rect{2560, 0, 640, 800})) << "where the keyboard is";
 
     // While a shortcut is recorded the grid leaves every key alone.
@@ -136,7 +94,26 @@ TEST_F(PanelsTest, TheKeyTableFirstMatchWinsAndTheRestPassesOn) {
         << "Esc gives the keyboard back to the target";
 }
 
-TEST_F(PanelsTest, ArrowsSelectAnAltTapSubdividesAndReturnPlaces) {
+TEST_F(PanelKeysTest, TabWalksThreePanelsForwardAndShiftTabBackward) {
+    // With two panels, forward and backward land on the same one: three tell them apart.
+    desktop.addMonitor("HDMI-1", Rect{1920, 0, 1280, 800});
+    desktop.addMonitor("DP-2", Rect{3200, 0, 1280, 800});
+    AppController& c = openPanels();
+    ASSERT_EQ(c.panels().size(), 3u);
+    ASSERT_EQ(shell.activeOwn, panel(0)->windowId());
+    const std::pair<std::size_t, std::size_t> backwards[] = {{0, 2}, {2, 1}, {1, 0}};
+    for (const auto& [from, to] : backwards) {
+        tapKey(from, Qt::Key_Backtab, Qt::ShiftModifier, KeyCode::tab);
+        EXPECT_EQ(shell.activeOwn, panel(to)->windowId()) << "Shift+Tab on panel " << from;
+    }
+    const std::pair<std::size_t, std::size_t> forwards[] = {{0, 1}, {1, 2}, {2, 0}};
+    for (const auto& [from, to] : forwards) {
+        tapKey(from, Qt::Key_Tab, Qt::NoModifier, KeyCode::tab);
+        EXPECT_EQ(shell.activeOwn, panel(to)->windowId()) << "Tab on panel " << from;
+    }
+}
+
+TEST_F(PanelKeysTest, ArrowsSelectAnAltTapSubdividesAndReturnPlaces) {
     AppSettings settings;
     settings.resetGridOnOpen = false;
     settings.grid = GridSize{4, 2};

@@ -1,4 +1,4 @@
-#include "app/controller/size_notice.h"
+#include "app/controller/messages.h"
 #include "app/controller/tests/controller_fixture.h"
 
 namespace corvane::testing {
@@ -9,11 +9,11 @@ const TileRegion rightHalf{0.5, 0, 0.5, 1};
 const Rect leftHalfFrame{0, 30, 960, 1050};
 const Rect rightHalfFrame{960, 30, 960, 1050};
 const SavedLayout leftHalfLayout =
-    layoutOf("Left Half", leftHalf, KeyCombo{123, KeyCombo::command | KeyCombo::option, "←"}, true);
+    layoutOf("Left Half", leftHalf, KeyCombo{123, KeyCombo::ctrl | KeyCombo::alt, "←"}, true);
 
-using PlacementTest = ControllerTest;
+using PlacementRunnerTest = ControllerTest;
 
-TEST_F(PlacementTest, ShiftReversesKeepTheGridOpenForOnePlacement) {
+TEST_F(PlacementRunnerTest, ShiftReversesKeepTheGridOpenForOnePlacement) {
     for (const bool keepOpen : {false, true}) {
         SCOPED_TRACE(keepOpen ? "Keep Open on" : "Keep Open off");
         AppController& c = make([&](AppSettings& s) { s.keepPanelOpen = keepOpen; });
@@ -30,7 +30,7 @@ TEST_F(PlacementTest, ShiftReversesKeepTheGridOpenForOnePlacement) {
     }
 }
 
-TEST_F(PlacementTest, LayoutsWalkTheWindowThroughTheDisplaysUntilMovedByHand) {
+TEST_F(PlacementRunnerTest, LayoutsWalkTheWindowThroughTheDisplaysUntilMovedByHand) {
     AppController& c = make([](AppSettings& s) { s.cycleDisplays = true; });
     c.moveToNextDisplay();
     EXPECT_EQ(desktop.window(window).counts.writes(), 0) << "one display: nowhere to go";
@@ -56,17 +56,17 @@ TEST_F(PlacementTest, LayoutsWalkTheWindowThroughTheDisplaysUntilMovedByHand) {
     EXPECT_EQ(desktop.frameOf(window), (Rect{1920, 0, 960, 800}));
 }
 
-TEST_F(PlacementTest, AWindowThatStopsShortLeavesTheNoticeForTheNextOpening) {
+TEST_F(PlacementRunnerTest, AWindowThatStopsShortLeavesTheNoticeForTheNextOpening) {
     desktop.window(window).minSize = {1200, 0};
     AppController& c = make();
     c.applyLayout(leftHalfLayout, std::nullopt);
     EXPECT_FALSE(c.panelsOpen()) << "a hot key placement opens nothing";
-    EXPECT_EQ(c.pendingResizeNotice(), std::string(SizeNotice));
+    EXPECT_EQ(c.pendingResizeNotice(), std::string(Messages::sizeNotice));
     EXPECT_TRUE(
         hasLine("Resize XTerm: (100.0, 100.0, 800.0, 600.0) \u2192 (0.0, 30.0, 960.0, 1050.0)"));
 
     c.showPanels();
-    EXPECT_EQ(c.message(), std::string(SizeNotice));
+    EXPECT_EQ(c.message(), std::string(Messages::sizeNotice));
     EXPECT_TRUE(c.messageIsError());
     EXPECT_FALSE(c.pendingResizeNotice());
     EXPECT_TRUE(hasLine("Grid panel size: ("));
@@ -85,7 +85,7 @@ TEST_F(PlacementTest, AWindowThatStopsShortLeavesTheNoticeForTheNextOpening) {
     EXPECT_TRUE(hasLine("Undo result: exact=true"));
 }
 
-TEST_F(PlacementTest, APlacementInFlightIgnoresOtherRequestsAndIsDroppedWhenTheGridCloses) {
+TEST_F(PlacementRunnerTest, APlacementInFlightIgnoresOtherRequestsAndIsDroppedWhenTheGridCloses) {
     queuedClock = true;
     AppController& c = make([](AppSettings& s) {
         s.keepPanelOpen = true;

@@ -1,3 +1,5 @@
+#include "app/controller/upkeep.h"
+
 #include "app/controller/tests/controller_fixture.h"
 
 namespace corvane::testing {
@@ -34,10 +36,10 @@ TEST_F(UpkeepTest, TheFirstLaunchOpensTheGridAndWindowControlIsWatched) {
 
 TEST_F(UpkeepTest, ALoginItemThatCannotChangeSaysWhy) {
     AppController& c = make();
-    c.setLoginItem(true);
+    c.upkeep().setLoginItem(true);
     EXPECT_TRUE(c.loginEnabled());
     login.failure = "The autostart folder is read-only.";
-    c.setLoginItem(false);
+    c.upkeep().setLoginItem(false);
     EXPECT_TRUE(c.loginEnabled());
     EXPECT_EQ(
         c.settingsError(),

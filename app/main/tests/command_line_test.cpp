@@ -1,4 +1,4 @@
-#include "app/controller/command_line.h"
+#include "app/main/command_line.h"
 
 #include <gtest/gtest.h>
 

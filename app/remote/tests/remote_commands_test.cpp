@@ -1,9 +1,11 @@
-#include "app/controller/remote_commands.h"
+#include "app/remote/remote_commands.h"
 
 #include <QTest>
 
-#include "app/controller/size_notice.h"
+#include "app/controller/messages.h"
 #include "app/controller/tests/controller_fixture.h"
+#include "app/settings_window/settings_placeholder.h"
+#include "app/tray/tray_status.h"
 
 namespace corvane::testing {
 namespace {
@@ -17,14 +19,18 @@ protected:
     std::optional<InstanceResponse> ask(std::string command, std::string argument = {},
                                         bool settings = false) {
         if (!controller) make();
-        if (!commands)
-            commands = std::make_unique<RemoteCommands>(*controller, [this] { ++quits; });
+        if (!commands) {
+            commands = std::make_unique<RemoteCommands>(
+                *controller, [this] { ++quits; },
+                [this] { return tray ? tray->describe() : std::string("none"); });
+        }
         std::optional<InstanceResponse> answer;
         commands->handle({std::move(command), std::move(argument), false, settings},
                          [&](const InstanceResponse& response) { answer = response; });
         return answer;
     }
 
+    std::unique_ptr<TrayStatus> tray;
     std::unique_ptr<RemoteCommands> commands;
     int quits = 0;
 };
@@ -51,7 +57,8 @@ TEST_F(RemoteCommandsTest, ApplyLayoutAndUndoExitWithWhatHappenedToTheWindow) {
 
     desktop.window(window).minSize = {1200, 400};
     EXPECT_EQ(ask("apply-layout", "Left half"),
-              (InstanceResponse{RemoteCommands::exitNotExact, {}, std::string(SizeNotice) + "\n"}));
+              (InstanceResponse{
+                  RemoteCommands::exitNotExact, {}, std::string(Messages::sizeNotice) + "\n"}));
 
     // Without a window the reason comes back, and the grid opens to show it.
     desktop.closeWindow(window);
@@ -77,7 +84,7 @@ TEST_F(RemoteCommandsTest, APlacementInFlightAnswersWhenTheWindowHasSettled) {
 }
 
 TEST_F(RemoteCommandsTest, ListingsStatusGridLaunchAndQuitRequests) {
-    wantTray = true;
+    makeSettingsWindow = [](AppController& c) { return new SettingsPlaceholder(c); };
     AppSettings settings;
     settings.showMenuBarIcon = false;
     settings.layouts = {
@@ -93,6 +100,7 @@ TEST_F(RemoteCommandsTest, ListingsStatusGridLaunchAndQuitRequests) {
               "Centre\t\tgrid only\n"
               "Off\tCtrl+Alt+M\tglobal\tdisabled\n");
 
+    tray = std::make_unique<TrayStatus>(*controller);
     controller->start();
     EXPECT_NE(ask("status")->out.find("Tray icon: hidden (switched off in the settings)\n"),
               std::string::npos);

@@ -1,4 +1,4 @@
-#include "app/controller/single_instance.h"
+#include "app/remote/single_instance.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

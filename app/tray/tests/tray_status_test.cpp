@@ -1,0 +1,51 @@
+#include "app/tray/tray_status.h"
+
+#include <QMenu>
+
+#include "app/controller/tests/controller_fixture.h"
+#include "app/tray/tray_icon.h"
+
+namespace corvane::testing {
+namespace {
+
+constexpr std::uint32_t activationMods = KeyCombo::ctrl | KeyCombo::alt | KeyCombo::super;
+
+using TrayStatusTest = ControllerTest;
+
+TEST_F(TrayStatusTest, ATakenShortcutBringsBackTheIconTheUserSwitchedOff) {
+    grabber.refuse(17, activationMods);
+    AppController& c = make([](AppSettings& s) { s.showMenuBarIcon = false; });
+    TrayStatus tray(c);
+    EXPECT_FALSE(tray.iconWanted());
+    EXPECT_EQ(tray.describe(), "hidden (switched off in the settings)");
+    c.start();
+    EXPECT_TRUE(tray.iconWanted()) << "warnings bring back the icon the user switched off";
+    EXPECT_EQ(tray.icon().toolTip(),
+              QStringLiteral("Corvane \u2014 Ctrl+Alt+Super+T\nRight-click for settings"));
+    // The off-screen test platform has no tray: the icon waits for one.
+    EXPECT_EQ(tray.describe(), "waiting for a system tray");
+
+    AppSettings settings = c.settings();
+    settings.activationShortcut.reset();
+    c.applySettings(settings);
+    EXPECT_FALSE(tray.iconWanted());
+    EXPECT_EQ(tray.icon().toolTip(), QStringLiteral("Corvane\nRight-click for settings"));
+
+    // A left click on the icon toggles the grid.
+    emit tray.icon().activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(c.panelsOpen());
+}
+
+TEST(TrayIconTest, TheMarkSuitsThePanelItSitsOn) {
+    EXPECT_EQ(TrayIcon::variantFor(std::nullopt), TrayIcon::Variant::light);
+    EXPECT_EQ(TrayIcon::variantFor(QColor(30, 30, 30)), TrayIcon::Variant::light);
+    EXPECT_EQ(TrayIcon::variantFor(QColor(235, 235, 235)), TrayIcon::Variant::dark);
+    TrayIcon tray;
+    QStringList entries;
+    for (QAction* action : tray.menu()->actions()) entries << action->text();
+    EXPECT_EQ(entries.join('|'),
+              QStringLiteral("Open Grid|Settings\u2026|Check for Updates\u2026||Quit Corvane"));
+}
+
+}  // namespace
+}  // namespace corvane::testing

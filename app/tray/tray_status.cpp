@@ -1,0 +1,40 @@
+#include "app/tray/tray_status.h"
+
+#include "app/controller/app_controller.h"
+#include "app/tray/tray_icon.h"
+
+namespace corvane {
+
+TrayStatus::TrayStatus(AppController& controller)
+    : controller_(controller), icon_(std::make_unique<TrayIcon>()) {
+    connect(icon_.get(), &TrayIcon::toggleRequested, &controller, &AppController::togglePanels);
+    connect(icon_.get(), &TrayIcon::settingsRequested, &controller, &AppController::showSettings);
+    connect(icon_.get(), &TrayIcon::updatesRequested, &controller, &AppController::checkForUpdates);
+    connect(icon_.get(), &TrayIcon::quitRequested, &controller, &AppController::quitRequested);
+    connect(&controller, &AppController::stateChanged, this, &TrayStatus::update);
+    update();
+}
+
+TrayStatus::~TrayStatus() = default;
+
+void TrayStatus::update() {
+    const AppSettings& settings = controller_.settings();
+    icon_->setWanted(settings.showMenuBarIcon || !controller_.shortcutWarnings().empty());
+    std::string tip = "Corvane";
+    if (settings.activationShortcut)
+        tip += " \u2014 " + settings.activationShortcut->displayString();
+    tip += "\nRight-click for settings";
+    icon_->setToolTip(QString::fromStdString(tip));
+}
+
+bool TrayStatus::iconWanted() const {
+    return icon_->isWanted();
+}
+
+std::string TrayStatus::describe() const {
+    if (!icon_->isWanted()) return "hidden (switched off in the settings)";
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) return "waiting for a system tray";
+    return icon_->isVisible() ? "shown" : "hidden";
+}
+
+}  // namespace corvane
