@@ -1,8 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
-#include <QWidget>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,6 +11,8 @@
 #include "app/controller/grid_panels.h"
 #include "app/controller/placement_outcome.h"
 #include "app/panel/panel_host.h"
+
+class QWidget;
 
 namespace corvane {
 

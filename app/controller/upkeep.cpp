@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QTimer>
 #include <QUrl>
+#include <QWidget>
 
 #include "app/controller/app_controller.h"
 #include "app/panel/preview_overlay.h"
