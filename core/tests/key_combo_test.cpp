@@ -9,7 +9,7 @@
 namespace corvane {
 namespace {
 
-constexpr auto ctrl = KeyCombo::command, alt = KeyCombo::option, shift = KeyCombo::shift;
+constexpr auto ctrl = KeyCombo::ctrl, alt = KeyCombo::alt, shift = KeyCombo::shift;
 
 std::string repeated(const std::string& piece, int times) {
     std::string text;

@@ -136,7 +136,8 @@ TEST_F(TilePanelTest, LayoutTilesFillThreeColumnsARowOf65PerThreeUpTo190) {
     for (const auto& [count, height] : {std::pair{0, 0}, {3, 65}, {4, 130}, {7, 190}, {10, 190}}) {
         host.settings_.layouts.clear();
         for (int i = 0; i < count; ++i) {
-            host.settings_.layouts.push_back(SavedLayout{.name = std::string("L").append(std::to_string(i))});
+            host.settings_.layouts.push_back(
+                SavedLayout{.name = std::string("L").append(std::to_string(i))});
         }
         host.settings_.layouts.push_back(SavedLayout{.name = "off", .enabled = false});
         panel.refresh();
@@ -148,7 +149,7 @@ TEST_F(TilePanelTest, LayoutTilesFillThreeColumnsARowOf65PerThreeUpTo190) {
     EXPECT_EQ(tiles[9]->width(), tiles[0]->width()) << "the lone last tile keeps a column's width";
     EXPECT_EQ(tiles[3]->x(), tiles[0]->x()) << "three to a row";
 
-    const KeyCombo ctrlAltL{37, KeyCombo::command | KeyCombo::option, "L"};
+    const KeyCombo ctrlAltL{37, KeyCombo::ctrl | KeyCombo::alt, "L"};
     host.settings_.layouts = {SavedLayout{.name = "Left half", .shortcut = ctrlAltL},
                               SavedLayout{.name = "Plain", .shortcut = std::nullopt}};
     panel.refresh();
