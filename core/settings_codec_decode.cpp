@@ -22,6 +22,35 @@ std::string position(std::string_view bytes, std::size_t byte) {
     return "line " + std::to_string(line) + ", column " + std::to_string(column + 1);
 }
 
+// Finds where parsing stopped without building anything: the out-of-range
+// error of a number too large for a double names no place of its own.
+struct ErrorPlace {
+    std::size_t byte = 0;
+    bool null() { return true; }
+    bool boolean(bool) { return true; }
+    bool number_integer(Json::number_integer_t) { return true; }
+    bool number_unsigned(Json::number_unsigned_t) { return true; }
+    bool number_float(Json::number_float_t, const Json::string_t&) { return true; }
+    bool string(Json::string_t&) { return true; }
+    bool binary(Json::binary_t&) { return true; }
+    bool start_object(std::size_t) { return true; }
+    bool key(Json::string_t&) { return true; }
+    bool end_object() { return true; }
+    bool start_array(std::size_t) { return true; }
+    bool end_array() { return true; }
+    // `at` counts the bytes read, the token's own included: the token starts after the rest.
+    bool parse_error(std::size_t at, const std::string& token, const Json::exception&) {
+        byte = at >= token.size() ? at - token.size() + 1 : 0;
+        return false;
+    }
+};
+
+std::string placeOfError(std::string_view bytes) {
+    ErrorPlace place;
+    Json::sax_parse(bytes.begin(), bytes.end(), &place);
+    return place.byte > 0 ? " (" + position(bytes, place.byte) + ")" : std::string();
+}
+
 Json parse(std::string_view bytes) {
     if (bytes.find_first_not_of(" \t\r\n") == std::string_view::npos) {
         throw SettingsFormatError("The settings file is empty.");
@@ -31,6 +60,12 @@ Json parse(std::string_view bytes) {
     } catch (const Json::parse_error& error) {
         throw SettingsFormatError("The settings file is not valid JSON (" +
                                   position(bytes, error.byte) + ").");
+    } catch (const Json::out_of_range&) {
+        throw SettingsFormatError("The settings file holds a number too large to read" +
+                                  placeOfError(bytes) + ".");
+    } catch (const Json::exception&) {
+        // Whatever else the parser can throw, the user gets words, not the library's code.
+        throw SettingsFormatError("The settings file is not valid JSON.");
     }
 }
 

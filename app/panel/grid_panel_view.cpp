@@ -75,6 +75,15 @@ void GridPanelView::refresh() {
     updateGeometry();
 }
 
+void GridPanelView::fitToHeight(std::optional<int> height) {
+    layouts_->setHeightCap(std::nullopt);
+    if (!height) return;
+    if (layout()) layout()->invalidate();
+    const int excess = sizeHint().height() - *height;
+    if (excess > 0) layouts_->setHeightCap(layouts_->naturalHeight() - excess);
+    if (layout()) layout()->invalidate();
+}
+
 void GridPanelView::saveSelection() {
     if (const std::optional<TileRegion> region = selection_.region()) {
         host_.saveSelectionAsLayout(*region);

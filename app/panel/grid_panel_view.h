@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <optional>
 
 #include "platform/displays.h"
 
@@ -36,6 +37,9 @@ public:
                   QWidget* parent = nullptr);
 
     void refresh();
+    // Keeps the view at most `height` tall where it can: the saved layouts
+    // give up rows first (they scroll). None: the natural height.
+    void fitToHeight(std::optional<int> height);
 
     const platform::Display& display() const { return display_; }
     PanelSelection& selection() const { return selection_; }

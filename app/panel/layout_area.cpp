@@ -126,7 +126,19 @@ void SavedLayoutArea::setLayouts(const std::vector<SavedLayout>& layouts) {
         grid_->addWidget(tile, int(i / columns), int(i % columns));
         tiles_.push_back(tile);
     }
-    setFixedHeight(heightFor(shown_.size()));
+    applyHeight();
+}
+
+void SavedLayoutArea::setHeightCap(std::optional<int> height) {
+    if (height == heightCap_) return;
+    heightCap_ = height;
+    applyHeight();
+}
+
+void SavedLayoutArea::applyHeight() {
+    const int natural = naturalHeight();
+    const int shortest = std::min(natural, rowHeight);
+    setFixedHeight(heightCap_ ? std::clamp(*heightCap_, shortest, natural) : natural);
 }
 
 }  // namespace corvane

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QScrollArea>
+#include <optional>
 #include <vector>
 
 #include "core/saved_layout.h"
@@ -44,13 +45,21 @@ public:
 
     // Rebuilds the tiles when the enabled layouts changed.
     void setLayouts(const std::vector<SavedLayout>& layouts);
+    // At most `height` tall (never below one row while there are tiles), so a
+    // panel on a short monitor still fits; the list scrolls. None: the usual rule.
+    void setHeightCap(std::optional<int> height);
+    // The height the usual rule gives for the tiles shown now.
+    int naturalHeight() const { return heightFor(shown_.size()); }
     const std::vector<LayoutTile*>& tiles() const { return tiles_; }
 
 signals:
     void layoutChosen(const SavedLayout& layout);
 
 private:
+    void applyHeight();
+
     QWidget* content_ = nullptr;
+    std::optional<int> heightCap_;
     QGridLayout* grid_ = nullptr;
     std::vector<SavedLayout> shown_;
     std::vector<LayoutTile*> tiles_;

@@ -2,8 +2,11 @@
 
 #include <QPainterPath>
 #include <QRegion>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "app/panel/grid_panel_view.h"
@@ -27,24 +30,62 @@ TilePanel::TilePanel(PanelHost& host, platform::Display display, PanelSelection&
     // presses reach the application while the panel is active.
     setFocusPolicy(Qt::StrongFocus);
 
-    view_ = new GridPanelView(host, selection, display_, this);
+    view_ = new GridPanelView(host, selection, display_);
+    // On a monitor too short for the whole panel, even with fewer layout rows,
+    // the content scrolls inside a panel that fits.
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setFocusPolicy(Qt::NoFocus);  // the panel keeps the keyboard
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->setAutoFillBackground(false);
+    scroll_->viewport()->setAutoFillBackground(false);
+    scroll_->setWidgetResizable(true);
+    scroll_->setWidget(view_);
+    view_->setAutoFillBackground(false);  // setWidget turns it on; the card is rounded
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(view_);
-    setFixedSize(view_->sizeHint());
+    layout->addWidget(scroll_);
+    fitToDisplay();
 }
 
 void TilePanel::refresh() {
     view_->refresh();
-    const QSize size = view_->sizeHint();
+    fitToDisplay();
+}
+
+// Sizes are compared in logical pixels throughout: the display's visible frame
+// is converted from root pixels first, then cut to the whole logical pixels
+// inside it. At a fractional scale factor a logical pixel may straddle two
+// root pixels and round either way, so one is kept spare.
+QRectF TilePanel::visibleArea() const {
+    const std::vector<ScreenScale> screens = currentScreenScales();
+    const QRectF exact = logicalFromNative(display_.visibleFrame, screens);
+    const std::optional<ScreenScale> screen = screenScaleFor(display_.visibleFrame, screens);
+    const bool fractional = screen && screen->ratio != std::floor(screen->ratio);
+    const double top = std::ceil(exact.top());
+    const double bottom = std::floor(exact.bottom()) - (fractional ? 1 : 0);
+    const double left = std::ceil(exact.left());
+    const double right = std::floor(exact.right()) - (fractional ? 1 : 0);
+    return QRectF(left, top, std::max(0.0, right - left), std::max(0.0, bottom - top));
+}
+
+void TilePanel::fitToDisplay() {
+    const int available = int(std::floor(visibleArea().height()));
+    view_->fitToHeight(available > 0 ? std::optional<int>(available) : std::nullopt);
+    const QSize natural = view_->sizeHint();
+    const bool scrolls = available > 0 && natural.height() > available;
+    const int barWidth = scrolls ? scroll_->verticalScrollBar()->sizeHint().width() : 0;
+    const QSize size(natural.width() + barWidth, scrolls ? available : natural.height());
     if (size != this->size()) setFixedSize(size);
 }
 
 void TilePanel::placeCentred() {
-    // The visible frame is in root pixels, the panel's size in logical ones.
-    const QRectF visible = logicalFromNative(display_.visibleFrame, currentScreenScales());
-    const double x = visible.center().x() - double(width()) * 0.5;
-    const double y = visible.center().y() - double(height()) * 0.5;
+    const QRectF visible = visibleArea();
+    double x = visible.center().x() - double(width()) * 0.5;
+    double y = visible.center().y() - double(height()) * 0.5;
+    // Never past the work area: a panel too wide or tall for it keeps its top-left corner inside.
+    x = std::max(visible.left(), std::min(x, visible.right() - double(width())));
+    y = std::max(visible.top(), std::min(y, visible.bottom() - double(height())));
     move(int(std::lround(x)), int(std::lround(y)));
 }
 

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QRectF>
 #include <QWidget>
 
 #include "platform/displays.h"
 #include "platform/window_system.h"
+
+class QScrollArea;
 
 namespace corvane {
 
@@ -26,11 +29,10 @@ public:
     TilePanel(PanelHost& host, platform::Display display, PanelSelection& selection,
               platform::DesktopShell& shell);
 
-    // Re-reads the host's state and fits the window to the content; the top-left
-    // corner stays where it is.
+    // Re-reads the host's state and fits the window to the content and to the
+    // display's visible frame; the top-left corner stays where it is.
     void refresh();
-    // Centres the panel on the display's visible frame (it may reach past a
-    // visible frame smaller than itself).
+    // Centres the panel on the display's visible frame, inside it.
     void placeCentred();
     platform::WindowId windowId() const;
 
@@ -47,10 +49,13 @@ protected:
 
 private:
     void updateShape();
+    void fitToDisplay();
+    QRectF visibleArea() const;
 
     platform::Display display_;
     platform::DesktopShell& shell_;
     GridPanelView* view_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
     bool compositing_ = false;
 };
 

@@ -3,8 +3,13 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -47,6 +52,22 @@ std::optional<fs::path> homeFromPasswordDatabase() {
         return std::nullopt;
     }
     return absoluteFolder(found->pw_dir);
+}
+
+bool sameBytes(const fs::path& first, const fs::path& second) {
+    std::ifstream a(first, std::ios::binary);
+    std::ifstream b(second, std::ios::binary);
+    if (!a || !b) return false;
+    std::array<char, 64 * 1024> bufferA{};
+    std::array<char, 64 * 1024> bufferB{};
+    while (a && b) {
+        a.read(bufferA.data(), bufferA.size());
+        b.read(bufferB.data(), bufferB.size());
+        if (a.gcount() != b.gcount()) return false;
+        if (!std::equal(bufferA.begin(), bufferA.begin() + a.gcount(), bufferB.begin()))
+            return false;
+    }
+    return a.eof() && b.eof();
 }
 
 }  // namespace
@@ -121,8 +142,15 @@ AppSettings SettingsStore::adoptUpgrade(const AppSettings& loaded, const AppSett
 // even that fails (a read-only folder, or a backup of this second already there),
 // saving stays blocked so the original survives.
 AppSettings SettingsStore::recoverFromUnreadableFile(const std::exception& failure) {
+    // Every start with the same damaged file would otherwise add one more copy of it.
+    if (const std::optional<std::string> earlier = identicalBackup()) {
+        loadError_ = "Couldn\u2019t load saved settings. A backup was saved earlier as " +
+                     *earlier + ". " + failure.what();
+        return AppSettings();
+    }
     const std::string name = "settings-invalid-" + std::to_string(clock_()) + ".json";
     try {
+        ensureRoomForBackup();
         DurableFile::copyNew(url_, folder() / name);
         loadError_ = "Couldn\u2019t load saved settings. A backup was saved as " + name + ". " +
                      failure.what();
@@ -134,6 +162,31 @@ AppSettings SettingsStore::recoverFromUnreadableFile(const std::exception& failu
             url_.string() + ".";
     }
     return AppSettings();
+}
+
+std::optional<std::string> SettingsStore::identicalBackup() const {
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(url_, error);
+    if (error) return std::nullopt;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder(), error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("settings-invalid-", 0) != 0 || entry.path().extension() != ".json")
+            continue;
+        std::error_code entryError;
+        if (!entry.is_regular_file(entryError) || entry.file_size(entryError) != size) continue;
+        if (!entryError && sameBytes(url_, entry.path())) return name;
+    }
+    return std::nullopt;
+}
+
+// A backup never takes the last of the disk: it must leave at least its own size free.
+void SettingsStore::ensureRoomForBackup() const {
+    const std::uintmax_t size = fs::file_size(url_);
+    const fs::space_info space = fs::space(folder());
+    if (space.available / 2 < size) {
+        throw std::system_error(ENOSPC, std::generic_category(),
+                                "Not enough free space for a backup of " + url_.string());
+    }
 }
 
 fs::path SettingsStore::folder() const {

@@ -14,7 +14,7 @@ namespace corvane {
 // afterwards. It copies settings from the folder earlier releases used, loads and
 // upgrades them, and guards the user's file: a file that cannot be read is backed
 // up before anything could overwrite it, and when even the backup fails, saving
-// is refused until Corvane restarts.
+// is refused until Corvane restarts. The same damaged file is backed up once.
 class SettingsStore {
 public:
     // Whole seconds since 1970 (UTC); names the backups of unreadable files.
@@ -46,6 +46,10 @@ private:
     void copyLegacySettings(const std::filesystem::path& configHome);
     AppSettings adoptUpgrade(const AppSettings& loaded, const AppSettings& upgraded);
     AppSettings recoverFromUnreadableFile(const std::exception& error);
+    // The name of an earlier backup of an unreadable file with the same bytes as
+    // the file now, if there is one.
+    std::optional<std::string> identicalBackup() const;
+    void ensureRoomForBackup() const;
     std::filesystem::path folder() const;
 
     std::filesystem::path url_;

@@ -140,6 +140,8 @@ TEST(SettingsCodec, RefusesDocumentsNamingTheProblemAndItsPlace) {
         {"[]", "The settings file must hold one JSON object."},
         {"{\n  \"version\": 1,\n  oops\n}", notJson + " (line 3, column 3)."},
         {"{\"version\": 1} {}", notJson + " (line 1, column 16)."},
+        {"{\n  \"version\": 1,\n  \"margins\": {\"left\": 1e400}\n}",
+         "The settings file holds a number too large to read (line 3, column 23)."},
         // clang-format on
     };
     for (const auto& [bytes, expected] : cases) EXPECT_EQ(problem(bytes), expected) << bytes;

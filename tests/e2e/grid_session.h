@@ -69,6 +69,9 @@ public:
     CorvaneSession(const CorvaneSession&) = delete;
     CorvaneSession& operator=(const CorvaneSession&) = delete;
 
+    // An environment entry ("NAME=value") for Corvane and its commands; before start().
+    void addEnvironment(std::string entry) { environment_.push_back(std::move(entry)); }
+
     // Starts Corvane and waits until it answers; false (and the log) when it does not.
     bool start(std::string* why = nullptr) {
         process_ = ChildProcess({.argv = {app_, "--diagnostics"},

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <memory>
 
 #include "app/panel/desktop_entry_icon.h"
 #include "app/panel/grid_panel_view.h"
@@ -202,6 +203,36 @@ TEST_F(TilePanelTest, DraggingTheTitleMovesThePanelAndReportsTheMove) {
     QTest::mouseRelease(handle, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(panel.pos(), QPoint(130, 160));
     EXPECT_EQ(host.diagnosticLines, Log{"Panel drag: (100.0, 120.0) \u2192 (130.0, 160.0)"});
+}
+
+TEST(TilePanelFit, OnAShortMonitorThePanelGivesUpLayoutRowsThenScrollsButStaysInside) {
+    testing::FakePanelHost host;
+    platform::FakeDesktopShell shell;
+    const auto panelOn = [&](int visibleHeight) {
+        auto selection = std::make_unique<PanelSelection>();
+        auto panel = std::make_unique<TilePanel>(
+            host, platform::Display{"SHORT", Rect{0, 0, 1024, visibleHeight + 24.0},
+                                    Rect{0, 24, 1024, double(visibleHeight)}},
+            *selection, shell);
+        panel->placeCentred();
+        const QRect box = panel->frameGeometry();
+        EXPECT_GE(box.top(), 24) << visibleHeight;
+        EXPECT_LE(box.bottom() + 1, visibleHeight + 24) << visibleHeight;
+        const int layouts = panel->view()->layoutArea()->height();
+        const int height = panel->height();
+        panel.reset();  // before its selection
+        return std::pair{height, layouts};
+    };
+    const auto [natural, allLayouts] = panelOn(1000);
+    EXPECT_EQ(allLayouts, SavedLayoutArea::tallest);
+    // A little short: only the layout list shrinks, and the whole card shows.
+    const auto [fitted, fewerLayouts] = panelOn(natural - 40);
+    EXPECT_EQ(fitted, natural - 40);
+    EXPECT_EQ(fewerLayouts, SavedLayoutArea::tallest - 40);
+    // Far too short: one row of layouts is left and the rest scrolls.
+    const auto [scrolled, oneRow] = panelOn(300);
+    EXPECT_EQ(scrolled, 300);
+    EXPECT_EQ(oneRow, SavedLayoutArea::rowHeight);
 }
 
 TEST(DesktopEntryIcon, FindsTheIconOfTheEntryNamingTheWindowClassUserEntriesFirst) {

@@ -118,6 +118,32 @@ TEST_F(StoreTest, ADamagedFileIsBackedUpAndASecondOneInTheSameSecondBlocksSaving
     EXPECT_EQ(readFile(dir / kBackup), "{ damaged");
 }
 
+TEST_F(StoreTest, TheSameDamagedFileIsBackedUpOnceHoweverOftenCorvaneStarts) {
+    std::int64_t now = 1'700'000'000;
+    const auto startAt = [&](std::int64_t second) {
+        now = second;
+        SettingsStore store(dir.path(), [&] { return now; });
+        store.load();
+        return store;
+    };
+    writeFile(file, "{ damaged");
+    startAt(1'700'000'000);
+    for (const std::int64_t later : {1'700'000'100, 1'700'000'200}) {
+        const SettingsStore again = startAt(later);
+        EXPECT_EQ(again.loadError(),
+                  std::string("Couldn\u2019t load saved settings. A backup was saved earlier as ") +
+                      kBackup + ". The settings file is not valid JSON (line 1, column 3).");
+        EXPECT_FALSE(again.unsafeToOverwrite());
+    }
+    EXPECT_EQ(namesIn(dir.path()), (Names{kBackup, "settings.json"}));
+
+    // Other damage is other data: it gets its own copy.
+    writeFile(file, "{ damaged differently");
+    EXPECT_EQ(startAt(1'700'000'300).loadError()->find("earlier"), std::string::npos);
+    EXPECT_EQ(readFile(dir / "settings-invalid-1700000300.json"), "{ damaged differently");
+    EXPECT_EQ(readFile(dir / kBackup), "{ damaged");
+}
+
 // Runs `check` as an ordinary user when the tests run as root, for whom
 // permissions do not hold: in a child process that drops to "nobody".
 bool asOrdinaryUser(const std::function<bool()>& check) {
