@@ -1,9 +1,10 @@
 #include "app/controller/app_controller.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QSettings>
 #include <QTimer>
-#include <iostream>
 
 #include "app/controller/hot_key_registration.h"
 #include "app/controller/panel_keys.h"
@@ -13,6 +14,7 @@
 #include "app/panel/preview_overlay.h"
 #include "app/settings/settings_store.h"
 #include "app/window/window_manager.h"
+#include "core/output_line.h"
 #include "platform/desktop_shell.h"
 
 namespace corvane {
@@ -126,7 +128,7 @@ void AppController::diagnostic(const std::string& line) {
     if (options_.diagnosticsSink) {
         options_.diagnosticsSink(line);
     } else {
-        std::cout << line << '\n' << std::flush;
+        writeWholeLine(STDOUT_FILENO, line);
     }
 }
 

@@ -16,6 +16,7 @@
 
 #include "app/window/window_manager.h"
 #include "core/margins.h"
+#include "core/output_line.h"
 #include "core/tile_geometry.h"
 #include "platform/blocking_scheduler.h"
 #include "platform/x11/x11_displays.h"
@@ -129,7 +130,7 @@ Rect destinationFor(const Options& o, const Rect& current,
 
 int place(const Options& o, xcb_connection_t* connection, int screen) {
     auto say = [&](const std::string& line) {
-        if (o.diagnostics) std::cout << line << std::endl;
+        if (o.diagnostics) writeWholeLine(STDOUT_FILENO, line);
     };
     platform::X11WindowSystem windows(connection, screen);
     platform::X11Displays displays(connection, screen);
@@ -147,8 +148,9 @@ int place(const Options& o, xcb_connection_t* connection, int screen) {
         runSynchronously(manager.apply(destination, target, true, o.animate, scheduler));
     const Rect landed = manager.frame(target);
     const long long ms = static_cast<long long>((platform::monotonicSeconds() - started) * 1000);
-    std::cout << "Resize result: " << describe(landed) << ", exact=" << (exact ? "true" : "false")
-              << ", duration=" << ms << "ms" << std::endl;
+    writeWholeLine(STDOUT_FILENO, "Resize result: " + describe(landed) +
+                                      ", exact=" + (exact ? "true" : "false") +
+                                      ", duration=" + std::to_string(ms) + "ms");
     return 0;
 }
 
