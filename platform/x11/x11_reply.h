@@ -31,29 +31,40 @@ struct ReplyFunction<collect> {
     }
 };
 
-// clang-format off
-template <> struct ReplyFor<xcb_get_property_cookie_t> : ReplyFunction<&xcb_get_property_reply> {};
-template <> struct ReplyFor<xcb_intern_atom_cookie_t> : ReplyFunction<&xcb_intern_atom_reply> {};
-template <> struct ReplyFor<xcb_get_atom_name_cookie_t> : ReplyFunction<&xcb_get_atom_name_reply> {};
-template <> struct ReplyFor<xcb_get_input_focus_cookie_t> : ReplyFunction<&xcb_get_input_focus_reply> {};
-template <> struct ReplyFor<xcb_get_window_attributes_cookie_t>
+template <>
+struct ReplyFor<xcb_get_property_cookie_t> : ReplyFunction<&xcb_get_property_reply> {};
+template <>
+struct ReplyFor<xcb_intern_atom_cookie_t> : ReplyFunction<&xcb_intern_atom_reply> {};
+template <>
+struct ReplyFor<xcb_get_atom_name_cookie_t> : ReplyFunction<&xcb_get_atom_name_reply> {};
+template <>
+struct ReplyFor<xcb_get_input_focus_cookie_t> : ReplyFunction<&xcb_get_input_focus_reply> {};
+template <>
+struct ReplyFor<xcb_get_window_attributes_cookie_t>
     : ReplyFunction<&xcb_get_window_attributes_reply> {};
-template <> struct ReplyFor<xcb_get_geometry_cookie_t> : ReplyFunction<&xcb_get_geometry_reply> {};
-template <> struct ReplyFor<xcb_translate_coordinates_cookie_t>
+template <>
+struct ReplyFor<xcb_get_geometry_cookie_t> : ReplyFunction<&xcb_get_geometry_reply> {};
+template <>
+struct ReplyFor<xcb_translate_coordinates_cookie_t>
     : ReplyFunction<&xcb_translate_coordinates_reply> {};
-template <> struct ReplyFor<xcb_get_selection_owner_cookie_t>
-    : ReplyFunction<&xcb_get_selection_owner_reply> {};
-template <> struct ReplyFor<xcb_query_tree_cookie_t> : ReplyFunction<&xcb_query_tree_reply> {};
-template <> struct ReplyFor<xcb_query_extension_cookie_t> : ReplyFunction<&xcb_query_extension_reply> {};
-template <> struct ReplyFor<xcb_get_modifier_mapping_cookie_t>
+template <>
+struct ReplyFor<xcb_get_selection_owner_cookie_t> : ReplyFunction<&xcb_get_selection_owner_reply> {
+};
+template <>
+struct ReplyFor<xcb_query_tree_cookie_t> : ReplyFunction<&xcb_query_tree_reply> {};
+template <>
+struct ReplyFor<xcb_query_extension_cookie_t> : ReplyFunction<&xcb_query_extension_reply> {};
+template <>
+struct ReplyFor<xcb_get_modifier_mapping_cookie_t>
     : ReplyFunction<&xcb_get_modifier_mapping_reply> {};
-template <> struct ReplyFor<xcb_get_keyboard_mapping_cookie_t>
+template <>
+struct ReplyFor<xcb_get_keyboard_mapping_cookie_t>
     : ReplyFunction<&xcb_get_keyboard_mapping_reply> {};
-template <> struct ReplyFor<xcb_randr_query_version_cookie_t>
-    : ReplyFunction<&xcb_randr_query_version_reply> {};
-template <> struct ReplyFor<xcb_randr_get_monitors_cookie_t>
-    : ReplyFunction<&xcb_randr_get_monitors_reply> {};
-// clang-format on
+template <>
+struct ReplyFor<xcb_randr_query_version_cookie_t> : ReplyFunction<&xcb_randr_query_version_reply> {
+};
+template <>
+struct ReplyFor<xcb_randr_get_monitors_cookie_t> : ReplyFunction<&xcb_randr_get_monitors_reply> {};
 
 template <typename Cookie>
 using ReplyType = typename ReplyFor<Cookie>::Reply;
