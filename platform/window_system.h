@@ -76,7 +76,8 @@ public:
     virtual WindowResult<void> setPosition(WindowId window, double x, double y) = 0;
     // The desktop asks for reduced motion.
     virtual bool reduceMotion() = 0;
-    // The window's own icon (the largest it offers up to `preferredSize`), if any.
+    // The window's own icon, if any: of the images it offers, the smallest whose
+    // longer side reaches `preferredSize` pixels, else the largest.
     virtual std::optional<IconImage> icon(WindowId, int preferredSize) {
         (void)preferredSize;
         return std::nullopt;

@@ -9,7 +9,7 @@ packages=(
   g++ cmake ninja-build make pkg-config
   # libraries
   qt6-base-dev qt6-base-dev-tools fonts-dejavu-core
-  libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-xtest0-dev
+  libxcb1-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-xtest0-dev
   libxkbcommon-x11-dev libxkbcommon-dev
   nlohmann-json3-dev libutf8proc-dev
   # tests and benchmarks

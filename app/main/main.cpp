@@ -28,7 +28,7 @@
 #include "platform/x11/x11_displays.h"
 #include "platform/x11/x11_hot_key_grabber.h"
 #include "platform/x11/x11_window_system.h"
-#include "platform/xdg_autostart.h"
+#include "platform/autostart/xdg_autostart.h"
 
 #ifndef CORVANE_VERSION
 #define CORVANE_VERSION "0"

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <cmath>
 
-#include "platform/blocking_scheduler.h"
+#include "platform/scheduler/blocking_scheduler.h"
 
 namespace corvane {
 

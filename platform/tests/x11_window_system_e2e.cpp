@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
+#include <vector>
 
 #include "platform/x11/x11_displays.h"
 #include "platform/x11/x11_window_system.h"
@@ -55,6 +57,24 @@ TEST(X11WindowSystemE2E, ReadsAndWritesWindowsOfOtherApplicationsUntilTheServerG
     EXPECT_EQ(windows.frame(maximized.window).value(), (Rect{0, 25, 1440, 875}));
     EXPECT_TRUE(place(windows, maximized.window, {100, 100, 600, 400}));
 
+    // The window's own icon: the smallest image that covers the size asked
+    // for, else the largest.
+    std::vector<std::uint32_t> icons;
+    for (auto [side, colour] : {std::pair{16u, 0xff0000ffu}, std::pair{48u, 0x8000ff00u}}) {
+        icons.insert(icons.end(), {side, side});
+        icons.insert(icons.end(), std::size_t{side} * side, colour);
+    }
+    ProbeWindow iconic = desktop->startProbe({.activate = false, .icon = icons});
+    for (auto [asked, side, colour] :
+         {std::tuple{16, 16, 0xff0000ffu}, std::tuple{34, 48, 0x8000ff00u},
+          std::tuple{96, 48, 0x8000ff00u}}) {
+        const auto icon = windows.icon(iconic.window, asked);
+        ASSERT_TRUE(icon) << "asked for " << asked;
+        EXPECT_EQ(icon->width, side);
+        EXPECT_EQ(icon->height, side);
+        EXPECT_EQ(icon->argb, std::vector<std::uint32_t>(std::size_t(side) * side, colour));
+    }
+
     // An XSETTINGS manager asking for reduced motion: Gtk/EnableAnimations 0.
     xcb_connection_t* c = desktop->connection();
     const std::string settings(
@@ -67,6 +87,9 @@ TEST(X11WindowSystemE2E, ReadsAndWritesWindowsOfOtherApplicationsUntilTheServerG
     xcb_set_selection_owner(c, owner, desktop->atom("_XSETTINGS_S0"), XCB_CURRENT_TIME);
     xcb_flush(c);
     EXPECT_TRUE(waitUntil([&] { return windows.reduceMotion(); }));
+    // A window without an icon has none (an unmanaged one: Openbox gives the
+    // windows it manages an icon of its own when they have none).
+    EXPECT_FALSE(windows.icon(owner, 32));
 
     // A server that goes away gives errors, not hangs.
     desktop.reset();

@@ -8,8 +8,7 @@ X11AvailabilityWatch::X11AvailabilityWatch(WindowSystem& windows, xcb_connection
     if (!x_.alive()) return;
     // Root property changes are what announce a new window manager. Qt selects
     // them already; a tool's own connection may not have.
-    auto attributes = x_.reply<xcb_get_window_attributes_reply_t>(
-        xcb_get_window_attributes(x_.get(), x_.root()).sequence);
+    auto attributes = x_.reply(xcb_get_window_attributes(x_.get(), x_.root()));
     if (!attributes.ok() || (attributes.value()->your_event_mask & XCB_EVENT_MASK_PROPERTY_CHANGE))
         return;
     const std::uint32_t mask = attributes.value()->your_event_mask | XCB_EVENT_MASK_PROPERTY_CHANGE;
@@ -52,16 +51,15 @@ bool X11AvailabilityWatch::isAvailable() {
 
 void X11AvailabilityWatch::watchCheckWindow() {
     checkWindow_ = XCB_NONE;
-    auto check = x_.readProperty(x_.root(), x_.atom(Atom::NET_SUPPORTING_WM_CHECK));
-    if (!check.ok()) return;
-    const std::vector<std::uint32_t> values = check.value().values();
-    if (values.empty() || values.front() == XCB_NONE) return;
+    const auto check =
+        firstItem(x_.readWords(x_.root(), x_.atom(Atom::NET_SUPPORTING_WM_CHECK), XCB_ATOM_WINDOW));
+    if (!check || *check == XCB_NONE) return;
     const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
     // Checked: a window that is gone already has no destruction left to send,
     // and must not be remembered as the one to watch.
-    auto selected = x_.check(
-        xcb_change_window_attributes_checked(x_.get(), values.front(), XCB_CW_EVENT_MASK, &mask));
-    if (selected.ok()) checkWindow_ = values.front();
+    auto selected =
+        x_.check(xcb_change_window_attributes_checked(x_.get(), *check, XCB_CW_EVENT_MASK, &mask));
+    if (selected.ok()) checkWindow_ = *check;
 }
 
 }  // namespace corvane::platform

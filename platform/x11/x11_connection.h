@@ -1,78 +1,76 @@
 #pragma once
 
 #include <xcb/xcb.h>
+#include <xcb/xcb_icccm.h>
 
 #include <array>
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
+#include <cstring>
+#include <optional>
+#include <span>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/window_system.h"
+#include "platform/x11/x11_atoms.h"
+#include "platform/x11/x11_reply.h"
 
 namespace corvane::platform {
 
-// The atoms the X11 layer uses, interned once per connection.
-enum class Atom : std::size_t {
-    UTF8_STRING,
-    WM_STATE,
-    WM_PROTOCOLS,
-    NET_SUPPORTED,
-    NET_SUPPORTING_WM_CHECK,
-    NET_ACTIVE_WINDOW,
-    NET_CLIENT_LIST,
-    NET_WM_PID,
-    NET_WM_NAME,
-    NET_WM_STATE,
-    NET_WM_STATE_FULLSCREEN,
-    NET_WM_STATE_HIDDEN,
-    NET_WM_STATE_MAXIMIZED_VERT,
-    NET_WM_STATE_MAXIMIZED_HORZ,
-    NET_WM_ALLOWED_ACTIONS,
-    NET_WM_ACTION_MOVE,
-    NET_WM_ACTION_RESIZE,
-    NET_FRAME_EXTENTS,
-    GTK_FRAME_EXTENTS,
-    NET_MOVERESIZE_WINDOW,
-    NET_WM_WINDOW_TYPE,
-    NET_WM_WINDOW_TYPE_DOCK,
-    NET_WM_STRUT,
-    NET_WM_STRUT_PARTIAL,
-    XSETTINGS_SETTINGS,
-    count
+// A property is read as the items of its format: 32-bit values (CARDINAL,
+// ATOM, WINDOW) into a vector, bytes (text) into a string.
+template <typename Item>
+concept PropertyItem = std::is_same_v<Item, std::uint32_t> || std::is_same_v<Item, char>;
+
+template <PropertyItem Item>
+using PropertyItems =
+    std::conditional_t<std::is_same_v<Item, char>, std::string, std::vector<std::uint32_t>>;
+
+// A property that had the type and format its reader expected.
+template <PropertyItem Item>
+struct PropertyValue {
+    xcb_atom_t type = XCB_NONE;  // the one it has, when the reader accepted any
+    PropertyItems<Item> items;
 };
 
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename R>
-using ReplyPtr = std::unique_ptr<R, FreeDeleter>;
+// None: the window does not have the property, or has it with another type
+// or format. An error: the window is gone, or the server.
+template <PropertyItem Item>
+using PropertyRead = WindowResult<std::optional<PropertyValue<Item>>>;
 
-// A window property as it came from the server; `type` is XCB_NONE when the
-// window does not have it.
-struct Property {
-    xcb_atom_t type = XCB_NONE;
-    std::uint8_t format = 0;
-    std::vector<std::uint8_t> bytes;
-
-    bool present() const { return type != XCB_NONE; }
-    // The values of a 32-bit property (CARDINAL, ATOM, WINDOW); empty otherwise.
-    std::vector<std::uint32_t> values() const;
-    std::string text() const { return std::string(bytes.begin(), bytes.end()); }
+// A property read under way; property() collects it.
+template <PropertyItem Item>
+struct PropertyRequest {
+    xcb_get_property_cookie_t cookie;
+    xcb_atom_t type;  // XCB_GET_PROPERTY_TYPE_ANY: whatever it is
 };
 
-// The X error code of a failed request mapped onto WindowError: a window that
-// is gone (BadWindow, BadDrawable) is `closed`, anything else `failed(code)`.
-WindowError windowErrorFor(std::uint8_t errorCode);
+// A read of WM_NORMAL_HINTS under way; normalHints() collects it.
+struct NormalHintsRequest {
+    xcb_get_property_cookie_t cookie;
+};
+
+// The value bytes of a property reply, when its type is `type` (or `type` is
+// XCB_GET_PROPERTY_TYPE_ANY) and its format `format`, and the length it
+// claims fits in the reply; none otherwise.
+std::optional<std::span<const std::uint8_t>> checkedPropertyValue(
+    const xcb_get_property_reply_t& reply, xcb_atom_t type, std::uint8_t format);
+
+// The items of a read, empty when it failed or the property was absent.
+template <PropertyItem Item>
+PropertyItems<Item> itemsOf(const PropertyRead<Item>& read) {
+    if (!read.ok() || !read.value()) return {};
+    return read.value()->items;
+}
+
+// The first 32-bit item of a read.
+std::optional<std::uint32_t> firstItem(const PropertyRead<std::uint32_t>& read);
 
 // An xcb connection borrowed from its owner (Qt's, or a tool's own) with the
 // atoms interned; a server that goes away turns into an error, not a hang.
 class X11Connection {
 public:
-    // `failed` code of a request that got neither a reply nor an X error.
-    static constexpr std::int32_t noReplyCode = -1;
-
     X11Connection(xcb_connection_t* connection, int screenNumber);
 
     xcb_connection_t* get() const { return connection_; }
@@ -81,27 +79,38 @@ public:
     // The server is still there.
     bool alive() const { return xcb_connection_has_error(connection_) == 0; }
     xcb_atom_t atom(Atom which) const { return atoms_[static_cast<std::size_t>(which)]; }
-    // Any other atom; XCB_NONE when it cannot be interned.
-    xcb_atom_t intern(const std::string& name);
-    std::string atomName(xcb_atom_t atom);
 
-    // The reply to request `sequence` (sent already), or the error it caused.
-    template <typename R>
-    WindowResult<ReplyPtr<R>> reply(unsigned int sequence) {
-        auto raw = awaitReply(sequence);
-        if (!raw.ok()) return raw.error();
-        return ReplyPtr<R>(static_cast<R*>(raw.value()));
+    // The reply to the request of `cookie`, or the error it caused.
+    template <typename Cookie>
+    WindowResult<Reply<ReplyType<Cookie>>> reply(Cookie cookie) {
+        return awaitReply(connection_, cookie);
     }
 
-    // Starts reading a property; collect the result with property().
-    xcb_get_property_cookie_t requestProperty(xcb_window_t window, xcb_atom_t property,
-                                              std::uint32_t maxWords = 1024);
-    WindowResult<Property> property(xcb_get_property_cookie_t cookie);
+    // Starts reading a 32-bit property of type `type` (at most `maxWords` values).
+    PropertyRequest<std::uint32_t> requestWords(xcb_window_t window, xcb_atom_t property,
+                                                xcb_atom_t type, std::uint32_t maxWords = 1024) {
+        return {request(window, property, type, maxWords), type};
+    }
+    // Starts reading an 8-bit property of type `type` (at most 4 × `maxWords` bytes).
+    PropertyRequest<char> requestText(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
+                                      std::uint32_t maxWords = 1024) {
+        return {request(window, property, type, maxWords), type};
+    }
+    template <PropertyItem Item>
+    PropertyRead<Item> property(const PropertyRequest<Item>& request);
     // Both steps at once.
-    WindowResult<Property> readProperty(xcb_window_t window, xcb_atom_t property,
-                                        std::uint32_t maxWords = 1024) {
-        return this->property(requestProperty(window, property, maxWords));
+    PropertyRead<std::uint32_t> readWords(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
+                                          std::uint32_t maxWords = 1024) {
+        return this->property(requestWords(window, property, type, maxWords));
     }
+    PropertyRead<char> readText(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
+                                std::uint32_t maxWords = 1024) {
+        return this->property(requestText(window, property, type, maxWords));
+    }
+
+    // WM_NORMAL_HINTS through xcb-icccm; none when the window has no usable hints.
+    NormalHintsRequest requestNormalHints(xcb_window_t window);
+    WindowResult<std::optional<xcb_size_hints_t>> normalHints(const NormalHintsRequest& request);
 
     // Waits until the server has handled everything sent so far and reports
     // the error of the checked void request `cookie`, if it caused one.
@@ -112,12 +121,26 @@ public:
     void sendToRoot(xcb_window_t window, xcb_atom_t type, const std::array<std::uint32_t, 5>& data);
 
 private:
-    WindowResult<void*> awaitReply(unsigned int sequence);
+    xcb_get_property_cookie_t request(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
+                                      std::uint32_t maxWords);
 
     xcb_connection_t* connection_;
     int screenNumber_;
     xcb_window_t root_ = XCB_NONE;
-    std::array<xcb_atom_t, static_cast<std::size_t>(Atom::count)> atoms_{};
+    AtomTable atoms_{};
 };
+
+template <PropertyItem Item>
+PropertyRead<Item> X11Connection::property(const PropertyRequest<Item>& request) {
+    auto answer = reply(request.cookie);
+    if (!answer.ok()) return answer.error();
+    const auto bytes = checkedPropertyValue(*answer.value(), request.type, sizeof(Item) * 8);
+    if (!bytes) return std::optional<PropertyValue<Item>>();
+    PropertyValue<Item> value;
+    value.type = answer.value()->type;
+    value.items.resize(bytes->size() / sizeof(Item));
+    if (!bytes->empty()) std::memcpy(value.items.data(), bytes->data(), bytes->size());
+    return std::optional<PropertyValue<Item>>(std::move(value));
+}
 
 }  // namespace corvane::platform

@@ -16,24 +16,12 @@ constexpr std::uint32_t sourceTool = 2;
 constexpr std::uint32_t allDesktops = 0xFFFFFFFF;
 constexpr std::uint32_t stateAdd = 1;
 
-std::optional<std::uint32_t> firstValue(const WindowResult<Property>& property) {
-    if (!property.ok()) return std::nullopt;
-    const std::vector<std::uint32_t> values = property.value().values();
-    if (values.empty()) return std::nullopt;
-    return values.front();
-}
-
 }  // namespace
 
 X11DesktopShell::X11DesktopShell(xcb_connection_t* connection, int screenNumber, Options options)
     : x_(connection, screenNumber), options_(std::move(options)) {
     if (options_.ownPid == 0) options_.ownPid = static_cast<int>(getpid());
     if (!x_.alive()) return;
-    desktopAtom_ = x_.intern("_NET_WM_DESKTOP");
-    aboveAtom_ = x_.intern("_NET_WM_STATE_ABOVE");
-    skipTaskbarAtom_ = x_.intern("_NET_WM_STATE_SKIP_TASKBAR");
-    skipPagerAtom_ = x_.intern("_NET_WM_STATE_SKIP_PAGER");
-    compositorAtom_ = x_.intern("_NET_WM_CM_S" + std::to_string(screenNumber));
 }
 
 X11DesktopShell::~X11DesktopShell() {
@@ -64,14 +52,15 @@ std::optional<WindowId> X11DesktopShell::handleEvent(const xcb_generic_event_t* 
 }
 
 std::optional<WindowId> X11DesktopShell::activeWindow() {
-    const auto active = firstValue(x_.readProperty(x_.root(), x_.atom(Atom::NET_ACTIVE_WINDOW)));
+    const auto active =
+        firstItem(x_.readWords(x_.root(), x_.atom(Atom::NET_ACTIVE_WINDOW), XCB_ATOM_WINDOW));
     if (!active || *active == XCB_NONE) return std::nullopt;
     return *active;
 }
 
 bool X11DesktopShell::isOwnWindow(WindowId window) {
     if (window == XCB_NONE) return false;
-    const auto pid = firstValue(x_.readProperty(window, x_.atom(Atom::NET_WM_PID)));
+    const auto pid = firstItem(x_.readWords(window, x_.atom(Atom::NET_WM_PID), XCB_ATOM_CARDINAL));
     return pid && static_cast<int>(*pid) == options_.ownPid;
 }
 
@@ -80,24 +69,28 @@ void X11DesktopShell::keepOnAllWorkspaces(WindowId ownWindow) {
     // A managed window (WM_STATE set) changes through requests to the window
     // manager; one not yet managed gets properties the manager reads when it
     // takes the window on.
-    auto state = x_.readProperty(ownWindow, x_.atom(Atom::WM_STATE));
+    const xcb_atom_t wmState = x_.atom(Atom::WM_STATE);
+    auto state = x_.readWords(ownWindow, wmState, wmState);
     if (!state.ok()) return;  // the window is gone
-    const bool managed = state.value().present();
+    const bool managed = state.value().has_value();
+    const xcb_atom_t desktop = x_.atom(Atom::NET_WM_DESKTOP);
     if (!managed) {
-        xcb_change_property(x_.get(), XCB_PROP_MODE_REPLACE, ownWindow, desktopAtom_,
-                            XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
+        xcb_change_property(x_.get(), XCB_PROP_MODE_REPLACE, ownWindow, desktop, XCB_ATOM_CARDINAL,
+                            32, 1, &allDesktops);
     }
-    x_.sendToRoot(ownWindow, desktopAtom_, {allDesktops, sourceTool, 0, 0, 0});
+    x_.sendToRoot(ownWindow, desktop, {allDesktops, sourceTool, 0, 0, 0});
     addStates(ownWindow, managed);
     xcb_flush(x_.get());
 }
 
 void X11DesktopShell::addStates(WindowId window, bool managed) {
-    const std::vector<xcb_atom_t> wanted = {aboveAtom_, skipTaskbarAtom_, skipPagerAtom_};
+    const xcb_atom_t above = x_.atom(Atom::NET_WM_STATE_ABOVE);
+    const xcb_atom_t skipTaskbar = x_.atom(Atom::NET_WM_STATE_SKIP_TASKBAR);
+    const xcb_atom_t skipPager = x_.atom(Atom::NET_WM_STATE_SKIP_PAGER);
+    const std::vector<xcb_atom_t> wanted = {above, skipTaskbar, skipPager};
     if (!managed) {
-        auto current = x_.readProperty(window, x_.atom(Atom::NET_WM_STATE));
         std::vector<std::uint32_t> atoms =
-            current.ok() ? current.value().values() : std::vector<std::uint32_t>{};
+            itemsOf(x_.readWords(window, x_.atom(Atom::NET_WM_STATE), XCB_ATOM_ATOM));
         for (xcb_atom_t atom : wanted) {
             if (std::find(atoms.begin(), atoms.end(), atom) == atoms.end()) atoms.push_back(atom);
         }
@@ -107,9 +100,9 @@ void X11DesktopShell::addStates(WindowId window, bool managed) {
     }
     // One message carries two states at most.
     x_.sendToRoot(window, x_.atom(Atom::NET_WM_STATE),
-                  {stateAdd, aboveAtom_, skipTaskbarAtom_, sourceTool, 0});
+                  {stateAdd, above, skipTaskbar, sourceTool, 0});
     x_.sendToRoot(window, x_.atom(Atom::NET_WM_STATE),
-                  {stateAdd, skipPagerAtom_, XCB_NONE, sourceTool, 0});
+                  {stateAdd, skipPager, XCB_NONE, sourceTool, 0});
 }
 
 void X11DesktopShell::requestActivation(WindowId window) {
@@ -144,11 +137,10 @@ void X11DesktopShell::checkKeyboard(WindowId window, WindowId activeBefore) {
     if (keyboardGranted_ && keyboardRequested_ == window) return;
     const WindowId active = activeWindow().value_or(XCB_NONE);
     if (active == window || active != activeBefore) return;
-    auto attributes = x_.reply<xcb_get_window_attributes_reply_t>(
-        xcb_get_window_attributes(x_.get(), window).sequence);
+    auto attributes = x_.reply(xcb_get_window_attributes(x_.get(), window));
     if (!attributes.ok() || attributes.value()->map_state != XCB_MAP_STATE_VIEWABLE) return;
     requestActivation(window);
-    auto focus = x_.reply<xcb_get_input_focus_reply_t>(xcb_get_input_focus(x_.get()).sequence);
+    auto focus = x_.reply(xcb_get_input_focus(x_.get()));
     if (focus.ok() && focus.value()->focus == window) return;
     xcb_set_input_focus(x_.get(), XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
     xcb_flush(x_.get());
@@ -163,15 +155,15 @@ WindowId X11DesktopShell::activeOwnWindow() {
     if (!x_.alive()) return 0;
     if (auto active = activeWindow(); active && isOwnWindow(*active)) return *active;
     // Focus Corvane set itself, when the window manager would not.
-    auto focus = x_.reply<xcb_get_input_focus_reply_t>(xcb_get_input_focus(x_.get()).sequence);
+    auto focus = x_.reply(xcb_get_input_focus(x_.get()));
     if (focus.ok() && isOwnWindow(focus.value()->focus)) return focus.value()->focus;
     return 0;
 }
 
 bool X11DesktopShell::isCompositing() {
-    if (!x_.alive() || compositorAtom_ == XCB_NONE) return false;
-    auto owner = x_.reply<xcb_get_selection_owner_reply_t>(
-        xcb_get_selection_owner(x_.get(), compositorAtom_).sequence);
+    const xcb_atom_t selection = x_.atom(Atom::NET_WM_CM_S);
+    if (!x_.alive() || selection == XCB_NONE) return false;
+    auto owner = x_.reply(xcb_get_selection_owner(x_.get(), selection));
     return owner.ok() && owner.value()->owner != XCB_NONE;
 }
 

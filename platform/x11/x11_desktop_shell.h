@@ -58,11 +58,6 @@ private:
 
     X11Connection x_;
     Options options_;
-    xcb_atom_t desktopAtom_ = XCB_NONE;
-    xcb_atom_t aboveAtom_ = XCB_NONE;
-    xcb_atom_t skipTaskbarAtom_ = XCB_NONE;
-    xcb_atom_t skipPagerAtom_ = XCB_NONE;
-    xcb_atom_t compositorAtom_ = XCB_NONE;
     xcb_timestamp_t lastUserTime_ = XCB_CURRENT_TIME;
     // The window of the last keyboard request, and whether it has been active
     // since: a window manager that granted it once needs no second request.

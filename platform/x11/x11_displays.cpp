@@ -14,7 +14,7 @@ X11Displays::X11Displays(xcb_connection_t* connection, int screenNumber)
 std::vector<Display> X11Displays::displays() {
     if (!x_.alive()) return {};
     // The root's size now, not the one in the connection setup: RandR changes it.
-    auto root = x_.reply<xcb_get_geometry_reply_t>(xcb_get_geometry(x_.get(), x_.root()).sequence);
+    auto root = x_.reply(xcb_get_geometry(x_.get(), x_.root()));
     if (!root.ok()) return {};
     const double rootWidth = root.value()->width, rootHeight = root.value()->height;
 
@@ -32,16 +32,14 @@ std::vector<X11Displays::Monitor> X11Displays::monitors(double rootWidth, double
         randrChecked_ = true;
         const xcb_query_extension_reply_t* extension = xcb_get_extension_data(c, &xcb_randr_id);
         if (extension && extension->present) {
-            auto version = x_.reply<xcb_randr_query_version_reply_t>(
-                xcb_randr_query_version(c, 1, 5).sequence);
+            auto version = x_.reply(xcb_randr_query_version(c, 1, 5));
             randrMonitors_ = version.ok() && (version.value()->major_version > 1 ||
                                               version.value()->minor_version >= 5);
         }
     }
     std::vector<Monitor> result;
     if (randrMonitors_) {
-        auto reply = x_.reply<xcb_randr_get_monitors_reply_t>(
-            xcb_randr_get_monitors(c, x_.root(), 1).sequence);
+        auto reply = x_.reply(xcb_randr_get_monitors(c, x_.root(), 1));
         if (reply.ok()) {
             std::vector<std::pair<bool, xcb_randr_monitor_info_t>> infos;
             for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.value().get()); it.rem;
@@ -55,7 +53,7 @@ std::vector<X11Displays::Monitor> X11Displays::monitors(double rootWidth, double
                 names.push_back(xcb_get_atom_name(c, info.name));
             for (std::size_t i = 0; i < infos.size(); ++i) {
                 const auto& info = infos[i].second;
-                auto name = x_.reply<xcb_get_atom_name_reply_t>(names[i].sequence);
+                auto name = x_.reply(names[i]);
                 std::string text;
                 if (name.ok())
                     text.assign(xcb_get_atom_name_name(name.value().get()),
@@ -85,7 +83,7 @@ std::vector<xcb_window_t> X11Displays::unlistedWindows(const std::vector<std::ui
         for (auto window : level) cookies.push_back(xcb_query_tree(c, window));
         std::vector<xcb_window_t> next;
         for (auto cookie : cookies) {
-            auto tree = x_.reply<xcb_query_tree_reply_t>(cookie.sequence);
+            auto tree = x_.reply(cookie);
             if (!tree.ok()) continue;
             const xcb_window_t* children = xcb_query_tree_children(tree.value().get());
             next.insert(next.end(), children,
@@ -106,35 +104,35 @@ std::vector<xcb_window_t> X11Displays::unlistedWindows(const std::vector<std::ui
 // draws itself).
 std::vector<Strut> X11Displays::struts(double rootWidth, double rootHeight) {
     std::vector<Strut> result;
-    auto list = x_.readProperty(x_.root(), x_.atom(Atom::NET_CLIENT_LIST), 65536);
+    auto list = x_.readWords(x_.root(), x_.atom(Atom::NET_CLIENT_LIST), XCB_ATOM_WINDOW, 65536);
     if (!list.ok()) return result;
-    const std::vector<std::uint32_t> clients = list.value().values();
+    const std::vector<std::uint32_t> clients = itemsOf(list);
     std::vector<std::pair<xcb_window_t, bool>> candidates;  // window, listed as a client
     for (auto window : clients) candidates.emplace_back(window, true);
     for (auto window : unlistedWindows(clients)) candidates.emplace_back(window, false);
 
     struct Cookies {
         bool client;
-        xcb_get_property_cookie_t type, partial, full;
+        PropertyRequest<std::uint32_t> type, partial, full;
     };
     std::vector<Cookies> cookies;
     for (auto [window, client] : candidates)
-        cookies.push_back({client, x_.requestProperty(window, x_.atom(Atom::NET_WM_WINDOW_TYPE)),
-                           x_.requestProperty(window, x_.atom(Atom::NET_WM_STRUT_PARTIAL)),
-                           x_.requestProperty(window, x_.atom(Atom::NET_WM_STRUT))});
+        cookies.push_back(
+            {client, x_.requestWords(window, x_.atom(Atom::NET_WM_WINDOW_TYPE), XCB_ATOM_ATOM),
+             x_.requestWords(window, x_.atom(Atom::NET_WM_STRUT_PARTIAL), XCB_ATOM_CARDINAL),
+             x_.requestWords(window, x_.atom(Atom::NET_WM_STRUT), XCB_ATOM_CARDINAL)});
     for (const auto& cookie : cookies) {
         auto type = x_.property(cookie.type);
         auto partial = x_.property(cookie.partial);
         auto full = x_.property(cookie.full);
         // A window that vanished since the lists were read reserves nothing.
         if (!type.ok() || !partial.ok() || !full.ok()) continue;
-        auto types = type.value().values();
+        const auto types = itemsOf(type);
         bool dock = std::find(types.begin(), types.end(), x_.atom(Atom::NET_WM_WINDOW_TYPE_DOCK)) !=
                     types.end();
         if (cookie.client && !dock) continue;
-        auto strut = partial.value().present()
-                         ? Strut::fromPartial(partial.value().values())
-                         : Strut::fromFull(full.value().values(), rootWidth, rootHeight);
+        auto strut = partial.value() ? Strut::fromPartial(partial.value()->items)
+                                     : Strut::fromFull(itemsOf(full), rootWidth, rootHeight);
         if (strut) result.push_back(*strut);
     }
     return result;

@@ -8,6 +8,8 @@
 #include <initializer_list>
 #include <memory>
 
+#include "platform/x11/x11_reply.h"
+
 namespace corvane::platform {
 namespace {
 
@@ -21,9 +23,6 @@ constexpr int firstModN = 3;  // Mod1 is the fourth modifier after Shift, Lock, 
 // XKB event subtypes (byte 1 of every XKB event).
 constexpr std::uint8_t xkbNewKeyboardNotify = 0;
 constexpr std::uint8_t xkbMapNotify = 1;
-
-template <typename T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
 
 // The Mod bit of the first of Mod1..Mod5 that holds a key with one of `wanted`.
 std::uint16_t modifierCarrying(const ModifierKeycodes& modifiers, const KeysymsOfKeycode& keysyms,
@@ -93,23 +92,24 @@ X11ModifierMap readModifierMap(xcb_connection_t* connection) {
 
     auto modCookie = xcb_get_modifier_mapping(connection);
     auto keyCookie = xcb_get_keyboard_mapping(connection, minKeycode, keycodeCount);
-    Reply<xcb_get_modifier_mapping_reply_t> modReply(
-        xcb_get_modifier_mapping_reply(connection, modCookie, nullptr), &std::free);
-    Reply<xcb_get_keyboard_mapping_reply_t> keyReply(
-        xcb_get_keyboard_mapping_reply(connection, keyCookie, nullptr), &std::free);
-    if (!modReply || !keyReply) return {};
+    auto modReply = awaitReply(connection, modCookie);
+    auto keyReply = awaitReply(connection, keyCookie);
+    if (!modReply.ok() || !keyReply.ok()) return {};
+    const xcb_get_modifier_mapping_reply_t* modMap = modReply.value().get();
+    const xcb_get_keyboard_mapping_reply_t* keyMap = keyReply.value().get();
 
     ModifierKeycodes modifiers;
-    const xcb_keycode_t* modKeycodes = xcb_get_modifier_mapping_keycodes(modReply.get());
-    const int perModifier = modReply->keycodes_per_modifier;
+    const xcb_keycode_t* modKeycodes = xcb_get_modifier_mapping_keycodes(modMap);
+    const int perModifier = modMap->keycodes_per_modifier;
+    if (xcb_get_modifier_mapping_keycodes_length(modMap) < 8 * perModifier) return {};
     for (int index = 0; index < 8; ++index) {
         modifiers[static_cast<std::size_t>(index)].assign(modKeycodes + index * perModifier,
                                                           modKeycodes + (index + 1) * perModifier);
     }
 
-    const xcb_keysym_t* allKeysyms = xcb_get_keyboard_mapping_keysyms(keyReply.get());
-    const int symsLength = xcb_get_keyboard_mapping_keysyms_length(keyReply.get());
-    const int perKeycode = keyReply->keysyms_per_keycode;
+    const xcb_keysym_t* allKeysyms = xcb_get_keyboard_mapping_keysyms(keyMap);
+    const int symsLength = xcb_get_keyboard_mapping_keysyms_length(keyMap);
+    const int perKeycode = keyMap->keysyms_per_keycode;
     auto keysymsOf = [&](xcb_keycode_t keycode) {
         const int first = (keycode - minKeycode) * perKeycode;
         if (keycode < minKeycode || first + perKeycode > symsLength)
@@ -123,10 +123,9 @@ std::uint8_t xkbFirstEvent(xcb_connection_t* connection) {
     static constexpr char name[] = "XKEYBOARD";
     auto cookie =
         xcb_query_extension(connection, static_cast<std::uint16_t>(std::strlen(name)), name);
-    Reply<xcb_query_extension_reply_t> reply(xcb_query_extension_reply(connection, cookie, nullptr),
-                                             &std::free);
-    if (!reply || !reply->present) return 0;
-    return reply->first_event;
+    auto reply = awaitReply(connection, cookie);
+    if (!reply.ok() || !reply.value()->present) return 0;
+    return reply.value()->first_event;
 }
 
 bool isKeyboardMappingChange(const xcb_generic_event_t* event, std::uint8_t xkbFirstEvent) {

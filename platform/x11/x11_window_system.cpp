@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/x11/x11_net_wm_icon.h"
 #include "platform/x11/x11_xsettings.h"
 
 namespace corvane::platform {
@@ -14,18 +15,9 @@ namespace {
 
 constexpr std::size_t recentLimit = 64;
 constexpr std::uint32_t iconicState = 3;
-// WM_NORMAL_HINTS
-constexpr std::uint32_t minSizeFlag = 1u << 4;
-constexpr std::uint32_t maxSizeFlag = 1u << 5;
 
 bool contains(const std::vector<std::uint32_t>& list, std::uint32_t value) {
     return std::find(list.begin(), list.end(), value) != list.end();
-}
-
-std::optional<std::uint32_t> firstValue(const Property& p) {
-    auto values = p.values();
-    if (values.empty()) return std::nullopt;
-    return values.front();
 }
 
 std::string latin1ToUtf8(const std::string& text) {
@@ -41,13 +33,8 @@ std::string latin1ToUtf8(const std::string& text) {
     return out;
 }
 
-WindowError connectionLost() {
-    return WindowError(WindowError::Kind::permission);
-}
-
 // The application part of WM_CLASS, which holds "instance\0class\0".
-std::string classOf(const Property& wmClass) {
-    const std::string text = wmClass.text();
+std::string classOf(const std::string& text) {
     const auto split = text.find('\0');
     if (split == std::string::npos) return {};
     const std::string cls = text.substr(split + 1);
@@ -56,10 +43,17 @@ std::string classOf(const Property& wmClass) {
 
 // Left, right, top, bottom: the order of _NET_FRAME_EXTENTS and _GTK_FRAME_EXTENTS.
 template <typename Extents>
-Extents extentsOf(const Property& property) {
-    const auto v = property.values();
+Extents extentsOf(const std::vector<std::uint32_t>& v) {
     if (v.size() < 4) return Extents{};
     return Extents{double(v[0]), double(v[1]), double(v[2]), double(v[3])};
+}
+
+// A window whose minimum and maximum sizes are one size cannot be resized.
+bool isFixedSize(const xcb_size_hints_t& hints) {
+    constexpr std::uint32_t bothSizes =
+        XCB_ICCCM_SIZE_HINT_P_MIN_SIZE | XCB_ICCCM_SIZE_HINT_P_MAX_SIZE;
+    return (hints.flags & bothSizes) == bothSizes && hints.min_width > 0 &&
+           hints.min_width == hints.max_width && hints.min_height == hints.max_height;
 }
 
 }  // namespace
@@ -71,8 +65,7 @@ X11WindowSystem::X11WindowSystem(xcb_connection_t* connection, int screenNumber,
 
 void X11WindowSystem::watchRoot() {
     auto c = x_.get();
-    auto attributes = x_.reply<xcb_get_window_attributes_reply_t>(
-        xcb_get_window_attributes(c, x_.root()).sequence);
+    auto attributes = x_.reply(xcb_get_window_attributes(c, x_.root()));
     if (!attributes.ok()) return;
     std::uint32_t mask = attributes.value()->your_event_mask | XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(c, x_.root(), XCB_CW_EVENT_MASK, &mask);
@@ -91,15 +84,16 @@ void X11WindowSystem::handleEvent(const xcb_generic_event_t* event) {
 
 const X11WindowSystem::Support& X11WindowSystem::support() {
     const xcb_window_t root = x_.root();
-    auto check = x_.readProperty(root, x_.atom(Atom::NET_SUPPORTING_WM_CHECK));
+    const xcb_atom_t checkAtom = x_.atom(Atom::NET_SUPPORTING_WM_CHECK);
     // XCB_NONE stands for "no window manager" (a plain value keeps GCC's
     // optimiser from a false maybe-uninitialized warning on std::optional).
-    xcb_window_t window = check.ok() ? firstValue(check.value()).value_or(XCB_NONE) : XCB_NONE;
+    xcb_window_t window =
+        firstItem(x_.readWords(root, checkAtom, XCB_ATOM_WINDOW)).value_or(XCB_NONE);
     // A window manager that has gone leaves its root property behind; its
     // check window is gone with it.
     if (window != XCB_NONE) {
-        auto self = x_.readProperty(window, x_.atom(Atom::NET_SUPPORTING_WM_CHECK));
-        if (!self.ok() || firstValue(self.value()) != window) window = XCB_NONE;
+        if (firstItem(x_.readWords(window, checkAtom, XCB_ATOM_WINDOW)) != window)
+            window = XCB_NONE;
     }
     if (window == XCB_NONE) {
         support_ = Support{};
@@ -107,8 +101,8 @@ const X11WindowSystem::Support& X11WindowSystem::support() {
     }
     if (window == support_.checkWindow) return support_;
 
-    auto supported = x_.readProperty(root, x_.atom(Atom::NET_SUPPORTED), 8192);
-    auto atoms = supported.ok() ? supported.value().values() : std::vector<std::uint32_t>{};
+    const auto atoms =
+        itemsOf(x_.readWords(root, x_.atom(Atom::NET_SUPPORTED), XCB_ATOM_ATOM, 8192));
     support_.checkWindow = window;
     support_.available = contains(atoms, x_.atom(Atom::NET_ACTIVE_WINDOW)) &&
                          contains(atoms, x_.atom(Atom::NET_FRAME_EXTENTS));
@@ -122,28 +116,28 @@ bool X11WindowSystem::isAvailable() {
 }
 
 std::optional<WindowId> X11WindowSystem::activeWindow() {
-    auto active = x_.readProperty(x_.root(), x_.atom(Atom::NET_ACTIVE_WINDOW));
-    if (!active.ok()) return std::nullopt;
-    auto window = firstValue(active.value());
+    auto window =
+        firstItem(x_.readWords(x_.root(), x_.atom(Atom::NET_ACTIVE_WINDOW), XCB_ATOM_WINDOW));
     if (!window || *window == XCB_NONE) return std::nullopt;
     return *window;
 }
 
 WindowResult<AppRef> X11WindowSystem::appOf(WindowId window) {
-    auto pidCookie = x_.requestProperty(window, x_.atom(Atom::NET_WM_PID));
-    auto classCookie = x_.requestProperty(window, XCB_ATOM_WM_CLASS);
-    auto netNameCookie = x_.requestProperty(window, x_.atom(Atom::NET_WM_NAME));
-    auto nameCookie = x_.requestProperty(window, XCB_ATOM_WM_NAME);
+    auto pidCookie = x_.requestWords(window, x_.atom(Atom::NET_WM_PID), XCB_ATOM_CARDINAL);
+    auto classCookie = x_.requestText(window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING);
+    auto netNameCookie = requestNetName(window);
+    auto nameCookie = requestName(window);
     auto pid = x_.property(pidCookie);
     auto wmClass = x_.property(classCookie);
     auto netName = x_.property(netNameCookie);
     auto name = x_.property(nameCookie);
-    for (const auto* r : {&pid, &wmClass, &netName, &name})
+    if (!pid.ok()) return pid.error();
+    for (const auto* r : {&wmClass, &netName, &name})
         if (!r->ok()) return r->error();
 
     AppRef app;
-    app.pid = static_cast<int>(firstValue(pid.value()).value_or(0));
-    app.wmClass = classOf(wmClass.value());
+    app.pid = static_cast<int>(firstItem(pid).value_or(0));
+    app.wmClass = classOf(itemsOf(wmClass));
     app.name = !app.wmClass.empty() ? app.wmClass : titleText(netName.value(), name.value());
     return app;
 }
@@ -165,9 +159,9 @@ std::optional<AppRef> X11WindowSystem::frontmostApp() {
 }
 
 std::optional<std::vector<std::uint32_t>> X11WindowSystem::clientList() {
-    auto list = x_.readProperty(x_.root(), x_.atom(Atom::NET_CLIENT_LIST), 65536);
-    if (!list.ok() || !list.value().present()) return std::nullopt;
-    return list.value().values();
+    auto list = x_.readWords(x_.root(), x_.atom(Atom::NET_CLIENT_LIST), XCB_ATOM_WINDOW, 65536);
+    if (!list.ok() || !list.value()) return std::nullopt;
+    return list.value()->items;
 }
 
 bool X11WindowSystem::isTerminated(const AppRef& app) {
@@ -187,10 +181,10 @@ bool X11WindowSystem::isTerminated(const AppRef& app) {
 
 bool X11WindowSystem::hasClientOf(const AppRef& app, const std::vector<std::uint32_t>& clients) {
     // Ask for every client at once; one round trip.
-    std::vector<std::pair<xcb_get_property_cookie_t, xcb_get_property_cookie_t>> cookies;
+    std::vector<std::pair<PropertyRequest<std::uint32_t>, PropertyRequest<char>>> cookies;
     for (auto window : clients) {
-        cookies.emplace_back(x_.requestProperty(window, x_.atom(Atom::NET_WM_PID)),
-                             x_.requestProperty(window, XCB_ATOM_WM_CLASS));
+        cookies.emplace_back(x_.requestWords(window, x_.atom(Atom::NET_WM_PID), XCB_ATOM_CARDINAL),
+                             x_.requestText(window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING));
     }
     bool found = false;
     // Every reply is collected, also after a match, so none is left queued.
@@ -199,8 +193,8 @@ bool X11WindowSystem::hasClientOf(const AppRef& app, const std::vector<std::uint
         auto wmClass = x_.property(classCookie);
         if (found || !pid.ok() || !wmClass.ok()) continue;
         AppRef candidate;
-        candidate.pid = static_cast<int>(firstValue(pid.value()).value_or(0));
-        candidate.wmClass = classOf(wmClass.value());
+        candidate.pid = static_cast<int>(firstItem(pid).value_or(0));
+        candidate.wmClass = classOf(itemsOf(wmClass));
         found = candidate.sameApp(app);
     }
     return found;
@@ -228,53 +222,61 @@ WindowResult<std::optional<WindowId>> X11WindowSystem::focusedWindow(const AppRe
     return std::optional<WindowId>();
 }
 
-std::string X11WindowSystem::titleText(const Property& netName, const Property& wmName) const {
-    if (netName.present()) return netName.text();
-    if (!wmName.present()) return {};
-    return wmName.type == XCB_ATOM_STRING ? latin1ToUtf8(wmName.text()) : wmName.text();
+PropertyRequest<char> X11WindowSystem::requestNetName(WindowId window) {
+    return x_.requestText(window, x_.atom(Atom::NET_WM_NAME), x_.atom(Atom::UTF8_STRING));
+}
+
+PropertyRequest<char> X11WindowSystem::requestName(WindowId window) {
+    // Latin-1 (STRING) or whatever else the client chose to put there.
+    return x_.requestText(window, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY);
+}
+
+std::string X11WindowSystem::titleText(const std::optional<PropertyValue<char>>& netName,
+                                       const std::optional<PropertyValue<char>>& wmName) {
+    if (netName) return netName->items;
+    if (!wmName) return {};
+    return wmName->type == XCB_ATOM_STRING ? latin1ToUtf8(wmName->items) : wmName->items;
 }
 
 std::optional<std::string> X11WindowSystem::title(WindowId window) {
-    auto netCookie = x_.requestProperty(window, x_.atom(Atom::NET_WM_NAME));
-    auto nameCookie = x_.requestProperty(window, XCB_ATOM_WM_NAME);
+    auto netCookie = requestNetName(window);
+    auto nameCookie = requestName(window);
     auto netName = x_.property(netCookie);
     auto name = x_.property(nameCookie);
     if (!netName.ok() || !name.ok()) return std::nullopt;
-    if (!netName.value().present() && !name.value().present()) return std::nullopt;
+    if (!netName.value() && !name.value()) return std::nullopt;
     return titleText(netName.value(), name.value());
 }
 
 WindowResult<WindowStates> X11WindowSystem::states(WindowId window) {
-    auto netCookie = x_.requestProperty(window, x_.atom(Atom::NET_WM_STATE));
-    auto wmCookie = x_.requestProperty(window, x_.atom(Atom::WM_STATE));
+    auto netCookie = x_.requestWords(window, x_.atom(Atom::NET_WM_STATE), XCB_ATOM_ATOM);
+    auto wmCookie = x_.requestWords(window, x_.atom(Atom::WM_STATE), x_.atom(Atom::WM_STATE));
     auto netState = x_.property(netCookie);
     auto wmState = x_.property(wmCookie);
     if (!netState.ok()) return netState.error();
     if (!wmState.ok()) return wmState.error();
-    auto atoms = netState.value().values();
+    const auto atoms = itemsOf(netState);
     WindowStates states;
     states.fullscreen = contains(atoms, x_.atom(Atom::NET_WM_STATE_FULLSCREEN));
-    states.minimized = contains(atoms, x_.atom(Atom::NET_WM_STATE_HIDDEN)) ||
-                       firstValue(wmState.value()) == iconicState;
+    states.minimized =
+        contains(atoms, x_.atom(Atom::NET_WM_STATE_HIDDEN)) || firstItem(wmState) == iconicState;
     return states;
 }
 
 WindowResult<Settable> X11WindowSystem::settable(WindowId window) {
     if (support_.checkWindow == XCB_NONE) support();
-    auto hintsCookie = x_.requestProperty(window, XCB_ATOM_WM_NORMAL_HINTS);
-    auto actionsCookie = x_.requestProperty(window, x_.atom(Atom::NET_WM_ALLOWED_ACTIONS));
-    auto hints = x_.property(hintsCookie);
+    auto hintsCookie = x_.requestNormalHints(window);
+    auto actionsCookie =
+        x_.requestWords(window, x_.atom(Atom::NET_WM_ALLOWED_ACTIONS), XCB_ATOM_ATOM);
+    auto hints = x_.normalHints(hintsCookie);
     auto actions = x_.property(actionsCookie);
     if (!hints.ok()) return hints.error();
     if (!actions.ok()) return actions.error();
 
     Settable result;
-    auto h = hints.value().values();
-    if (h.size() >= 9 && (h[0] & minSizeFlag) && (h[0] & maxSizeFlag) && h[5] > 0 && h[5] == h[7] &&
-        h[6] == h[8])
-        result.size = false;
-    if (support_.allowedActions && actions.value().present()) {
-        auto allowed = actions.value().values();
+    if (hints.value() && isFixedSize(*hints.value())) result.size = false;
+    if (support_.allowedActions && actions.value()) {
+        const auto& allowed = actions.value()->items;
         result.size = result.size && contains(allowed, x_.atom(Atom::NET_WM_ACTION_RESIZE));
         result.position = contains(allowed, x_.atom(Atom::NET_WM_ACTION_MOVE));
     }
@@ -285,10 +287,11 @@ WindowResult<X11WindowSystem::Placement> X11WindowSystem::readPlacement(WindowId
     auto c = x_.get();
     auto geometryCookie = xcb_get_geometry(c, window);
     auto originCookie = xcb_translate_coordinates(c, window, x_.root(), 0, 0);
-    auto frameCookie = x_.requestProperty(window, x_.atom(Atom::NET_FRAME_EXTENTS));
-    auto shadowCookie = x_.requestProperty(window, x_.atom(Atom::GTK_FRAME_EXTENTS));
-    auto geometry = x_.reply<xcb_get_geometry_reply_t>(geometryCookie.sequence);
-    auto origin = x_.reply<xcb_translate_coordinates_reply_t>(originCookie.sequence);
+    auto frameCookie = x_.requestWords(window, x_.atom(Atom::NET_FRAME_EXTENTS), XCB_ATOM_CARDINAL);
+    auto shadowCookie =
+        x_.requestWords(window, x_.atom(Atom::GTK_FRAME_EXTENTS), XCB_ATOM_CARDINAL);
+    auto geometry = x_.reply(geometryCookie);
+    auto origin = x_.reply(originCookie);
     auto frameExtents = x_.property(frameCookie);
     auto shadowExtents = x_.property(shadowCookie);
     if (!geometry.ok()) return geometry.error();
@@ -301,8 +304,8 @@ WindowResult<X11WindowSystem::Placement> X11WindowSystem::readPlacement(WindowId
     placement.clientY = origin.value()->dst_y;
     placement.width = geometry.value()->width;
     placement.height = geometry.value()->height;
-    placement.frame = extentsOf<Extents>(frameExtents.value());
-    placement.shadow = extentsOf<Extents>(shadowExtents.value());
+    placement.frame = extentsOf<Extents>(itemsOf(frameExtents));
+    placement.shadow = extentsOf<Extents>(itemsOf(shadowExtents));
     return placement;
 }
 
@@ -330,13 +333,21 @@ WindowResult<void> X11WindowSystem::setPosition(WindowId window, double x, doubl
 
 bool X11WindowSystem::reduceMotion() {
     if (!x_.alive()) return false;
-    xcb_atom_t selection = x_.intern("_XSETTINGS_S" + std::to_string(x_.screenNumber()));
-    auto owner = x_.reply<xcb_get_selection_owner_reply_t>(
-        xcb_get_selection_owner(x_.get(), selection).sequence);
+    auto owner = x_.reply(xcb_get_selection_owner(x_.get(), x_.atom(Atom::XSETTINGS_S)));
     if (!owner.ok() || owner.value()->owner == XCB_NONE) return false;
-    auto settings = x_.readProperty(owner.value()->owner, x_.atom(Atom::XSETTINGS_SETTINGS), 65536);
-    if (!settings.ok()) return false;
-    return xsettingsInteger(settings.value().bytes, "Gtk/EnableAnimations") == 0;
+    const xcb_atom_t settingsAtom = x_.atom(Atom::XSETTINGS_SETTINGS);
+    const std::string settings =
+        itemsOf(x_.readText(owner.value()->owner, settingsAtom, settingsAtom, 65536));
+    return xsettingsInteger(std::vector<std::uint8_t>(settings.begin(), settings.end()),
+                            "Gtk/EnableAnimations") == 0;
+}
+
+std::optional<IconImage> X11WindowSystem::icon(WindowId window, int preferredSize) {
+    if (!x_.alive()) return std::nullopt;
+    auto words =
+        x_.readWords(window, x_.atom(Atom::NET_WM_ICON), XCB_ATOM_CARDINAL, netWmIconMaxWords);
+    if (!words.ok() || !words.value()) return std::nullopt;
+    return pickNetWmIcon(words.value()->items, preferredSize);
 }
 
 }  // namespace corvane::platform

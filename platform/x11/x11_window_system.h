@@ -53,6 +53,8 @@ public:
     WindowResult<void> setSize(WindowId window, double width, double height) override;
     WindowResult<void> setPosition(WindowId window, double x, double y) override;
     bool reduceMotion() override;
+    // The window's _NET_WM_ICON image that suits `preferredSize` best.
+    std::optional<IconImage> icon(WindowId window, int preferredSize) override;
 
     // The application a window belongs to; an error when the window is gone.
     WindowResult<AppRef> appOf(WindowId window);
@@ -101,7 +103,10 @@ private:
                              std::optional<std::pair<double, double>> size);
     void waitForWindowManager(WindowId window, const Placement& before, int x, int y, int width,
                               int height, bool moves, bool resizes);
-    std::string titleText(const Property& netName, const Property& wmName) const;
+    PropertyRequest<char> requestNetName(WindowId window);
+    PropertyRequest<char> requestName(WindowId window);
+    static std::string titleText(const std::optional<PropertyValue<char>>& netName,
+                                 const std::optional<PropertyValue<char>>& wmName);
 
     X11Connection x_;
     Options options_;

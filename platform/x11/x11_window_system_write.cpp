@@ -11,7 +11,6 @@ namespace corvane::platform {
 
 namespace {
 
-constexpr std::uint32_t gravityFlag = 1u << 9;
 constexpr std::uint32_t northWestGravity = 1;
 constexpr std::uint32_t staticGravity = 10;
 constexpr std::uint32_t sourceTool = 2;
@@ -43,11 +42,11 @@ std::pair<double, double> configureOrigin(std::uint32_t gravity, double frameX, 
 
 WindowResult<X11WindowSystem::WriteContext> X11WindowSystem::writeContext(WindowId window) {
     // Sent before the placement's requests, so all arrive in one round trip.
-    auto stateCookie = x_.requestProperty(window, x_.atom(Atom::NET_WM_STATE));
-    auto hintsCookie = x_.requestProperty(window, XCB_ATOM_WM_NORMAL_HINTS);
+    auto stateCookie = x_.requestWords(window, x_.atom(Atom::NET_WM_STATE), XCB_ATOM_ATOM);
+    auto hintsCookie = x_.requestNormalHints(window);
     auto placement = readPlacement(window);
     auto state = x_.property(stateCookie);
-    auto hints = x_.property(hintsCookie);
+    auto hints = x_.normalHints(hintsCookie);
     if (!placement.ok()) return placement.error();
     if (!state.ok()) return state.error();
     if (!hints.ok()) return hints.error();
@@ -56,11 +55,12 @@ WindowResult<X11WindowSystem::WriteContext> X11WindowSystem::writeContext(Window
     context.placement = placement.value();
     const xcb_atom_t vertical = x_.atom(Atom::NET_WM_STATE_MAXIMIZED_VERT);
     const xcb_atom_t horizontal = x_.atom(Atom::NET_WM_STATE_MAXIMIZED_HORZ);
-    for (std::uint32_t atom : state.value().values()) {
+    for (std::uint32_t atom : itemsOf(state)) {
         if (atom == vertical || atom == horizontal) context.maximized = true;
     }
-    const auto h = hints.value().values();
-    context.gravity = h.size() >= 18 && (h[0] & gravityFlag) ? h[17] : northWestGravity;
+    const auto& h = hints.value();
+    context.gravity =
+        h && (h->flags & XCB_ICCCM_SIZE_HINT_P_WIN_GRAVITY) ? h->win_gravity : northWestGravity;
     return context;
 }
 
@@ -168,8 +168,8 @@ void X11WindowSystem::waitForWindowManager(WindowId window, const Placement& bef
     while (true) {
         auto geometryCookie = xcb_get_geometry(c, window);
         auto originCookie = xcb_translate_coordinates(c, window, x_.root(), 0, 0);
-        auto geometry = x_.reply<xcb_get_geometry_reply_t>(geometryCookie.sequence);
-        auto origin = x_.reply<xcb_translate_coordinates_reply_t>(originCookie.sequence);
+        auto geometry = x_.reply(geometryCookie);
+        auto origin = x_.reply(originCookie);
         if (!geometry.ok() || !origin.ok()) return;  // the next read reports it
         const int nowX = origin.value()->dst_x, nowY = origin.value()->dst_y;
         const int nowWidth = geometry.value()->width, nowHeight = geometry.value()->height;

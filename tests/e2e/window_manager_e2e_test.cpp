@@ -5,7 +5,7 @@
 
 #include "app/window/window_manager.h"
 #include "core/tile_geometry.h"
-#include "platform/blocking_scheduler.h"
+#include "platform/scheduler/blocking_scheduler.h"
 #include "platform/x11/x11_displays.h"
 #include "platform/x11/x11_window_system.h"
 #include "tests/e2e/harness/desktop.h"

@@ -18,7 +18,7 @@
 #include "core/margins.h"
 #include "core/output_line.h"
 #include "core/tile_geometry.h"
-#include "platform/blocking_scheduler.h"
+#include "platform/scheduler/blocking_scheduler.h"
 #include "platform/x11/x11_displays.h"
 #include "platform/x11/x11_window_system.h"
 

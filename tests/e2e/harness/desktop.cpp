@@ -208,6 +208,7 @@ ProbeWindow Desktop::startProbe(const ProbeOptions& o) {
         property("_GTK_FRAME_EXTENTS", "CARDINAL", {e, e, e, e});
         property("_MOTIF_WM_HINTS", "_MOTIF_WM_HINTS", {2, 0, 0, 0, 0});  // no decorations
     }
+    if (!o.icon.empty()) property("_NET_WM_ICON", "CARDINAL", o.icon);
     ProbeWindow probe{spawn(argv, true)};
     auto line = probe.process.readLine(10s);
     const xcb_window_t w = probe.window = line ? std::strtoul(line->c_str(), nullptr, 0) : 0;

@@ -39,9 +39,10 @@ struct ProbeOptions {
     std::optional<std::pair<int, int>> minSize{};
     std::optional<std::pair<int, int>> increments{};  // resize increments, as terminals have
     bool fixedSize = false, fullscreen = false, maximized = false;
-    bool minimized = false;  // starts iconic
-    int gtkExtents = 0;      // client-side shadow on each side; no server decorations
-    bool activate = true;    // waits until it is the active window
+    bool minimized = false;             // starts iconic
+    int gtkExtents = 0;                 // client-side shadow on each side; no server decorations
+    bool activate = true;               // waits until it is the active window
+    std::vector<std::uint32_t> icon{};  // _NET_WM_ICON: width, height, pixels, repeated
 };
 
 struct ProbeWindow {

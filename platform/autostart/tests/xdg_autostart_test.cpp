@@ -1,6 +1,6 @@
 // Starting at login through an XDG autostart entry, without overriding what
 // the user or the system decided.
-#include "platform/xdg_autostart.h"
+#include "platform/autostart/xdg_autostart.h"
 
 #include <gtest/gtest.h>
 

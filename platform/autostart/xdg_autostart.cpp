@@ -1,4 +1,4 @@
-#include "platform/xdg_autostart.h"
+#include "platform/autostart/xdg_autostart.h"
 
 #include <pwd.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "platform/blocking_scheduler.h"
+#include "platform/scheduler/blocking_scheduler.h"
 
 #include <chrono>
 #include <thread>
