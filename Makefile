@@ -1,14 +1,16 @@
-# Corvane: `make run` builds and starts Corvane, `make test` runs every test.
-# Both install whatever is missing first (scripts/deps.sh).
+# Corvane: `make run` builds and starts Corvane, `make test` checks the sources and
+# runs every test, `make format` formats the sources. Each installs whatever is
+# missing first (scripts/deps.sh).
 
 SHELL := /bin/bash
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-release
+TIDY_BUILD ?= build-tidy
 CMAKE_FLAGS := -G Ninja -DCORVANE_WERROR=ON
 CTEST_FLAGS := --output-on-failure --timeout 300 -j 2
 
-.PHONY: all deps build test test-plain test-asan bench run clean
+.PHONY: all deps build check check-format check-layers check-tidy format test test-plain test-asan bench run clean
 
 all: build
 
@@ -19,8 +21,24 @@ build: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_BUILD_BENCH=OFF
 	cmake --build $(BUILD)
 
-# Every test twice: an optimised build, then AddressSanitizer + UndefinedBehaviorSanitizer.
-test: deps test-plain test-asan
+# The source checks first, so formatting, a layering slip or a clang-tidy finding fails
+# within minutes; then every test twice: an optimised build, then AddressSanitizer +
+# UndefinedBehaviorSanitizer.
+test: deps check test-plain test-asan
+
+check: check-format check-layers check-tidy
+
+check-format: deps
+	./scripts/check_format.sh
+
+check-layers:
+	./scripts/check_layers.sh
+
+check-tidy: deps
+	./scripts/check_tidy.sh $(TIDY_BUILD)
+
+format: deps
+	./scripts/check_format.sh --fix
 
 test-plain: build
 	ctest --test-dir $(BUILD) $(CTEST_FLAGS)
@@ -42,4 +60,4 @@ run: build
 	@./scripts/run.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(TIDY_BUILD)

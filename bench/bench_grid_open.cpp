@@ -37,7 +37,7 @@ xcb_keycode_t keycodeOf(xcb_connection_t* c, xcb_keysym_t keysym) {
     const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(reply);
     xcb_keycode_t found = 0;
     for (int i = 0; i < count && found == 0; ++i) {
-        if (syms[i * reply->keysyms_per_keycode] == keysym)
+        if (syms[std::size_t(i) * reply->keysyms_per_keycode] == keysym)
             found = xcb_keycode_t(setup->min_keycode + i);
     }
     std::free(reply);

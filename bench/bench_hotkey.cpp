@@ -141,8 +141,9 @@ void measureIdleFootprint(pid_t pid, Clock::time_point started) {
     }
 }
 
-int run(bool measureIdle) {
-    e2e::Desktop desktop;
+// A home, runtime folder and settings of its own for Corvane on `desktop`; the
+// environment it runs with.
+std::vector<std::string> prepareSession(const e2e::Desktop& desktop) {
     const fs::path runtime = desktop.tempDir() / "runtime";
     fs::create_directories(runtime);
     fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
@@ -156,7 +157,12 @@ int run(bool measureIdle) {
     env.push_back("HOME=" + (desktop.tempDir() / "home").string());
     env.push_back("XDG_RUNTIME_DIR=" + runtime.string());
     env.push_back("DBUS_SESSION_BUS_ADDRESS=unix:path=" + (desktop.tempDir() / "no-bus").string());
+    return env;
+}
 
+int run(bool measureIdle) {
+    e2e::Desktop desktop;
+    const std::vector<std::string> env = prepareSession(desktop);
     e2e::ChildProcess tray;
     const bool haveTray = std::system("command -v trayer >/dev/null 2>&1") == 0;
     if (haveTray) {

@@ -1,6 +1,11 @@
 # Warnings for project code only (third-party headers are included as system headers).
 function(corvane_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow=local -Wnon-virtual-dtor)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wnon-virtual-dtor)
+  # Flags only GCC knows; clang (and clangd or clang-tidy reading compile_commands.json)
+  # would refuse them as unknown arguments.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${target} PRIVATE -Wshadow=local)
+  endif()
   if(CORVANE_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()

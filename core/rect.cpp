@@ -51,8 +51,12 @@ std::string describe(const Rect& rect) {
     return describeList({rect.x, rect.y, rect.width, rect.height});
 }
 
-std::string describeSize(double width, double height) { return describeList({width, height}); }
+std::string describeSize(double width, double height) {
+    return describeList({width, height});
+}
 
-std::string describePoint(double x, double y) { return describeSize(x, y); }
+std::string describePoint(double x, double y) {
+    return describeSize(x, y);
+}
 
 }  // namespace corvane

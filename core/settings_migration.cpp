@@ -13,32 +13,19 @@ namespace corvane::SettingsMigration {
 
 namespace {
 
-const TileRegion kCenterRegion{1.0 / 6, 1.0 / 6, 2.0 / 3, 2.0 / 3};
+// The four presets the first releases seeded, as they wrote them. These are data
+// of the past, kept apart from the current starters: they must match old files
+// whatever the starters become.
+constexpr std::array<StarterLayout, 4> kFirstGenerationPresets{{
+    {"Center", {1.0 / 6, 1.0 / 6, 2.0 / 3, 2.0 / 3}, 8, "C"},
+    {"Left third", {0, 0, 1.0 / 3, 1}, 18, "1"},
+    {"Middle third", {1.0 / 3, 0, 1.0 / 3, 1}, 19, "2"},
+    {"Right third", {2 * (1.0 / 3), 0, 1.0 / 3, 1}, 20, "3"},
+}};
+static_assert(kFirstGenerationPresets.size() == StarterLayouts::quarters.size());
 
-SavedLayout preset(std::string name, TileRegion region, std::uint16_t keyCode, std::string key) {
-    return SavedLayout{.id = Uuid{},
-                       .name = std::move(name),
-                       .grid = GridSize{6, 6},
-                       .region = region,
-                       .shortcut = KeyCombo{keyCode, 0, std::move(key)},
-                       .isGlobal = false,
-                       .enabled = true};
-}
-
-// The four presets of the first generation; the last four starter layouts replaced them.
-std::array<SavedLayout, 4> firstGenerationPresets() {
-    const double third = 1.0 / 3;
-    return {
-        preset("Center", kCenterRegion, 8, "C"),
-        preset("Left third", {0, 0, third, 1}, 18, "1"),
-        preset("Middle third", {third, 0, third, 1}, 19, "2"),
-        preset("Right third", {2 * third, 0, third, 1}, 20, "3"),
-    };
-}
-
-bool matchesIgnoringId(SavedLayout layout, const SavedLayout& preset) {
-    layout.id = preset.id;
-    return layout == preset;
+bool matchesIgnoringId(const SavedLayout& layout, const StarterLayout& preset) {
+    return layout == SavedLayout::fromStarter(preset, layout.id);
 }
 
 bool anyEnabledLayoutUses(const KeyCombo& shortcut, const std::vector<SavedLayout>& layouts) {
@@ -61,15 +48,13 @@ struct PendingShortcut {
 // Swaps untouched first-generation presets for the quarter layouts, keeping ids.
 // Shortcuts are handed back afterwards, and only where nothing else claims them.
 AppSettings upgradeToSecondGeneration(AppSettings settings) {
-    const auto presets = firstGenerationPresets();
-    const std::vector<SavedLayout> starters = SavedLayout::starterLayouts();
     std::vector<PendingShortcut> pending;
     for (std::size_t i = 0; i < settings.layouts.size(); ++i) {
         SavedLayout& layout = settings.layouts[i];
-        for (std::size_t j = 0; j < presets.size(); ++j) {
-            if (!matchesIgnoringId(layout, presets[j])) continue;
-            SavedLayout replacement = starters[starters.size() - presets.size() + j];
-            replacement.id = layout.id;
+        for (std::size_t j = 0; j < kFirstGenerationPresets.size(); ++j) {
+            if (!matchesIgnoringId(layout, kFirstGenerationPresets[j])) continue;
+            SavedLayout replacement =
+                SavedLayout::fromStarter(StarterLayouts::quarters[j], layout.id);
             pending.push_back({i, *replacement.shortcut});
             replacement.shortcut.reset();
             layout = std::move(replacement);
@@ -95,7 +80,8 @@ bool equalsIgnoringCase(const std::string& text, std::string_view other) {
 
 bool hasCenterAlready(const AppSettings& settings) {
     return std::any_of(settings.layouts.begin(), settings.layouts.end(), [](const auto& layout) {
-        return equalsIgnoringCase(layout.name, "Center") || layout.region == kCenterRegion;
+        return equalsIgnoringCase(layout.name, StarterLayouts::center.name) ||
+               layout.region == StarterLayouts::center.region;
     });
 }
 
@@ -105,7 +91,7 @@ AppSettings upgradeToThirdGeneration(AppSettings settings) {
     auto& layouts = settings.layouts;
     if (layouts.empty() || layouts.size() >= AppSettings::mostLayouts) return settings;
     if (hasCenterAlready(settings)) return settings;
-    SavedLayout center;  // "Center" with grid-only shortcut C and a new id
+    SavedLayout center = SavedLayout::fromStarter(StarterLayouts::center);
     if (anyEnabledLayoutUses(*center.shortcut, layouts)) center.shortcut.reset();
     const auto maximize = std::find_if(layouts.begin(), layouts.end(), [](const auto& layout) {
         return layout.name == "Maximize";

@@ -173,7 +173,7 @@ T runSynchronously(Task<T> task) {
         bool finished = false;
     };
     auto outcome = std::make_shared<Outcome>();
-    start(std::move(task), [outcome](std::optional<T> value, std::exception_ptr error) {
+    start(std::move(task), [outcome](std::optional<T> value, const std::exception_ptr& error) {
         outcome->value = std::move(value);
         outcome->error = error;
         outcome->finished = true;

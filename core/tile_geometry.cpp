@@ -9,7 +9,9 @@ namespace corvane::TileGeometry {
 namespace {
 
 // Nearest whole point, halves away from zero.
-double roundPoint(double value) { return std::round(value); }
+double roundPoint(double value) {
+    return std::round(value);
+}
 
 // Regions whose edge is within this distance of the work area's border get no gap there.
 constexpr double borderEpsilon = 0.000001;

@@ -22,9 +22,8 @@ TileRegion TileRegion::spanning(Cell a, Cell b, const GridSize& grid) {
 bool TileRegion::isValid() const {
     // The tolerance accepts fractions summed with rounding error, such as 5 * (1/6) + 1/6.
     constexpr double limit = 1.000001;
-    return std::isfinite(x) && std::isfinite(y) && std::isfinite(width) &&
-           std::isfinite(height) && x >= 0 && y >= 0 && width > 0 && height > 0 &&
-           x + width <= limit && y + height <= limit;
+    return std::isfinite(x) && std::isfinite(y) && std::isfinite(width) && std::isfinite(height) &&
+           x >= 0 && y >= 0 && width > 0 && height > 0 && x + width <= limit && y + height <= limit;
 }
 
 }  // namespace corvane

@@ -32,7 +32,9 @@ const char* WindowError::what() const noexcept {
     return text_.c_str();
 }
 
-std::string WindowResizeError::description() const { return what(); }
+std::string WindowResizeError::description() const {
+    return what();
+}
 
 const char* WindowResizeError::what() const noexcept {
     switch (kind_) {
@@ -45,6 +47,8 @@ const char* WindowResizeError::what() const noexcept {
     return "";
 }
 
-std::string describeError(const std::exception& error) { return error.what(); }
+std::string describeError(const std::exception& error) {
+    return error.what();
+}
 
 }  // namespace corvane

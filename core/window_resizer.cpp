@@ -11,7 +11,9 @@ namespace corvane::WindowResizer {
 namespace {
 
 // A NaN difference is never close.
-bool close(double a, double b) { return std::abs(a - b) <= detail::tolerance; }
+bool close(double a, double b) {
+    return std::abs(a - b) <= detail::tolerance;
+}
 
 }  // namespace
 

@@ -10,9 +10,13 @@ namespace corvane::WindowResizer::detail {
 
 namespace {
 
-bool within(double a, double b) { return std::abs(a - b) <= tolerance; }
+bool within(double a, double b) {
+    return std::abs(a - b) <= tolerance;
+}
 // Deliberately not !within(): a NaN difference is neither within nor beyond.
-bool beyond(double a, double b) { return std::abs(a - b) > tolerance; }
+bool beyond(double a, double b) {
+    return std::abs(a - b) > tolerance;
+}
 
 }  // namespace
 
@@ -36,11 +40,17 @@ Task<bool> ResizeRun::run() {
     co_return co_await decideAfterFirstSize(settled);
 }
 
-Rect ResizeRun::read() { return window_.frame().standardized(); }
+Rect ResizeRun::read() {
+    return window_.frame().standardized();
+}
 
-void ResizeRun::writeTargetSize() { window_.setSize(target_.width, target_.height); }
+void ResizeRun::writeTargetSize() {
+    window_.setSize(target_.width, target_.height);
+}
 
-void ResizeRun::writeTargetOrigin() { window_.setPosition(target_.x, target_.y); }
+void ResizeRun::writeTargetOrigin() {
+    window_.setPosition(target_.x, target_.y);
+}
 
 bool ResizeRun::originOff(const Rect& frame) const {
     return beyond(frame.x, target_.x) || beyond(frame.y, target_.y);

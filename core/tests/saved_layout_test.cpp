@@ -31,6 +31,14 @@ TEST(SavedLayout, ANewInstallationHasTheTenStartersWithFreshIds) {
     EXPECT_EQ(ids.size(), 20u) << "every call gives new ids";
 }
 
+TEST(SavedLayout, ALayoutMadeWithoutValuesIsTheCenterStarterWithItsOwnId) {
+    const SavedLayout made;
+    SavedLayout center = SavedLayout::starterLayouts()[5];
+    EXPECT_NE(made.id, center.id);
+    center.id = made.id;
+    EXPECT_EQ(made, center);
+}
+
 TEST(Uuid, RandomIdsAreVersionFourAndTextIsCanonical) {
     const Uuid id = Uuid::random();
     EXPECT_EQ(id.bytes()[6] >> 4, 4);

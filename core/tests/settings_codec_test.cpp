@@ -35,7 +35,7 @@ AppSettings customised() {
 
 // The document of `settings` with the values at the given JSON pointers
 // replaced, or removed where the value is kErase.
-std::string edited(std::vector<std::pair<const char*, json>> changes,
+std::string edited(const std::vector<std::pair<const char*, json>>& changes,
                    const AppSettings& settings = {}) {
     json d = json::parse(SettingsCodec::encode(settings));
     for (const auto& [pointer, value] : changes) {

@@ -137,7 +137,7 @@ TEST(WindowResizerAnimation, AnExactClockGivesTenEasedFramesThenAFullSettle) {
     const double eased[] = {0.028, 0.104, 0.216, 0.352, 0.5, 0.648, 0.784, 0.896, 0.972, 1.0};
     ASSERT_EQ(run.window.writes.size(), 20u);
     ASSERT_EQ(run.sleeps().size(), 10u);
-    for (int n = 0; n < 10; ++n) {
+    for (std::size_t n = 0; n < 10; ++n) {
         const double e = eased[n];
         expectWrite(run.window.writes[2 * n], Call::setSize, 800 - 80 * e, 600 + 275 * e);
         expectWrite(run.window.writes[2 * n + 1], Call::setPosition, 100 - 100 * e, 100 - 75 * e);

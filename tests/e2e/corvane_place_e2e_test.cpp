@@ -58,7 +58,7 @@ TEST(CorvanePlaceTest, PrintsWhereTheWindowLandedOrWhyNotWithItsExitStatus) {
               "Resize result: (720.0, 25.0, 720.0, 875.0), exact=true, duration=Nms\n");
     EXPECT_EQ(outerFrame(desktop, probe.window), "720,25,720,875");
 
-    for (std::vector<std::string> args :
+    for (const std::vector<std::string>& args :
          std::vector<std::vector<std::string>>{{},
                                                {"0,0,0.5"},
                                                {"0,0,1.5,1"},

@@ -27,7 +27,8 @@ QImage grabScreen(const Desktop& desktop, const Box& area) {
     const int stride = area.width * 4;
     if (xcb_get_image_data_length(reply) >= stride * area.height) {
         for (int row = 0; row < area.height; ++row)
-            std::memcpy(image.scanLine(row), xcb_get_image_data(reply) + row * stride,
+            std::memcpy(image.scanLine(row),
+                        xcb_get_image_data(reply) + std::ptrdiff_t(row) * stride,
                         std::size_t(stride));
     }
     std::free(reply);

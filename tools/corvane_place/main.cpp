@@ -112,6 +112,7 @@ Options parse(int argc, char** argv) {
 
 std::vector<Rect> visibleFrames(const std::vector<platform::Display>& displays) {
     std::vector<Rect> frames;
+    frames.reserve(displays.size());
     for (const auto& d : displays) frames.push_back(d.visibleFrame);
     return frames;
 }

@@ -42,6 +42,7 @@ std::vector<std::string> mergedEnvironment(const std::vector<std::string>& extra
 
 std::vector<char*> pointers(std::vector<std::string>& strings) {
     std::vector<char*> result;
+    result.reserve(strings.size() + 1);
     for (auto& s : strings) result.push_back(s.data());
     result.push_back(nullptr);
     return result;

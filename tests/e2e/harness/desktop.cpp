@@ -166,10 +166,10 @@ void Desktop::xrandr(std::vector<std::string> args) {
 // A dock along the top, as a panel or menu bar: the work area starts below it.
 void Desktop::startDock() {
     const std::uint32_t h = options_.dockHeight;
-    dock_ = spawn({CORVANE_PROBE_PATH, size(options_.width, h) + "+0+0", "Corvane test dock",
-                   "_NET_WM_WINDOW_TYPE", "ATOM", std::to_string(atom("_NET_WM_WINDOW_TYPE_DOCK")),
-                   "_NET_WM_STRUT_PARTIAL", "CARDINAL",
-                   "0,0," + std::to_string(h) + ",0,0,0,0,0,0,0,0,0",
+    dock_ = spawn({CORVANE_PROBE_PATH, size(options_.width, options_.dockHeight) + "+0+0",
+                   "Corvane test dock", "_NET_WM_WINDOW_TYPE", "ATOM",
+                   std::to_string(atom("_NET_WM_WINDOW_TYPE_DOCK")), "_NET_WM_STRUT_PARTIAL",
+                   "CARDINAL", "0,0," + std::to_string(h) + ",0,0,0,0,0,0,0,0,0",
                    // The position is the user's: without it Openbox places the dock itself.
                    "WM_NORMAL_HINTS", "WM_SIZE_HINTS", "1,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0"});
     if (options_.windowManager &&

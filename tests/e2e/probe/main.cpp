@@ -39,9 +39,9 @@ int main(int argc, char** argv) {
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, atoms[0], atoms[1], format, count, data);
     };
     const xcb_window_t w = xcb_generate_id(c);
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, screen->root, x, y, width, height, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL,
-                      &screen->white_pixel);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, screen->root, std::int16_t(x), std::int16_t(y),
+                      width, height, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+                      XCB_CW_BACK_PIXEL, &screen->white_pixel);
     set(w, "_NET_WM_NAME", "UTF8_STRING", 8, std::strlen(argv[2]), argv[2]);
     const char wmClass[] = "corvane-probe\0CorvaneProbe";
     set(w, "WM_CLASS", "STRING", 8, sizeof wmClass, wmClass);
