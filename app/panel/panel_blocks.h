@@ -50,6 +50,9 @@ class PermissionCard : public QWidget {
     Q_OBJECT
 
 public:
+    // Also what `corvane --status` says in the same case.
+    static constexpr const char* heading = "Window control unavailable";
+
     PermissionCard(PanelHost& host, QWidget* parent = nullptr);
 
 protected:

@@ -8,6 +8,7 @@
 
 #include "app/controller/app_controller.h"
 #include "app/controller/messages.h"
+#include "app/panel/panel_blocks.h"
 #include "app/remote/command_names.h"
 #include "app/settings/settings_store.h"
 #include "app/window/window_manager.h"
@@ -145,7 +146,7 @@ std::string RemoteCommands::layoutListing(const AppSettings& settings) {
 std::string RemoteCommands::statusText() const {
     std::string text = "Corvane is running (process " + std::to_string(getpid()) + ").\n";
     text += controller_.permissionGranted() ? "Window control available\n"
-                                            : "Window control unavailable\n";
+                                            : std::string(PermissionCard::heading) + "\n";
     text += "Settings: " + controller_.store().url().string() + "\n";
     if (const auto& problem = controller_.settingsError())
         text += "Settings problem: " + *problem + "\n";

@@ -8,15 +8,11 @@
 #include <initializer_list>
 #include <memory>
 
+#include "core/key_combo.h"
 #include "platform/x11/x11_reply.h"
 
 namespace corvane::platform {
 namespace {
-
-constexpr std::uint32_t maskSuper = 1;
-constexpr std::uint32_t maskAlt = 2;
-constexpr std::uint32_t maskShift = 4;
-constexpr std::uint32_t maskCtrl = 8;
 
 constexpr int firstModN = 3;  // Mod1 is the fourth modifier after Shift, Lock, Control
 
@@ -44,13 +40,13 @@ std::uint16_t modifierCarrying(const ModifierKeycodes& modifiers, const KeysymsO
 
 std::optional<std::uint16_t> X11ModifierMap::toX(std::uint32_t mask) const {
     std::uint16_t state = 0;
-    if (mask & maskCtrl) state |= XCB_MOD_MASK_CONTROL;
-    if (mask & maskShift) state |= XCB_MOD_MASK_SHIFT;
-    if (mask & maskAlt) {
+    if (mask & KeyCombo::ctrl) state |= XCB_MOD_MASK_CONTROL;
+    if (mask & KeyCombo::shift) state |= XCB_MOD_MASK_SHIFT;
+    if (mask & KeyCombo::alt) {
         if (alt == 0) return std::nullopt;
         state |= alt;
     }
-    if (mask & maskSuper) {
+    if (mask & KeyCombo::super) {
         if (super == 0) return std::nullopt;
         state |= super;
     }
@@ -59,10 +55,10 @@ std::optional<std::uint16_t> X11ModifierMap::toX(std::uint32_t mask) const {
 
 std::uint32_t X11ModifierMap::fromX(std::uint16_t state) const {
     std::uint32_t mask = 0;
-    if (state & XCB_MOD_MASK_CONTROL) mask |= maskCtrl;
-    if (state & XCB_MOD_MASK_SHIFT) mask |= maskShift;
-    if (alt != 0 && (state & alt)) mask |= maskAlt;
-    if (super != 0 && (state & super)) mask |= maskSuper;
+    if (state & XCB_MOD_MASK_CONTROL) mask |= KeyCombo::ctrl;
+    if (state & XCB_MOD_MASK_SHIFT) mask |= KeyCombo::shift;
+    if (alt != 0 && (state & alt)) mask |= KeyCombo::alt;
+    if (super != 0 && (state & super)) mask |= KeyCombo::super;
     return mask;
 }
 
