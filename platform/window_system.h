@@ -15,13 +15,21 @@ namespace corvane::platform {
 using WindowId = std::uint32_t;
 
 // An application: on X11 the client process (_NET_WM_PID), else its WM_CLASS.
+// A window that names neither (simple X clients, some games and tools) is an
+// application of its own: the X client that made it.
 struct AppRef {
-    int pid = 0;                // 0 when the window did not say
-    std::string wmClass;        // class part of WM_CLASS, may be empty
-    std::string name;           // display name, may be empty
+    int pid = 0;               // 0 when the window did not say
+    std::string wmClass;       // class part of WM_CLASS, may be empty
+    std::string name;          // display name, may be empty
+    std::uint32_t client = 0;  // the X client that made the window; 0 when unknown
 
-    // Same application: the same process when both know it, else the same class.
+    // The window said which application it belongs to (a process or a class).
+    bool namesOwner() const { return pid > 0 || !wmClass.empty(); }
+
+    // Same application: the same process when both know it, else the same
+    // class; when either names no owner, the same X client.
     bool sameApp(const AppRef& other) const {
+        if (!namesOwner() || !other.namesOwner()) return client != 0 && client == other.client;
         if (pid > 0 && other.pid > 0) return pid == other.pid;
         return !wmClass.empty() && wmClass == other.wmClass;
     }
@@ -30,9 +38,19 @@ struct AppRef {
 template <typename T>
 using WindowResult = Result<T, WindowError>;
 
+// Which of the two maximized states (vertical, horizontal) a window has.
+struct Maximized {
+    bool vertically = false;
+    bool horizontally = false;
+
+    bool any() const { return vertically || horizontally; }
+    bool operator==(const Maximized&) const = default;
+};
+
 struct WindowStates {
     bool fullscreen = false;
     bool minimized = false;
+    Maximized maximized{};
 };
 
 // A window's icon as 32-bit ARGB pixels, row by row.
@@ -74,6 +92,10 @@ public:
     virtual WindowResult<void> setSize(WindowId window, double width, double height) = 0;
     // Asks for a new top-left corner of the outer frame; the size stays.
     virtual WindowResult<void> setPosition(WindowId window, double x, double y) = 0;
+    // Maximizes the window in the directions set in `directions` (the others
+    // stay as they are); the window manager chooses the frame. A move or
+    // resize ends both maximized states.
+    virtual WindowResult<void> maximize(WindowId window, Maximized directions) = 0;
     // The desktop asks for reduced motion.
     virtual bool reduceMotion() = 0;
     // The window's own icon, if any: of the images it offers, the smallest whose

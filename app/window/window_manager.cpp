@@ -12,7 +12,9 @@ namespace {
 
 using Kind = WindowError::Kind;
 
-const char* text(bool value) { return value ? "true" : "false"; }
+const char* text(bool value) {
+    return value ? "true" : "false";
+}
 
 // X11 has no enhanced user interface mode to switch off, so the line always
 // reports it off; scripts read the line in this exact shape.
@@ -23,7 +25,9 @@ std::string animationLine(bool animate) {
 
 }  // namespace
 
-Rect WindowManager::FrameAccess::frame() { return manager_.frame(target_); }
+Rect WindowManager::FrameAccess::frame() {
+    return manager_.frame(target_);
+}
 
 void WindowManager::FrameAccess::setSize(double width, double height) {
     manager_.windows_.setSize(target_.window, width, height).valueOrThrow();
@@ -61,7 +65,7 @@ Rect WindowManager::frame(const WindowTarget& target) {
     return windows_.frame(target.window).valueOrThrow();
 }
 
-Rect WindowManager::readTileableFrame(const WindowTarget& target) {
+WindowManager::Before WindowManager::readTileableWindow(const WindowTarget& target) {
     const platform::WindowStates states = windows_.states(target.window).valueOrThrow();
     if (states.fullscreen) throw WindowError(Kind::fullscreen);
     if (states.minimized) throw WindowError(Kind::minimized);
@@ -69,7 +73,7 @@ Rect WindowManager::readTileableFrame(const WindowTarget& target) {
     const platform::Settable settable = windows_.settable(target.window).valueOrThrow();
     // A window that can be resized but not moved cannot be tiled either.
     if (!settable.size || !settable.position) throw WindowError(Kind::fixedSize);
-    return before;
+    return Before{before, states.maximized};
 }
 
 bool WindowManager::effectiveAnimation(bool animated) {
@@ -83,7 +87,7 @@ Task<bool> WindowManager::apply(Rect destination, WindowTarget target, bool reco
     if (!WindowResizer::isValid(destination)) {
         throw WindowResizeError(WindowResizeError::Kind::invalidFrame);
     }
-    const Rect before = readTileableFrame(target);
+    const Before before = readTileableWindow(target);
     const bool animate = effectiveAnimation(animated);
     if (diagnostics_) diagnostics_(animationLine(animate));
 
@@ -102,16 +106,24 @@ Task<bool> WindowManager::apply(Rect destination, WindowTarget target, bool reco
     co_return exact;
 }
 
-void WindowManager::recordMove(const WindowTarget& target, const Rect& before) {
+void WindowManager::recordMove(const WindowTarget& target, const Before& before) {
     Rect after;
     try {
         after = frame(target);
     } catch (const WindowError&) {
         return;  // nothing left to put back
     }
-    if (WindowResizer::matches(before, after)) return;
-    history_.push_back(UndoEntry{target, before});
+    if (WindowResizer::matches(before.frame, after) && !lostMaximized(target, before.maximized))
+        return;
+    history_.push_back(UndoEntry{target, before.frame, before.maximized});
     while (history_.size() > historyLimit) history_.pop_front();
+}
+
+// A maximized window moved onto its own frame has changed all the same.
+bool WindowManager::lostMaximized(const WindowTarget& target, const platform::Maximized& before) {
+    if (!before.any()) return false;
+    const auto states = windows_.states(target.window);
+    return states.ok() && states.value().maximized != before;
 }
 
 Task<bool> WindowManager::undo(bool animated, Scheduler& scheduler) {
@@ -120,12 +132,34 @@ Task<bool> WindowManager::undo(bool animated, Scheduler& scheduler) {
     bool exact = false;
     try {
         exact = co_await apply(entry.frame, entry.target, false, animated, scheduler);
+        if (entry.maximized.any()) exact = maximizeAgain(entry);
     } catch (const WindowError& error) {
         if (error.kind() == Kind::closed) forget(entry);
         throw;
     }
     if (exact) forget(entry);
     co_return exact;
+}
+
+// The window manager chooses the frame of a maximized window: along the
+// directions it is maximized in, the frame it gives now counts (the desktop's
+// panels may have changed since); along the others, the restored frame must
+// have held. So the undo is exact when the window has the maximized states it
+// had and, apart from what maximizing decides, the frame it had.
+bool WindowManager::maximizeAgain(const UndoEntry& entry) {
+    windows_.maximize(entry.target.window, entry.maximized).valueOrThrow();
+    const platform::WindowStates states = windows_.states(entry.target.window).valueOrThrow();
+    const Rect now = frame(entry.target);
+    Rect expected = entry.frame;
+    if (entry.maximized.horizontally) {
+        expected.x = now.x;
+        expected.width = now.width;
+    }
+    if (entry.maximized.vertically) {
+        expected.y = now.y;
+        expected.height = now.height;
+    }
+    return states.maximized == entry.maximized && WindowResizer::matches(expected, now);
 }
 
 // Removes the entry that was undone. It is the newest one unless the history

@@ -23,6 +23,8 @@ public:
     struct UndoEntry {
         WindowTarget target;
         Rect frame;  // the window's frame before the move
+        // Its maximized states before the move, which the move ended.
+        platform::Maximized maximized{};
     };
     static constexpr std::size_t historyLimit = 30;
 
@@ -59,19 +61,28 @@ public:
     // Throws WindowError, WindowResizeError or TaskCancelled.
     Task<bool> apply(Rect frame, WindowTarget target, bool recordUndo, bool animated,
                      Scheduler& scheduler);
-    // Puts the most recently moved window back. True when exact (or nothing to
-    // undo). The entry stays when the window stopped short, so the user can try
-    // again; it goes when the window has closed.
+    // Puts the most recently moved window back, maximized again when it was.
+    // True when exact (or nothing to undo). The entry stays when the window
+    // stopped short, so the user can try again; it goes when the window has closed.
     Task<bool> undo(bool animated, Scheduler& scheduler);
 
     const std::deque<UndoEntry>& history() const { return history_; }
 
 private:
-    // The window's frame when it can be tiled; otherwise throws the refusal
-    // the user should hear first (full screen, minimized, closed, fixed size).
-    Rect readTileableFrame(const WindowTarget& target);
+    // What a placement may change and undo puts back.
+    struct Before {
+        Rect frame;
+        platform::Maximized maximized;
+    };
+    // The window's frame and maximized states when it can be tiled; otherwise
+    // throws the refusal the user should hear first (full screen, minimized,
+    // closed, fixed size).
+    Before readTileableWindow(const WindowTarget& target);
     bool effectiveAnimation(bool animated);
-    void recordMove(const WindowTarget& target, const Rect& before);
+    void recordMove(const WindowTarget& target, const Before& before);
+    bool lostMaximized(const WindowTarget& target, const platform::Maximized& before);
+    // Maximizes the restored window as it was; true when it is so again.
+    bool maximizeAgain(const UndoEntry& entry);
     void forget(const UndoEntry& entry);
 
     platform::WindowSystem& windows_;

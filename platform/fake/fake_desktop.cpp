@@ -11,11 +11,24 @@ namespace {
 
 void count(FakeAccessCounts& counts, FakeAccess access) {
     switch (access) {
-        case FakeAccess::statesRead: ++counts.stateReads; break;
-        case FakeAccess::settableRead: ++counts.settableReads; break;
-        case FakeAccess::frameRead: ++counts.frameReads; break;
-        case FakeAccess::sizeWrite: ++counts.sizeWrites; break;
-        case FakeAccess::positionWrite: ++counts.positionWrites; break;
+        case FakeAccess::statesRead:
+            ++counts.stateReads;
+            break;
+        case FakeAccess::settableRead:
+            ++counts.settableReads;
+            break;
+        case FakeAccess::frameRead:
+            ++counts.frameReads;
+            break;
+        case FakeAccess::sizeWrite:
+            ++counts.sizeWrites;
+            break;
+        case FakeAccess::positionWrite:
+            ++counts.positionWrites;
+            break;
+        case FakeAccess::maximizeWrite:
+            ++counts.maximizeWrites;
+            break;
     }
 }
 
@@ -31,13 +44,17 @@ double constrainLength(double value, double min, double max, double base, double
     return std::max(value, 1.0);
 }
 
-WindowError closedError() { return WindowError(WindowError::Kind::closed); }
+WindowError closedError() {
+    return WindowError(WindowError::Kind::closed);
+}
 
 }  // namespace
 
 FakeDesktop::FakeDesktop() = default;
 
-void FakeDesktop::addMonitor(Display display) { monitors_.push_back(std::move(display)); }
+void FakeDesktop::addMonitor(Display display) {
+    monitors_.push_back(std::move(display));
+}
 
 void FakeDesktop::addMonitor(const std::string& name, Rect frame, double topPanel) {
     Rect visible{frame.x, frame.y + topPanel, frame.width, frame.height - topPanel};
@@ -71,8 +88,10 @@ void FakeDesktop::quitApp(const AppRef& app) {
 }
 
 WindowId FakeDesktop::addWindow(FakeWindowSpec wanted) {
-    if (!findApp(wanted.app)) apps_.push_back(App{wanted.app});
     const WindowId id = nextId_++;
+    // A window that names no owner and no client was made by a client of its own.
+    if (!wanted.app.namesOwner() && wanted.app.client == 0) wanted.app.client = id;
+    if (!findApp(wanted.app)) apps_.push_back(App{wanted.app});
     FakeWindow window;
     static_cast<FakeWindowSpec&>(window) = std::move(wanted);
     const bool activateNow = window.activate;
@@ -87,7 +106,9 @@ void FakeDesktop::closeWindow(WindowId window) {
     if (active_ == window) active_.reset();
 }
 
-bool FakeDesktop::isOpen(WindowId window) const { return windows_.contains(window); }
+bool FakeDesktop::isOpen(WindowId window) const {
+    return windows_.contains(window);
+}
 
 FakeWindow& FakeDesktop::window(WindowId window) {
     auto it = windows_.find(window);
@@ -154,7 +175,7 @@ WindowResult<WindowStates> FakeDesktop::states(WindowId id) {
     FakeWindow* window = reach(id, FakeAccess::statesRead);
     if (!window) return closedError();
     if (window->readError) return WindowError::failed(*window->readError);
-    return WindowStates{window->fullscreen, window->minimized};
+    return WindowStates{window->fullscreen, window->minimized, window->maximized};
 }
 
 WindowResult<Settable> FakeDesktop::settable(WindowId id) {
@@ -203,8 +224,11 @@ WindowResult<void> FakeDesktop::write(WindowId id, FakeAccess kind, double a, do
     FakeWindow* window = reach(id, kind);
     if (!window) return closedError();
     if (window->writeError) return WindowError::failed(*window->writeError);
+    if (window->ignoresWrites) return {};
+    // Maximized windows refuse moves: the window system takes them out of it first.
+    window->maximized = {};
     const bool fixed = kind == FakeAccess::sizeWrite ? window->fixedSize : window->fixedPosition;
-    if (window->ignoresWrites || fixed) return {};
+    if (fixed) return {};
     if (window->writeLag > 0) {
         window->pending.push_back({kind, a, b, window->writeLag});
     } else {
@@ -230,6 +254,37 @@ void FakeDesktop::applyWrite(FakeWindow& window, FakeAccess kind, double a, doub
     }
     frame.width = width;
     frame.height = height;
+}
+
+WindowResult<void> FakeDesktop::maximize(WindowId id, Maximized directions) {
+    FakeWindow* window = reach(id, FakeAccess::maximizeWrite);
+    if (!window) return closedError();
+    if (window->writeError) return WindowError::failed(*window->writeError);
+    if (window->ignoresWrites) return {};
+    window->maximized.vertically = window->maximized.vertically || directions.vertically;
+    window->maximized.horizontally = window->maximized.horizontally || directions.horizontally;
+    const std::optional<Rect> area = visibleFrameAt(window->frame);
+    if (!area) return {};
+    if (directions.vertically) {
+        window->frame.y = area->y;
+        window->frame.height = area->height;
+    }
+    if (directions.horizontally) {
+        window->frame.x = area->x;
+        window->frame.width = area->width;
+    }
+    return {};
+}
+
+std::optional<Rect> FakeDesktop::visibleFrameAt(const Rect& frame) const {
+    if (monitors_.empty()) return std::nullopt;
+    const double cx = frame.x + frame.width / 2, cy = frame.y + frame.height / 2;
+    for (const Display& monitor : monitors_) {
+        const Rect& m = monitor.frame;
+        if (cx >= m.x && cx < m.x + m.width && cy >= m.y && cy < m.y + m.height)
+            return monitor.visibleFrame;
+    }
+    return monitors_.front().visibleFrame;
 }
 
 bool FakeDesktop::reduceMotion() {

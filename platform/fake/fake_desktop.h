@@ -36,6 +36,9 @@ struct FakeWindowSpec {
     bool fixedPosition = false;  // the position cannot be set
     bool fullscreen = false;
     bool minimized = false;
+    // Maximizing puts the frame on the visible frame of the window's monitor
+    // in those directions; a size or position write ends both states.
+    Maximized maximized{};
 
     // Accepts every write and changes nothing.
     bool ignoresWrites = false;
@@ -50,7 +53,14 @@ struct FakeWindowSpec {
 };
 
 // Every call a window receives, in the order of the WindowSystem interface.
-enum class FakeAccess { statesRead, settableRead, frameRead, sizeWrite, positionWrite };
+enum class FakeAccess {
+    statesRead,
+    settableRead,
+    frameRead,
+    sizeWrite,
+    positionWrite,
+    maximizeWrite
+};
 
 struct FakeAccessCounts {
     int stateReads = 0;
@@ -58,8 +68,9 @@ struct FakeAccessCounts {
     int frameReads = 0;
     int sizeWrites = 0;
     int positionWrites = 0;
+    int maximizeWrites = 0;
 
-    int writes() const { return sizeWrites + positionWrites; }
+    int writes() const { return sizeWrites + positionWrites + maximizeWrites; }
     // Every call that asked the window something.
     int queries() const { return stateReads + settableReads + frameReads; }
     int total() const { return queries() + writes(); }
@@ -146,6 +157,7 @@ public:
     WindowResult<Rect> frame(WindowId window) override;
     WindowResult<void> setSize(WindowId window, double width, double height) override;
     WindowResult<void> setPosition(WindowId window, double x, double y) override;
+    WindowResult<void> maximize(WindowId window, Maximized directions) override;
     bool reduceMotion() override;
 
     // --- Displays ---
@@ -164,6 +176,9 @@ private:
     WindowResult<void> write(WindowId window, FakeAccess kind, double a, double b);
     void applyWrite(FakeWindow& window, FakeAccess kind, double a, double b);
     void settle(FakeWindow& window);
+    // The visible frame of the monitor that holds the frame's centre (else the
+    // primary one); none without monitors.
+    std::optional<Rect> visibleFrameAt(const Rect& frame) const;
     App* findApp(const AppRef& app);
 
     std::vector<Display> monitors_;

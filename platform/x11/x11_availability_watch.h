@@ -42,6 +42,9 @@ public:
     WindowResult<void> setPosition(WindowId window, double x, double y) override {
         return windows_.setPosition(window, x, y);
     }
+    WindowResult<void> maximize(WindowId window, Maximized directions) override {
+        return windows_.maximize(window, directions);
+    }
     bool reduceMotion() override { return windows_.reduceMotion(); }
     std::optional<IconImage> icon(WindowId window, int preferredSize) override {
         return windows_.icon(window, preferredSize);

@@ -61,6 +61,10 @@ bool isFixedSize(const xcb_size_hints_t& hints) {
 X11WindowSystem::X11WindowSystem(xcb_connection_t* connection, int screenNumber, Options options)
     : x_(connection, screenNumber), options_(options) {
     if (options_.ownPid == 0) options_.ownPid = static_cast<int>(getpid());
+    if (const xcb_setup_t* setup = xcb_get_setup(connection)) {
+        resourceMask_ = setup->resource_id_mask;
+        ownClient_ = setup->resource_id_base;
+    }
 }
 
 void X11WindowSystem::watchRoot() {
@@ -139,6 +143,9 @@ WindowResult<AppRef> X11WindowSystem::appOf(WindowId window) {
     app.pid = static_cast<int>(firstItem(pid).value_or(0));
     app.wmClass = classOf(itemsOf(wmClass));
     app.name = !app.wmClass.empty() ? app.wmClass : titleText(netName.value(), name.value());
+    app.client = clientOf(window);
+    // A window of this very connection is this process's even when it does not say so.
+    if (!app.namesOwner() && app.client == ownClient_) app.pid = options_.ownPid;
     return app;
 }
 
@@ -180,6 +187,11 @@ bool X11WindowSystem::isTerminated(const AppRef& app) {
 }
 
 bool X11WindowSystem::hasClientOf(const AppRef& app, const std::vector<std::uint32_t>& clients) {
+    // An application that named no owner is its X client: the window ids tell.
+    if (!app.namesOwner()) {
+        return std::any_of(clients.begin(), clients.end(),
+                           [&](std::uint32_t window) { return clientOf(window) == app.client; });
+    }
     // Ask for every client at once; one round trip.
     std::vector<std::pair<PropertyRequest<std::uint32_t>, PropertyRequest<char>>> cookies;
     for (auto window : clients) {
@@ -188,13 +200,14 @@ bool X11WindowSystem::hasClientOf(const AppRef& app, const std::vector<std::uint
     }
     bool found = false;
     // Every reply is collected, also after a match, so none is left queued.
-    for (auto& [pidCookie, classCookie] : cookies) {
-        auto pid = x_.property(pidCookie);
-        auto wmClass = x_.property(classCookie);
+    for (std::size_t i = 0; i < cookies.size(); ++i) {
+        auto pid = x_.property(cookies[i].first);
+        auto wmClass = x_.property(cookies[i].second);
         if (found || !pid.ok() || !wmClass.ok()) continue;
         AppRef candidate;
         candidate.pid = static_cast<int>(firstItem(pid).value_or(0));
         candidate.wmClass = classOf(itemsOf(wmClass));
+        candidate.client = clientOf(clients[i]);
         found = candidate.sameApp(app);
     }
     return found;
@@ -260,6 +273,7 @@ WindowResult<WindowStates> X11WindowSystem::states(WindowId window) {
     states.fullscreen = contains(atoms, x_.atom(Atom::NET_WM_STATE_FULLSCREEN));
     states.minimized =
         contains(atoms, x_.atom(Atom::NET_WM_STATE_HIDDEN)) || firstItem(wmState) == iconicState;
+    states.maximized = maximizedIn(atoms);
     return states;
 }
 

@@ -52,6 +52,8 @@ public:
     WindowResult<Rect> frame(WindowId window) override;
     WindowResult<void> setSize(WindowId window, double width, double height) override;
     WindowResult<void> setPosition(WindowId window, double x, double y) override;
+    // Asks the window manager (_NET_WM_STATE, add) and waits briefly until it has.
+    WindowResult<void> maximize(WindowId window, Maximized directions) override;
     bool reduceMotion() override;
     // The window's _NET_WM_ICON image that suits `preferredSize` best.
     std::optional<IconImage> icon(WindowId window, int preferredSize) override;
@@ -77,7 +79,7 @@ private:
     // What a write needs to know about the window.
     struct WriteContext {
         Placement placement;
-        bool maximized = false;
+        Maximized maximized;
         std::uint32_t gravity = 1;  // the client's win_gravity (NorthWest when unset)
     };
     struct Recent {
@@ -93,6 +95,10 @@ private:
 
     const Support& support();
     std::optional<WindowId> activeWindow();
+    // The X client that made the window: the resource base of its id.
+    std::uint32_t clientOf(WindowId window) const { return window & ~resourceMask_; }
+    // The maximized states among the atoms of _NET_WM_STATE.
+    Maximized maximizedIn(const std::vector<std::uint32_t>& stateAtoms) const;
     void remember(WindowId window, const AppRef& app);
     std::optional<std::vector<std::uint32_t>> clientList();
     bool hasClientOf(const AppRef& app, const std::vector<std::uint32_t>& clients);
@@ -110,6 +116,8 @@ private:
 
     X11Connection x_;
     Options options_;
+    std::uint32_t resourceMask_ = 0;
+    std::uint32_t ownClient_ = 0;  // this connection's resource base
     Support support_;
     std::deque<Recent> recent_;
 };

@@ -15,6 +15,7 @@ constexpr std::uint32_t northWestGravity = 1;
 constexpr std::uint32_t staticGravity = 10;
 constexpr std::uint32_t sourceTool = 2;
 constexpr std::uint32_t stateRemove = 0;
+constexpr std::uint32_t stateAdd = 1;
 // _NET_MOVERESIZE_WINDOW: which of x, y, width, height the message carries.
 constexpr std::uint32_t carriesX = 1u << 8, carriesY = 1u << 9;
 constexpr std::uint32_t carriesWidth = 1u << 10, carriesHeight = 1u << 11;
@@ -53,11 +54,7 @@ WindowResult<X11WindowSystem::WriteContext> X11WindowSystem::writeContext(Window
 
     WriteContext context;
     context.placement = placement.value();
-    const xcb_atom_t vertical = x_.atom(Atom::NET_WM_STATE_MAXIMIZED_VERT);
-    const xcb_atom_t horizontal = x_.atom(Atom::NET_WM_STATE_MAXIMIZED_HORZ);
-    for (std::uint32_t atom : itemsOf(state)) {
-        if (atom == vertical || atom == horizontal) context.maximized = true;
-    }
+    context.maximized = maximizedIn(itemsOf(state));
     const auto& h = hints.value();
     context.gravity =
         h && (h->flags & XCB_ICCCM_SIZE_HINT_P_WIN_GRAVITY) ? h->win_gravity : northWestGravity;
@@ -73,7 +70,7 @@ WindowResult<void> X11WindowSystem::write(WindowId window,
     // message to the root never fails.
     auto context = writeContext(window);
     if (!context.ok()) return context.error();
-    if (context.value().maximized) {
+    if (context.value().maximized.any()) {
         auto restored = restore(window, context.value());
         if (!restored.ok()) return restored.error();
         context = std::move(restored);
@@ -146,13 +143,54 @@ WindowResult<X11WindowSystem::WriteContext> X11WindowSystem::restore(WindowId wi
         // decorations one after the other: wait until all have changed and
         // then hold still.
         const WriteContext& now = context.value();
-        if (!now.maximized && now.placement != before.placement && previous &&
+        if (!now.maximized.any() && now.placement != before.placement && previous &&
             now.placement == *previous) {
             return context;
         }
         previous = now.placement;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+}
+
+WindowResult<void> X11WindowSystem::maximize(WindowId window, Maximized directions) {
+    using Clock = std::chrono::steady_clock;
+    if (!x_.alive()) return WindowError(WindowError::Kind::permission);
+    // Reading the window first tells a closed window from a live one.
+    auto context = writeContext(window);
+    if (!context.ok()) return context.error();
+    std::vector<std::uint32_t> atoms;
+    if (directions.vertically) atoms.push_back(x_.atom(Atom::NET_WM_STATE_MAXIMIZED_VERT));
+    if (directions.horizontally) atoms.push_back(x_.atom(Atom::NET_WM_STATE_MAXIMIZED_HORZ));
+    if (atoms.empty()) return {};
+    atoms.resize(2, XCB_NONE);
+    x_.sendToRoot(window, x_.atom(Atom::NET_WM_STATE),
+                  {stateAdd, atoms[0], atoms[1], sourceTool, 0});
+    xcb_flush(x_.get());
+
+    // Wait (briefly) until the window manager shows the states and the frame
+    // holds still, so that the next read sees the maximized frame.
+    const auto deadline =
+        Clock::now() + std::chrono::milliseconds(4 * std::max(options_.writeWaitMs, 25));
+    std::optional<Placement> previous;
+    while (true) {
+        context = writeContext(window);
+        if (!context.ok()) return context.error();
+        const Maximized now = context.value().maximized;
+        const bool reached = (!directions.vertically || now.vertically) &&
+                             (!directions.horizontally || now.horizontally);
+        if ((reached && previous == context.value().placement) || Clock::now() >= deadline)
+            return {};
+        previous = context.value().placement;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+Maximized X11WindowSystem::maximizedIn(const std::vector<std::uint32_t>& stateAtoms) const {
+    auto has = [&](Atom atom) {
+        return std::find(stateAtoms.begin(), stateAtoms.end(), x_.atom(atom)) != stateAtoms.end();
+    };
+    return Maximized{has(Atom::NET_WM_STATE_MAXIMIZED_VERT),
+                     has(Atom::NET_WM_STATE_MAXIMIZED_HORZ)};
 }
 
 // The window manager acts on a request a moment after it arrives. Waiting

@@ -40,6 +40,15 @@ struct Placer {
     platform::BlockingScheduler blocking;
 
     WindowTarget focused() { return manager.focusedTarget(windows.frontmostApp()); }
+    // What the user hears when there is no window to tile; empty when there is one.
+    std::string focusRefusal() {
+        try {
+            focused();
+        } catch (const std::exception& error) {
+            return describeError(error);
+        }
+        return {};
+    }
     // "exact", "not exact", or the text a user sees when the placement fails.
     std::string place(const Rect& frame, const WindowTarget& target, bool animated = false,
                       Scheduler* scheduler = nullptr) {
@@ -117,6 +126,56 @@ TEST(WindowManagerE2E, EveryKindOfWindowOnAMonitorWithADock) {
     EXPECT_EQ(p.place(left, closingTarget, false, &closer), closedText);
     EXPECT_EQ(p.place(left, closingTarget), closedText);
     EXPECT_EQ(p.manager.history().size(), 4u) << "refused and closed windows leave no undo entry";
+}
+
+// Simple X clients name neither their process nor their class: each is an
+// application of its own, and Corvane's own windows stay out of reach all the same.
+TEST(WindowManagerE2E, WindowsThatNameNoOwnerAreTiledAsTheirClientsApps) {
+    Placer p;
+    ProbeWindow first = p.desktop.startProbe({.namesOwner = false});
+    ASSERT_TRUE(p.desktop.cardinals(first.window, "_NET_WM_PID").empty());
+    const WindowTarget target = p.focused();
+    ASSERT_EQ(target.window, first.window);
+    EXPECT_EQ("exact", p.place(left, target));
+    EXPECT_EQ(p.manager.frame(target), left);
+
+    ProbeWindow second = p.desktop.startProbe({.namesOwner = false});
+    const WindowTarget other = p.focused();
+    EXPECT_EQ(other.window, second.window);
+    EXPECT_EQ("exact", p.place(right, other));
+    EXPECT_EQ(p.manager.focusedTarget(target.app).window, first.window);
+    first.process.stop();
+    ASSERT_TRUE(e2e::waitUntil([&] { return !p.desktop.clientGeometry(first.window); }));
+    EXPECT_EQ(p.place(right, target), closedText);
+
+    // A window of Corvane's own connection that names no owner is still Corvane's.
+    xcb_connection_t* c = p.connection.get();
+    const xcb_window_t own = xcb_generate_id(c);
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, own, screen->root, 0, 0, 300, 200, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+    xcb_map_window(c, own);
+    xcb_flush(c);
+    ASSERT_TRUE(e2e::waitUntil([&] { return !p.desktop.cardinals(own, "WM_STATE").empty(); }));
+    ASSERT_EQ(p.desktop.run({"xdotool", "windowactivate", std::to_string(own)}), 0);
+    ASSERT_TRUE(e2e::waitUntil([&] { return p.desktop.activeWindow() == own; }));
+    EXPECT_EQ(p.focusRefusal(), "Focus a window in another app, then open the grid.");
+}
+
+// A placement takes a maximized window out of that state; undo maximizes it again.
+TEST(WindowManagerE2E, UndoMaximizesAgainAMaximizedWindow) {
+    Placer p;
+    ProbeWindow probe = p.desktop.startProbe({.maximized = true});
+    const WindowTarget target = p.focused();
+    const Rect maximizedFrame{0, 25, 1440, 875};
+    ASSERT_EQ(p.manager.frame(target), maximizedFrame);
+    EXPECT_EQ("exact", p.place(left, target));
+    EXPECT_FALSE(p.windows.states(probe.window).value().maximized.any());
+
+    EXPECT_TRUE(runSynchronously(p.manager.undo(false, p.blocking)));
+    EXPECT_EQ(p.windows.states(probe.window).value().maximized, (platform::Maximized{true, true}));
+    EXPECT_EQ(p.manager.frame(target), maximizedFrame);
+    EXPECT_TRUE(p.manager.history().empty());
 }
 
 TEST(WindowManagerE2E, FlushRightWindowStaysFlushRightOnTheNextMonitor) {

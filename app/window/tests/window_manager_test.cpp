@@ -73,6 +73,42 @@ TEST_F(WindowManagerTest, TheTargetIsTheFocusedWindowOfAnotherLiveApp) {
     }
 }
 
+// Simple X clients, some games and tools name neither a process nor a class:
+// each such client is an application of its own, tiled like any other.
+TEST_F(WindowManagerTest, AWindowThatNamesNoOwnerIsTheAppOfItsXClient) {
+    AppRef tool;
+    tool.client = 0x3a00000;
+    const WindowId canvas = desktop.addWindow({.app = tool, .frame = startFrame});
+    const WindowId palette = desktop.addWindow({.app = tool, .title = "Palette"});
+    const WindowId game = desktop.addWindow({.app = AppRef{}, .title = "Game"});
+    const WindowId notes = addWindow();
+
+    desktop.activate(canvas);
+    const WindowTarget target = manager.focusedTarget(desktop.frontmostApp());
+    EXPECT_EQ(target.window, canvas);
+    EXPECT_EQ(target.title, "Window");  // no title, no name: the plain word
+    EXPECT_TRUE(runSynchronously(manager.apply(leftHalf, target, true, false, scheduler)));
+    EXPECT_EQ(desktop.frameOf(canvas), leftHalf);
+    EXPECT_TRUE(undo());
+    EXPECT_EQ(desktop.frameOf(canvas), startFrame);
+
+    // Other applications, named or not, are not the tool, nor it theirs.
+    desktop.activate(game);
+    EXPECT_EQ(manager.focusedTarget(desktop.frontmostApp()).window, game);
+    EXPECT_EQ(manager.focusedTarget(tool).window, canvas);  // the tool's most recent window
+    desktop.activate(notes);
+    EXPECT_EQ(manager.focusedTarget(desktop.frontmostApp()).window, notes);
+    EXPECT_EQ(manager.focusedTarget(desktop.window(game).app).window, game);
+
+    // The tool ends with its last window.
+    desktop.closeWindow(canvas);
+    EXPECT_EQ(manager.focusedTarget(tool).window, palette);
+    desktop.closeWindow(palette);
+    EXPECT_EQ(outcome([&] { manager.frame(target); }), kClosed);
+    EXPECT_EQ(outcome([&] { manager.focusedTarget(tool); }),
+              "Focus a window in another app, then open the grid.");
+}
+
 TEST_F(WindowManagerTest, RefusalsComeInOrderBeforeAnyWrite) {
     const WindowId window =
         addWindow({.frame = startFrame, .fixedSize = true, .fullscreen = true, .minimized = true});
@@ -190,6 +226,41 @@ TEST_F(WindowManagerTest, UndoForgetsExactAndClosedMovesAndKeepsOnesThatStopShor
     desktop.closeWindow(window);
     EXPECT_EQ(outcome([&] { undo(); }), kClosed);
     EXPECT_TRUE(manager.history().empty());
+}
+
+// A placement ends a window's maximized states; its undo maximizes the window
+// again as it was, and the window manager chooses the maximized frame.
+TEST_F(WindowManagerTest, UndoMaximizesAgainWhatThePlacementUnmaximized) {
+    desktop.addMonitor("Main", {0, 0, 1280, 800}, 30);
+    const Rect workArea{0, 30, 1280, 770};
+    const platform::Maximized both{true, true}, vertically{true, false};
+    const WindowId full = addWindow({.frame = workArea, .maximized = both});
+    const WindowId tall = addWindow({.frame = {200, 30, 500, 770}, .maximized = vertically});
+
+    ASSERT_TRUE(apply(full, leftHalf));
+    EXPECT_FALSE(desktop.window(full).maximized.any());
+    ASSERT_TRUE(apply(tall, leftHalf));
+    EXPECT_EQ(manager.history().back().maximized, vertically);
+    EXPECT_TRUE(undo());
+    EXPECT_EQ(desktop.window(tall).maximized, vertically);
+    EXPECT_EQ(desktop.frameOf(tall), (Rect{200, 30, 500, 770}));
+
+    // The panel grew meanwhile: maximized again is what the user gets back.
+    desktop.removeMonitor("Main");
+    desktop.addMonitor("Main", {0, 0, 1280, 800}, 50);
+    EXPECT_TRUE(undo());
+    EXPECT_EQ(desktop.window(full).maximized, both);
+    EXPECT_EQ(desktop.frameOf(full), (Rect{0, 50, 1280, 750}));
+    EXPECT_TRUE(manager.history().empty());
+
+    // Not maximized again (a window that ignores the request): not exact, the entry stays.
+    ASSERT_TRUE(apply(tall, leftHalf));
+    desktop.onAccess = [&](WindowId id, FakeAccess access) {
+        if (access == FakeAccess::maximizeWrite) desktop.window(id).ignoresWrites = true;
+    };
+    EXPECT_FALSE(undo());
+    EXPECT_FALSE(desktop.window(tall).maximized.any());
+    EXPECT_EQ(manager.history().size(), 1u);
 }
 
 // If the history changes while an undo waits, the undo removes its own entry.

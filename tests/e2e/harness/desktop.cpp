@@ -209,6 +209,10 @@ ProbeWindow Desktop::startProbe(const ProbeOptions& o) {
         property("_MOTIF_WM_HINTS", "_MOTIF_WM_HINTS", {2, 0, 0, 0, 0});  // no decorations
     }
     if (!o.icon.empty()) property("_NET_WM_ICON", "CARDINAL", o.icon);
+    if (!o.namesOwner) {  // as simple X clients, some games and tools
+        property("_NET_WM_PID", "CARDINAL", {});
+        property("WM_CLASS", "STRING", {});
+    }
     ProbeWindow probe{spawn(argv, true)};
     auto line = probe.process.readLine(10s);
     const xcb_window_t w = probe.window = line ? std::strtoul(line->c_str(), nullptr, 0) : 0;

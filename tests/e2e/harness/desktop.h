@@ -42,6 +42,7 @@ struct ProbeOptions {
     bool minimized = false;             // starts iconic
     int gtkExtents = 0;                 // client-side shadow on each side; no server decorations
     bool activate = true;               // waits until it is the active window
+    bool namesOwner = true;             // false: neither _NET_WM_PID nor WM_CLASS
     std::vector<std::uint32_t> icon{};  // _NET_WM_ICON: width, height, pixels, repeated
 };
 

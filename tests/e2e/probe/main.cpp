@@ -2,6 +2,8 @@
 // another application. It opens a window with the given geometry, title and
 // 32-bit properties (size hints, states and the like, as the harness chooses
 // them), prints the window's id once it is mapped, and stays until it is killed.
+// A property given without values is left off the window: "WM_CLASS STRING ''"
+// makes a window that does not name its class.
 //
 //   corvane-probe WxH+X+Y TITLE [PROPERTY TYPE VALUE,VALUE,...]...
 
@@ -26,17 +28,17 @@ int main(int argc, char** argv) {
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(c)) return 1;
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    auto atom = [&](const char* name) {
+        auto reply =
+            xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr);
+        const xcb_atom_t result = reply ? reply->atom : XCB_NONE;
+        std::free(reply);
+        return result;
+    };
     auto set = [&](xcb_window_t w, const char* name, const char* type, int format,
                    std::size_t count, const void* data) {
-        xcb_atom_t atoms[2] = {};
-        for (int i : {0, 1}) {
-            const char* n = i == 0 ? name : type;
-            auto reply =
-                xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(n), n), nullptr);
-            atoms[i] = reply ? reply->atom : XCB_NONE;
-            std::free(reply);
-        }
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, atoms[0], atoms[1], format, count, data);
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, atom(name), atom(type), format, count,
+                            data);
     };
     const xcb_window_t w = xcb_generate_id(c);
     xcb_create_window(c, XCB_COPY_FROM_PARENT, w, screen->root, std::int16_t(x), std::int16_t(y),
@@ -52,7 +54,10 @@ int main(int argc, char** argv) {
         std::istringstream list(argv[i + 2]);
         for (std::string value; std::getline(list, value, ',');)
             values.push_back(std::stoul(value));
-        set(w, argv[i], argv[i + 1], 32, values.size(), values.data());
+        if (values.empty())
+            xcb_delete_property(c, w, atom(argv[i]));
+        else
+            set(w, argv[i], argv[i + 1], 32, values.size(), values.data());
     }
     xcb_map_window(c, w);
     xcb_flush(c);
