@@ -139,7 +139,7 @@ QString TargetRow::titleText() const {
 // ---------------------------------------------------------------- PermissionCard
 
 PermissionCard::PermissionCard(PanelHost& host, QWidget* parent) : QWidget(parent) {
-    auto* heading = new QLabel(tr(heading), this);
+    auto* heading = new QLabel(tr(headingText), this);
     heading->setFont(PanelStyle::font(14, QFont::DemiBold));
     setTextColor(heading, PanelStyle::primaryText());
     auto* headingRow = new QHBoxLayout;

@@ -51,7 +51,7 @@ class PermissionCard : public QWidget {
 
 public:
     // Also what `corvane --status` says in the same case.
-    static constexpr const char* heading = "Window control unavailable";
+    static constexpr const char* headingText = "Window control unavailable";
 
     PermissionCard(PanelHost& host, QWidget* parent = nullptr);
 

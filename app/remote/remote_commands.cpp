@@ -146,7 +146,7 @@ std::string RemoteCommands::layoutListing(const AppSettings& settings) {
 std::string RemoteCommands::statusText() const {
     std::string text = "Corvane is running (process " + std::to_string(getpid()) + ").\n";
     text += controller_.permissionGranted() ? "Window control available\n"
-                                            : std::string(PermissionCard::heading) + "\n";
+                                            : std::string(PermissionCard::headingText) + "\n";
     text += "Settings: " + controller_.store().url().string() + "\n";
     if (const auto& problem = controller_.settingsError())
         text += "Settings problem: " + *problem + "\n";
