@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 #include "core/key_codes.h"
 #include "core/key_combo.h"
@@ -35,6 +37,11 @@ struct PanelKey {
     // With other modifiers the key still acts, once no grid layout has claimed
     // the combination (layouts may use Ctrl+Alt+arrow, for instance).
     bool actsWithOtherModifiers = false;
+    // For the command keys, the character the key types: like every desktop
+    // application's shortcuts they follow the keyboard layout, so Ctrl+Z is
+    // the key that types "z" wherever that key sits. Empty for the keys known
+    // by what they do (Tab, Escape, the arrows, Return).
+    std::string_view character = {};
 };
 
 // Every key the focused panel handles itself. The settings refuse a layout
@@ -42,12 +49,12 @@ struct PanelKey {
 inline constexpr std::array<PanelKey, 14> panelKeys{{
     {KeyCode::tab, PanelKeyModifiers::any, PanelKeyAction::switchPanel},
     {KeyCode::escape, PanelKeyModifiers::any, PanelKeyAction::closeGrid},
-    {KeyCode::z, PanelKeyModifiers::ctrl, PanelKeyAction::undo},
-    {KeyCode::comma, PanelKeyModifiers::ctrl, PanelKeyAction::openSettings},
-    {KeyCode::equals, PanelKeyModifiers::ctrl, PanelKeyAction::addRow},
-    {KeyCode::minus, PanelKeyModifiers::ctrl, PanelKeyAction::removeRow},
-    {KeyCode::equals, PanelKeyModifiers::ctrlShift, PanelKeyAction::addColumn},
-    {KeyCode::minus, PanelKeyModifiers::ctrlShift, PanelKeyAction::removeColumn},
+    {KeyCode::z, PanelKeyModifiers::ctrl, PanelKeyAction::undo, false, "Z"},
+    {KeyCode::comma, PanelKeyModifiers::ctrl, PanelKeyAction::openSettings, false, ","},
+    {KeyCode::equals, PanelKeyModifiers::ctrl, PanelKeyAction::addRow, false, "="},
+    {KeyCode::minus, PanelKeyModifiers::ctrl, PanelKeyAction::removeRow, false, "-"},
+    {KeyCode::equals, PanelKeyModifiers::ctrlShift, PanelKeyAction::addColumn, false, "="},
+    {KeyCode::minus, PanelKeyModifiers::ctrlShift, PanelKeyAction::removeColumn, false, "-"},
     {KeyCode::leftArrow, PanelKeyModifiers::noneOrShift, PanelKeyAction::moveLeft, true},
     {KeyCode::rightArrow, PanelKeyModifiers::noneOrShift, PanelKeyAction::moveRight, true},
     {KeyCode::downArrow, PanelKeyModifiers::noneOrShift, PanelKeyAction::moveDown, true},
@@ -86,6 +93,23 @@ constexpr const PanelKey* panelKeyWithOtherModifiers(std::uint16_t keyCode) {
         if (key.keyCode == keyCode && key.actsWithOtherModifiers) return &key;
     }
     return nullptr;
+}
+
+// The command key whose character a key's label shows ("Z", ",", "=", "-"),
+// in the key codes of the table above; nullopt for every other label.
+constexpr std::optional<std::uint16_t> commandKeyLabelled(std::string_view label) {
+    for (const PanelKey& key : panelKeys) {
+        if (!key.character.empty() && key.character == label) return key.keyCode;
+    }
+    return std::nullopt;
+}
+
+// Whether the table reads this key code by its character rather than its position.
+constexpr bool isCommandKey(std::uint16_t keyCode) {
+    for (const PanelKey& key : panelKeys) {
+        if (!key.character.empty() && key.keyCode == keyCode) return true;
+    }
+    return false;
 }
 
 }  // namespace corvane

@@ -15,6 +15,10 @@ public:
     // types in the current layout without modifiers, upper-cased ("T", "-",
     // "Ö"), else "Key " and the virtual key code. See recordedKeyLabel().
     virtual std::string keyLabel(std::uint16_t virtualKey) = 0;
+
+    // What the key types in the current layout with no modifiers held; empty
+    // when it types nothing (a modifier, a dead key, a media key).
+    virtual std::string layoutCharacters(std::uint16_t virtualKey) = 0;
 };
 
 }  // namespace corvane::platform

@@ -16,6 +16,7 @@
 #include "app/window/window_manager.h"
 #include "core/output_line.h"
 #include "platform/desktop_shell.h"
+#include "platform/shown_shortcut.h"
 
 namespace corvane {
 
@@ -204,6 +205,14 @@ void AppController::handleScreensChanged() {
 }
 void AppController::setCompositing(bool compositing) {
     panels_->setCompositing(compositing);
+}
+
+std::string AppController::shownShortcut(const KeyCombo& combo) const {
+    return platform::shownShortcut(combo, services_.keyMapping);
+}
+
+void AppController::handleKeyboardLayoutChanged() {
+    notify();
 }
 
 void AppController::handleApplicationActivated(const platform::AppRef& app) {

@@ -54,6 +54,7 @@ public:
     bool canUndo() const override { return state_.canUndo; }
     bool isApplying() const override { return state_.isApplying; }
     std::size_t displayCount() const override;
+    std::string shownShortcut(const KeyCombo& combo) const override;
     bool diagnosticsEnabled() const override { return options_.diagnostics; }
     void diagnostic(const std::string& line) override;
 
@@ -106,6 +107,8 @@ public:
     // Whether a compositing manager runs: without one, panels and preview are shaped
     // instead of translucent. Told by the X11 glue; off until then.
     void setCompositing(bool compositing);
+    // The keyboard layout changed: every shortcut shown is labelled anew.
+    void handleKeyboardLayoutChanged();
 
     // Upkeep and settings.
     void checkPermission() override;

@@ -10,6 +10,7 @@
 #include "platform/desktop_shell.h"
 #include "platform/displays.h"
 #include "platform/hot_key_grabber.h"
+#include "platform/key_mapping.h"
 #include "platform/window_system.h"
 
 class QWidget;
@@ -29,6 +30,10 @@ struct AppServices {
     // A scheduler for one placement or undo (Qt timers in the application).
     std::function<std::unique_ptr<Scheduler>()> makeScheduler;
     int ownPid = 0;
+    // The current keyboard layout, which labels the keys Corvane shows and
+    // tells the panel which key types "z"; without it keys keep their stored
+    // labels and the panel reads keys by position.
+    platform::KeyMapping* keyMapping = nullptr;
 };
 
 struct AppOptions {

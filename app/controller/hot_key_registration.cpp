@@ -27,7 +27,7 @@ void HotKeyRegistration::registerAll() {
             });
         if (!registered) {
             state.shortcutWarnings.push_back(
-                activation->displayString() +
+                controller_.shownShortcut(*activation) +
                 " is in use by another app. Choose another activation shortcut.");
         }
     }
@@ -38,7 +38,8 @@ void HotKeyRegistration::registerAll() {
                 if (self) self->applyLayout(layout, std::nullopt);
             });
         if (!registered) {
-            state.shortcutWarnings.push_back(layout.name + ": " + layout.shortcut->displayString() +
+            state.shortcutWarnings.push_back(layout.name + ": " +
+                                             controller_.shownShortcut(*layout.shortcut) +
                                              " is in use by another app.");
         }
     }

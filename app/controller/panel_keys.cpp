@@ -5,12 +5,14 @@
 
 #include <QEvent>
 #include <QKeyEvent>
+#include <cctype>
 #include <optional>
 
 #include "app/controller/app_controller.h"
 #include "app/panel/panel_selection.h"
 #include "app/panel/preview_overlay.h"
 #include "platform/key_code_map.h"
+#include "platform/key_mapping.h"
 
 namespace corvane {
 
@@ -80,6 +82,33 @@ std::optional<std::uint16_t> navigationKey(const QKeyEvent& event) {
     }
 }
 
+// The command key whose character Qt's key event carries: Qt reads the key
+// in the current layout with the modifiers held.
+std::optional<std::uint16_t> typedCommandKey(const QKeyEvent& event) {
+    switch (event.key()) {
+        case Qt::Key_Z:
+            return Key::z;
+        case Qt::Key_Comma:
+            return Key::comma;
+        case Qt::Key_Equal:
+            return Key::equals;
+        case Qt::Key_Minus:
+            return Key::minus;
+        default:
+            return std::nullopt;
+    }
+}
+
+// A symbol typed with Shift because the layout has it only there: Shift then
+// belongs to the character ("=" on a German keyboard is Ctrl+=, not Ctrl+Shift+=).
+bool isSymbolKey(std::uint16_t commandKey) {
+    for (const PanelKey& key : panelKeys) {
+        if (key.keyCode == commandKey && !key.character.empty())
+            return !std::isalpha(static_cast<unsigned char>(key.character.front()));
+    }
+    return false;
+}
+
 }  // namespace
 
 bool PanelKeys::eventFilter(QObject* watched, QEvent* event) {
@@ -118,7 +147,7 @@ bool PanelKeys::handleKeyEvent(QObject* watched, QKeyEvent* event) {
     if (!keyCode && scanCode > 0 && scanCode <= 255)
         keyCode = platform::virtualKeyFor(std::uint8_t(scanCode));
     if (!keyCode) return false;
-    return handleKeyDown(KeyPress{*keyCode, modifiers}, *index);
+    return handleKeyDown(KeyPress{*keyCode, modifiers, typedCommandKey(*event)}, *index);
 }
 
 void PanelKeys::resetAltTap(bool altHeld) {
@@ -143,18 +172,41 @@ void PanelKeys::handleFlagsChanged(std::uint32_t modifiers) {
 // navigation keys held with modifiers no layout claimed.
 bool PanelKeys::handleKeyDown(const KeyPress& key, std::size_t panelIndex) {
     if (panelIndex >= controller_.panels().size()) return false;
-    const KeyPress pressed{key.keyCode, key.modifiers & KeyCombo::allModifiers};
+    const KeyPress pressed{key.keyCode, key.modifiers & KeyCombo::allModifiers, key.typedCommand};
     const bool shift = (pressed.modifiers & KeyCombo::shift) != 0;
-    if (const PanelKey* own = reservedPanelKey(pressed.keyCode, pressed.modifiers)) {
-        perform(own->action, shift, panelIndex);
-        return true;
+    const std::optional<KeyPress> own = ownKey(pressed);
+    if (own) {
+        if (const PanelKey* reserved = reservedPanelKey(own->keyCode, own->modifiers)) {
+            perform(reserved->action, shift, panelIndex);
+            return true;
+        }
     }
+    // Layout keys match where the key sits, as global shortcuts do.
     if (applyGridLayout(pressed)) return true;
-    if (const PanelKey* loose = panelKeyWithOtherModifiers(pressed.keyCode)) {
+    if (const PanelKey* loose = own ? panelKeyWithOtherModifiers(own->keyCode) : nullptr) {
         perform(loose->action, shift, panelIndex);
         return true;
     }
     return false;
+}
+
+// The command keys go by the character their key types in the current
+// layout, as every desktop application's shortcuts do; the other keys by
+// where they sit. The position a command key has on a US keyboard is no
+// command key where it types another character (Y on a German keyboard).
+std::optional<KeyPress> PanelKeys::ownKey(const KeyPress& pressed) const {
+    platform::KeyMapping* mapping = controller_.services().keyMapping;
+    if (mapping == nullptr) return pressed;
+    if (const auto command = commandKeyLabelled(mapping->keyLabel(pressed.keyCode)))
+        return KeyPress{*command, pressed.modifiers};
+    if (pressed.typedCommand) {
+        const std::uint32_t modifiers = isSymbolKey(*pressed.typedCommand)
+                                            ? pressed.modifiers & ~KeyCombo::shift
+                                            : pressed.modifiers;
+        return KeyPress{*pressed.typedCommand, modifiers};
+    }
+    if (isCommandKey(pressed.keyCode)) return std::nullopt;
+    return pressed;
 }
 
 bool PanelKeys::applyGridLayout(const KeyPress& key) {

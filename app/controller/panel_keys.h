@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <cstdint>
+#include <optional>
 
 #include "core/panel_keys.h"
 
@@ -11,10 +12,15 @@ namespace corvane {
 
 class AppController;
 
-// A key press as the grid handles it: Corvane's virtual key code and modifier mask.
+// A key press as the grid handles it: Corvane's virtual key code (the key's
+// position) and modifier mask.
 struct KeyPress {
     std::uint16_t keyCode = 0;
     std::uint32_t modifiers = 0;
+    // The command key the desktop reports as typed, for a command character
+    // that no key of the layout types on its own: "=" is Shift+0 on a German
+    // keyboard, and with Ctrl held a Cyrillic layout types Latin letters.
+    std::optional<std::uint16_t> typedCommand = std::nullopt;
 };
 
 // The grid's own keys while one of its panels has the keyboard, and the Alt
@@ -38,6 +44,8 @@ private:
     bool handleKeyEvent(QObject* watched, QKeyEvent* event);
     void perform(PanelKeyAction action, bool shift, std::size_t panelIndex);
     bool applyGridLayout(const KeyPress& key);
+    // The panel's own key a press stands for, with the modifiers it is read with.
+    std::optional<KeyPress> ownKey(const KeyPress& pressed) const;
 
     AppController& controller_;
     bool altTapArmed_ = false;

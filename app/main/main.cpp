@@ -16,6 +16,7 @@
 
 #include "app/controller/app_controller.h"
 #include "app/main/command_line.h"
+#include "app/main/keyboard_layout_watch.h"
 #include "app/main/qt_scheduler.h"
 #include "app/main/x11_integration.h"
 #include "app/remote/command_names.h"
@@ -23,12 +24,13 @@
 #include "app/remote/single_instance.h"
 #include "app/settings_window/settings_placeholder.h"
 #include "app/tray/tray_status.h"
+#include "platform/autostart/xdg_autostart.h"
 #include "platform/x11/x11_availability_watch.h"
 #include "platform/x11/x11_desktop_shell.h"
 #include "platform/x11/x11_displays.h"
 #include "platform/x11/x11_hot_key_grabber.h"
+#include "platform/x11/x11_key_labels.h"
 #include "platform/x11/x11_window_system.h"
-#include "platform/autostart/xdg_autostart.h"
 
 #ifndef CORVANE_VERSION
 #define CORVANE_VERSION "0"
@@ -188,11 +190,12 @@ int runApplication(const CommandLine& line, SingleInstance& instance, int argc, 
                                  QTimer::singleShot(ms, qApp, std::move(work));
                              }});
     platform::XdgAutostart loginItem;
+    platform::X11KeyMapping keyMapping(connection);
 
     AppServices services{
-        watchedWindows, displays,  hotKeys,
-        shell,          loginItem, [] { return std::unique_ptr<Scheduler>(new QtScheduler()); },
-        ownPid};
+        watchedWindows, displays,   hotKeys,
+        shell,          loginItem,  [] { return std::unique_ptr<Scheduler>(new QtScheduler()); },
+        ownPid,         &keyMapping};
     AppOptions options;
     options.diagnostics = line.diagnostics;
     options.openSettings = line.settings;
@@ -205,6 +208,8 @@ int runApplication(const CommandLine& line, SingleInstance& instance, int argc, 
 
     X11Integration integration(controller, windows, watchedWindows, hotKeys, shell);
     integration.install();
+    KeyboardLayoutWatch layoutWatch(keyMapping,
+                                    [&controller] { controller.handleKeyboardLayoutChanged(); });
     TrayStatus tray(controller);
     RemoteCommands commands(
         controller, [] { QCoreApplication::quit(); }, [&tray] { return tray.describe(); });

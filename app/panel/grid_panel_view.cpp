@@ -70,9 +70,23 @@ void GridPanelView::refresh() {
     grid_->setInteractive(permitted && !host_.isApplying() && host_.target().has_value());
     sizeControls_->refresh(host_.subdivided());
     status_->refresh(host_.message(), host_.messageIsError());
-    layouts_->setLayouts(host_.settings().layouts);
+    const bool newTiles =
+        layouts_->setLayouts(host_.settings().layouts,
+                             [this](const KeyCombo& combo) { return host_.shownShortcut(combo); });
+    if (newTiles && host_.diagnosticsEnabled()) reportLayoutTiles();
     toolbar_->refresh(selection_.region().has_value());
     updateGeometry();
+}
+
+void GridPanelView::reportLayoutTiles() {
+    std::string line = "Layout tiles:";
+    for (const LayoutTile* tile : layouts_->tiles()) {
+        line += " \"" + tile->layout().name + '"';
+        if (const QString shortcut = tile->shortcutText(); !shortcut.isEmpty())
+            line += ' ' + shortcut.toStdString();
+        line += ';';
+    }
+    host_.diagnostic(line);
 }
 
 void GridPanelView::fitToHeight(std::optional<int> height) {

@@ -60,6 +60,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // For --diagnostics: the layout tiles with their shortcuts as shown.
+    void reportLayoutTiles();
     void saveSelection();
 
     PanelHost& host_;

@@ -14,7 +14,7 @@
 
 namespace corvane {
 
-LayoutTile::LayoutTile(const SavedLayout& layout, QWidget* parent)
+LayoutTile::LayoutTile(const SavedLayout& layout, const std::string& shortcutText, QWidget* parent)
     : QAbstractButton(parent), layout_(layout) {
     setFixedHeight(tileHeight);
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
@@ -22,8 +22,7 @@ LayoutTile::LayoutTile(const SavedLayout& layout, QWidget* parent)
     setAttribute(Qt::WA_Hover);
 
     const QString name = QString::fromStdString(layout.name);
-    const QString shortcut =
-        layout.shortcut ? QString::fromStdString(layout.shortcut->displayString()) : QString();
+    const QString shortcut = QString::fromStdString(shortcutText);
     // Not setText(): an "&" in a layout's name would turn into a keyboard mnemonic.
     setAccessibleName(name);
     setAccessibleDescription(shortcut);
@@ -105,12 +104,17 @@ int SavedLayoutArea::heightFor(std::size_t count) {
     return int(std::min<std::size_t>(rows * rowHeight, tallest));
 }
 
-void SavedLayoutArea::setLayouts(const std::vector<SavedLayout>& layouts) {
+bool SavedLayoutArea::setLayouts(const std::vector<SavedLayout>& layouts,
+                                 const ShortcutText& shortcutText) {
     std::vector<SavedLayout> enabled;
     std::copy_if(layouts.begin(), layouts.end(), std::back_inserter(enabled),
                  [](const SavedLayout& l) { return l.enabled; });
-    if (enabled == shown_) return;
-    shown_ = enabled;
+    std::vector<std::string> shortcuts;
+    for (const SavedLayout& layout : enabled)
+        shortcuts.push_back(layout.shortcut ? shortcutText(*layout.shortcut) : std::string());
+    if (enabled == shown_ && shortcuts == shownShortcuts_) return false;
+    shown_ = std::move(enabled);
+    shownShortcuts_ = std::move(shortcuts);
 
     for (LayoutTile* tile : tiles_) {
         // Later: this may run while one of these tiles is still reporting its click.
@@ -120,13 +124,14 @@ void SavedLayoutArea::setLayouts(const std::vector<SavedLayout>& layouts) {
     }
     tiles_.clear();
     for (std::size_t i = 0; i < shown_.size(); ++i) {
-        auto* tile = new LayoutTile(shown_[i], content_);
+        auto* tile = new LayoutTile(shown_[i], shownShortcuts_[i], content_);
         connect(tile, &LayoutTile::clicked, this,
                 [this, tile] { emit layoutChosen(tile->layout()); });
         grid_->addWidget(tile, int(i / columns), int(i % columns));
         tiles_.push_back(tile);
     }
     applyHeight();
+    return true;
 }
 
 void SavedLayoutArea::setHeightCap(std::optional<int> height) {

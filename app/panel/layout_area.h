@@ -2,7 +2,9 @@
 
 #include <QAbstractButton>
 #include <QScrollArea>
+#include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "core/saved_layout.h"
@@ -11,16 +13,19 @@ class QGridLayout;
 
 namespace corvane {
 
-// One saved layout on the panel: its region icon, its shortcut and its name.
-// A click applies it on the panel's display.
+// One saved layout on the panel: its region icon, its shortcut (as the
+// current keyboard layout labels it) and its name. A click applies it on the
+// panel's display.
 class LayoutTile : public QAbstractButton {
     Q_OBJECT
 
 public:
     static constexpr int tileHeight = 58;
 
-    LayoutTile(const SavedLayout& layout, QWidget* parent = nullptr);
+    LayoutTile(const SavedLayout& layout, const std::string& shortcut, QWidget* parent = nullptr);
     const SavedLayout& layout() const { return layout_; }
+    // The shortcut as the tile shows it; empty without one.
+    QString shortcutText() const { return accessibleDescription(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -43,8 +48,12 @@ public:
     // Height of the area for `count` tiles: a row of 65 per three tiles, at most 190.
     static int heightFor(std::size_t count);
 
-    // Rebuilds the tiles when the enabled layouts changed.
-    void setLayouts(const std::vector<SavedLayout>& layouts);
+    // How a tile writes a shortcut.
+    using ShortcutText = std::function<std::string(const KeyCombo&)>;
+
+    // Rebuilds the tiles when the enabled layouts or the way their shortcuts
+    // read changed (another keyboard layout); true when it did.
+    bool setLayouts(const std::vector<SavedLayout>& layouts, const ShortcutText& shortcutText);
     // At most `height` tall (never below one row while there are tiles), so a
     // panel on a short monitor still fits; the list scrolls. None: the usual rule.
     void setHeightCap(std::optional<int> height);
@@ -62,6 +71,7 @@ private:
     std::optional<int> heightCap_;
     QGridLayout* grid_ = nullptr;
     std::vector<SavedLayout> shown_;
+    std::vector<std::string> shownShortcuts_;
     std::vector<LayoutTile*> tiles_;
 };
 

@@ -7,6 +7,7 @@
 #include "app/window/window_target.h"
 #include "core/app_settings.h"
 #include "core/grid_size.h"
+#include "core/key_combo.h"
 #include "core/saved_layout.h"
 #include "core/tile_region.h"
 #include "platform/displays.h"
@@ -33,6 +34,8 @@ public:
     virtual bool canUndo() const = 0;
     virtual bool isApplying() const = 0;
     virtual std::size_t displayCount() const = 0;
+    // A shortcut as the user reads it: its key labelled as in the current keyboard layout.
+    virtual std::string shownShortcut(const KeyCombo& combo) const = 0;
     virtual bool diagnosticsEnabled() const = 0;
     // Prints one diagnostics line (only called when diagnostics are enabled).
     virtual void diagnostic(const std::string& line) = 0;

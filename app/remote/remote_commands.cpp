@@ -130,12 +130,12 @@ void RemoteCommands::undo(const SingleInstance::Responder& respond) {
     });
 }
 
-std::string RemoteCommands::layoutListing(const AppSettings& settings) {
+std::string RemoteCommands::layoutListing(const AppSettings& settings) const {
     std::string text;
     for (const SavedLayout& layout : settings.layouts) {
         text += singleLine(layout.name);
         text += '\t';
-        if (layout.shortcut) text += singleLine(layout.shortcut->displayString());
+        if (layout.shortcut) text += singleLine(controller_.shownShortcut(*layout.shortcut));
         text += layout.isGlobal ? "\tglobal" : "\tgrid only";
         if (!layout.enabled) text += "\tdisabled";
         text += '\n';

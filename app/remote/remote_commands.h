@@ -29,8 +29,11 @@ public:
     void handle(const InstanceRequest& request, const SingleInstance::Responder& respond);
 
     // --list-layouts: one line per layout, tab-separated: name, shortcut (empty
-    // when none), "global" or "grid only", then "disabled" when switched off.
-    static std::string layoutListing(const AppSettings& settings);
+    // when none) labelled as the current keyboard layout labels its key, so it
+    // names the key to press, "global" or "grid only", then "disabled" when
+    // switched off. Scripts pick layouts by name, which never changes with the
+    // keyboard layout.
+    std::string layoutListing(const AppSettings& settings) const;
     // --status.
     std::string statusText() const;
 

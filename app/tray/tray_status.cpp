@@ -22,7 +22,7 @@ void TrayStatus::update() {
     icon_->setWanted(settings.showMenuBarIcon || !controller_.shortcutWarnings().empty());
     std::string tip = "Corvane";
     if (settings.activationShortcut)
-        tip += " \u2014 " + settings.activationShortcut->displayString();
+        tip += " \u2014 " + controller_.shownShortcut(*settings.activationShortcut);
     tip += "\nRight-click for settings";
     icon_->setToolTip(QString::fromStdString(tip));
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <iterator>
 #include <memory>
 
@@ -24,6 +25,13 @@ bool isKeypadKey(std::uint16_t virtualKey) {
     return std::find(std::begin(keypadKeys), std::end(keypadKeys), virtualKey) !=
            std::end(keypadKeys);
 }
+
+// The XKB events a layout change brings, as the X protocol numbers them
+// (<xcb/xkb.h> does not compile as C++): the kind sits in each event's second
+// byte, and a state notification says in bytes 26 and 27 what changed.
+constexpr std::uint8_t xkbNewKeyboardNotify = 0, xkbMapNotify = 1, xkbStateNotify = 2;
+constexpr std::size_t stateChangedOffset = 26;
+constexpr std::uint16_t groupStateChanged = 1u << 4;
 
 using Keymap = std::unique_ptr<xkb_keymap, decltype(&xkb_keymap_unref)>;
 using State = std::unique_ptr<xkb_state, decltype(&xkb_state_unref)>;
@@ -47,7 +55,7 @@ X11KeyMapping::X11KeyMapping(xcb_connection_t* connection)
     : connection_(connection), context_(xkb_context_new(XKB_CONTEXT_NO_FLAGS)) {
     const int ready = xkb_x11_setup_xkb_extension(
         connection_, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
-        XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr, nullptr);
+        XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, &firstXkbEvent_, nullptr);
     if (ready) deviceId_ = xkb_x11_get_core_keyboard_device_id(connection_);
 }
 
@@ -58,6 +66,23 @@ X11KeyMapping::~X11KeyMapping() {
 std::string X11KeyMapping::keyLabel(std::uint16_t virtualKey) {
     if (namedKeyLabel(virtualKey)) return recordedKeyLabel(virtualKey, {});
     return recordedKeyLabel(virtualKey, layoutCharacters(virtualKey));
+}
+
+bool X11KeyMapping::isLayoutChange(const xcb_generic_event_t* event) const {
+    if (deviceId_ < 0 || (event->response_type & 0x7f) != firstXkbEvent_) return false;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(event);
+    switch (bytes[1]) {
+        case xkbNewKeyboardNotify:
+        case xkbMapNotify:
+            return true;
+        case xkbStateNotify: {
+            std::uint16_t changed = 0;
+            std::memcpy(&changed, bytes + stateChangedOffset, sizeof changed);
+            return (changed & groupStateChanged) != 0;
+        }
+        default:
+            return false;
+    }
 }
 
 std::string X11KeyMapping::layoutCharacters(std::uint16_t virtualKey) {

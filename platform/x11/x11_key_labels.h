@@ -26,14 +26,19 @@ public:
 
     std::string keyLabel(std::uint16_t virtualKey) override;
 
-    // What the key types in the active layout with no modifiers held; empty
-    // when it types nothing (a modifier, a dead key, a media key).
-    std::string layoutCharacters(std::uint16_t virtualKey);
+    std::string layoutCharacters(std::uint16_t virtualKey) override;
+
+    // Whether an event read from the connection says the keyboard layout
+    // changed: a new keymap (setxkbmap, xmodmap) or another active group (a
+    // layout switch). The events arrive when some client on the connection
+    // selected them; Qt does so on its own connection for its key events.
+    bool isLayoutChange(const xcb_generic_event_t* event) const;
 
 private:
     xcb_connection_t* connection_;
     xkb_context* context_ = nullptr;
     std::int32_t deviceId_ = -1;  // the core keyboard; -1 without XKB
+    std::uint8_t firstXkbEvent_ = 0;
 };
 
 }  // namespace corvane::platform

@@ -20,6 +20,7 @@
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_desktop_shell.h"
 #include "platform/fake/fake_hot_key_grabber.h"
+#include "platform/fake/fake_key_mapping.h"
 #include "platform/fake/fake_login_item.h"
 
 namespace corvane::testing {
@@ -80,7 +81,7 @@ protected:
             if (!queuedClock) return std::make_unique<SimulatedScheduler>();
             return std::unique_ptr<Scheduler>(lastQueued = new QueuedScheduler);
         };
-        AppServices services{desktop, desktop, grabber, shell, login, clock, 777};
+        AppServices services{desktop, desktop, grabber, shell, login, clock, 777, &keyMapping};
         controller = std::make_unique<AppController>(services, std::move(options));
         return *controller;
     }
@@ -109,6 +110,7 @@ protected:
     platform::FakeHotKeyGrabber grabber;
     platform::FakeDesktopShell shell;
     platform::FakeLoginItem login;
+    platform::FakeKeyMapping keyMapping;  // a US keyboard unless a test switches
     platform::WindowId window = 0;
     bool queuedClock = false;
     // The settings window the controller opens (none unless a test gives one).

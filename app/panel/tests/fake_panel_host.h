@@ -4,6 +4,7 @@
 #include <QRect>
 #include <QRectF>
 #include <QString>
+#include <map>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -51,6 +52,8 @@ public:
     bool applying_ = false;
     std::size_t displays_ = 1;
     bool diagnostics_ = false;
+    // What the current keyboard layout types on a key position, where it differs.
+    std::map<std::uint16_t, std::string> keyLabels_;
     std::vector<std::string> log, diagnosticLines;
 
     const AppSettings& settings() const override { return settings_; }
@@ -64,6 +67,12 @@ public:
     bool canUndo() const override { return canUndo_; }
     bool isApplying() const override { return applying_; }
     std::size_t displayCount() const override { return displays_; }
+    std::string shownShortcut(const KeyCombo& combo) const override {
+        KeyCombo shown = combo;
+        if (const auto label = keyLabels_.find(combo.keyCode); label != keyLabels_.end())
+            shown.key = label->second;
+        return shown.displayString();
+    }
     bool diagnosticsEnabled() const override { return diagnostics_; }
     void diagnostic(const std::string& line) override { diagnosticLines.push_back(line); }
 

@@ -157,6 +157,16 @@ TEST_F(TilePanelTest, LayoutTilesFillThreeColumnsARowOf65PerThreeUpTo190) {
     EXPECT_EQ(tiles[0]->toolTip(), "Left half (Ctrl+Alt+L)");
     tiles[0]->click();
     EXPECT_EQ(host.log, (Log{"applyLayout Left half on DP-1"}));
+
+    // Another keyboard layout labels the same key anew; the tiles follow.
+    host.keyLabels_[37] = "\u0141";
+    host.diagnostics_ = true;
+    panel.refresh();
+    ASSERT_EQ(view.layoutArea()->tiles().size(), 2u);
+    EXPECT_EQ(view.layoutArea()->tiles()[0]->shortcutText(), QStringLiteral("Ctrl+Alt+\u0141"));
+    ASSERT_FALSE(host.diagnosticLines.empty());
+    EXPECT_EQ(host.diagnosticLines.back(),
+              "Layout tiles: \"Left half\" Ctrl+Alt+\u0141; \"Plain\";");
 }
 
 TEST_F(TilePanelTest, EachButtonSaysWhatItDoesAndAsksTheHostForIt) {
@@ -211,8 +221,9 @@ TEST(TilePanelFit, OnAShortMonitorThePanelGivesUpLayoutRowsThenScrollsButStaysIn
     const auto panelOn = [&](int visibleHeight) {
         auto selection = std::make_unique<PanelSelection>();
         auto panel = std::make_unique<TilePanel>(
-            host, platform::Display{"SHORT", Rect{0, 0, 1024, visibleHeight + 24.0},
-                                    Rect{0, 24, 1024, double(visibleHeight)}},
+            host,
+            platform::Display{"SHORT", Rect{0, 0, 1024, visibleHeight + 24.0},
+                              Rect{0, 24, 1024, double(visibleHeight)}},
             *selection, shell);
         panel->placeCentred();
         const QRect box = panel->frameGeometry();

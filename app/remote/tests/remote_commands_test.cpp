@@ -99,6 +99,10 @@ TEST_F(RemoteCommandsTest, ListingsStatusGridLaunchAndQuitRequests) {
               "Right half wide\tR\tgrid only\n"
               "Centre\t\tgrid only\n"
               "Off\tCtrl+Alt+M\tglobal\tdisabled\n");
+    keyMapping.setLayout(platform::FakeKeyMapping::french());
+    EXPECT_NE(ask("list-layouts")->out.find("Off\tCtrl+Alt+,\tglobal\tdisabled\n"),
+              std::string::npos)
+        << "the key to press: M sits where French keyboards have \",\"";
 
     tray = std::make_unique<TrayStatus>(*controller);
     controller->start();

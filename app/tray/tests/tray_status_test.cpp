@@ -36,6 +36,21 @@ TEST_F(TrayStatusTest, ATakenShortcutBringsBackTheIconTheUserSwitchedOff) {
     EXPECT_TRUE(c.panelsOpen());
 }
 
+TEST_F(TrayStatusTest, TheTooltipLabelsTheShortcutAsTheCurrentKeyboardLayoutDoes) {
+    keyMapping.setLayout(platform::FakeKeyMapping::french());
+    AppController& c = make([](AppSettings& s) {
+        s.activationShortcut = KeyCombo{0, activationMods, "A"};  // where US keyboards have A
+    });
+    TrayStatus tray(c);
+    c.start();
+    EXPECT_EQ(tray.icon().toolTip(),
+              QStringLiteral("Corvane \u2014 Ctrl+Alt+Super+Q\nRight-click for settings"));
+    keyMapping.setLayout(platform::FakeKeyMapping::us());
+    c.handleKeyboardLayoutChanged();
+    EXPECT_EQ(tray.icon().toolTip(),
+              QStringLiteral("Corvane \u2014 Ctrl+Alt+Super+A\nRight-click for settings"));
+}
+
 TEST(TrayIconTest, TheMarkSuitsThePanelItSitsOn) {
     EXPECT_EQ(TrayIcon::variantFor(std::nullopt), TrayIcon::Variant::light);
     EXPECT_EQ(TrayIcon::variantFor(QColor(30, 30, 30)), TrayIcon::Variant::light);
