@@ -23,12 +23,13 @@
 #include "app/remote/single_instance.h"
 #include "app/settings_window/settings_placeholder.h"
 #include "app/tray/tray_status.h"
+#include "platform/autostart/xdg_autostart.h"
 #include "platform/x11/x11_availability_watch.h"
 #include "platform/x11/x11_desktop_shell.h"
 #include "platform/x11/x11_displays.h"
 #include "platform/x11/x11_hot_key_grabber.h"
+#include "platform/x11/x11_pointer_watch.h"
 #include "platform/x11/x11_window_system.h"
-#include "platform/autostart/xdg_autostart.h"
 
 #ifndef CORVANE_VERSION
 #define CORVANE_VERSION "0"
@@ -187,6 +188,7 @@ int runApplication(const CommandLine& line, SingleInstance& instance, int argc, 
         connection, screen, {.ownPid = ownPid, .later = [](int ms, std::function<void()> work) {
                                  QTimer::singleShot(ms, qApp, std::move(work));
                              }});
+    platform::X11PointerWatch pointer(connection, screen);
     platform::XdgAutostart loginItem;
 
     AppServices services{
@@ -203,7 +205,7 @@ int runApplication(const CommandLine& line, SingleInstance& instance, int argc, 
     AppController controller(services, options);
     QObject::connect(&controller, &AppController::quitRequested, &app, &QCoreApplication::quit);
 
-    X11Integration integration(controller, windows, watchedWindows, hotKeys, shell);
+    X11Integration integration(controller, windows, watchedWindows, hotKeys, shell, pointer);
     integration.install();
     TrayStatus tray(controller);
     RemoteCommands commands(
