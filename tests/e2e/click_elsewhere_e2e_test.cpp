@@ -120,8 +120,13 @@ TEST_F(ClickElsewhere, WithKeepOpenLeavesTheGridOpenForTheWindowClicked) {
     EXPECT_TRUE(gridStaysOpen()) << "a click on another window closed the grid";
     EXPECT_EQ(desktop_.activeWindow().value_or(0), clicked.window);
 
-    // A cell clicked now places the window clicked last, not the one the grid opened for.
-    clickAt(grid->centre(3, 3));
+    // A cell chosen now places the window clicked last, not the one the grid
+    // opened for (by a drag, as a user picks cells).
+    const std::vector<std::string> cell = grid->centre(3, 3);
+    xdotool({"mousemove", cell.at(0), cell.at(1)});
+    xdotool({"mousedown", "1"});
+    xdotool({"mousemove", cell.at(0), std::to_string(std::stoi(cell.at(1)) + 2)});
+    xdotool({"mouseup", "1"});
     const Rect frame = TileGeometry::frame(TileRegion::spanning({3, 3}, {3, 3}, GridSize{6, 6}),
                                            Rect{0, 25, 1440, 875}, Margins{});
     const Box expected{int(std::lround(frame.x)), int(std::lround(frame.y)),
