@@ -30,6 +30,7 @@
 #include "platform/x11/x11_displays.h"
 #include "platform/x11/x11_hot_key_grabber.h"
 #include "platform/x11/x11_key_labels.h"
+#include "platform/x11/x11_pointer_watch.h"
 #include "platform/x11/x11_window_system.h"
 
 #ifndef CORVANE_VERSION
@@ -189,6 +190,7 @@ int runApplication(const CommandLine& line, SingleInstance& instance, int argc, 
         connection, screen, {.ownPid = ownPid, .later = [](int ms, std::function<void()> work) {
                                  QTimer::singleShot(ms, qApp, std::move(work));
                              }});
+    platform::X11PointerWatch pointer(connection, screen);
     platform::XdgAutostart loginItem;
     platform::X11KeyMapping keyMapping(connection);
 
@@ -206,7 +208,7 @@ int runApplication(const CommandLine& line, SingleInstance& instance, int argc, 
     AppController controller(services, options);
     QObject::connect(&controller, &AppController::quitRequested, &app, &QCoreApplication::quit);
 
-    X11Integration integration(controller, windows, watchedWindows, hotKeys, shell);
+    X11Integration integration(controller, windows, watchedWindows, hotKeys, shell, pointer);
     integration.install();
     KeyboardLayoutWatch layoutWatch(keyMapping,
                                     [&controller] { controller.handleKeyboardLayoutChanged(); });

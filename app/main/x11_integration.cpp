@@ -6,11 +6,13 @@
 #include <QScreen>
 #include <QWindow>
 #include <utility>
+#include <vector>
 
 #include "app/controller/app_controller.h"
 #include "platform/x11/x11_availability_watch.h"
 #include "platform/x11/x11_desktop_shell.h"
 #include "platform/x11/x11_hot_key_grabber.h"
+#include "platform/x11/x11_pointer_watch.h"
 #include "platform/x11/x11_window_system.h"
 
 namespace corvane {
@@ -18,16 +20,21 @@ namespace corvane {
 X11Integration::X11Integration(AppController& controller, platform::X11WindowSystem& windows,
                                platform::X11AvailabilityWatch& availability,
                                platform::X11HotKeyGrabber& hotKeys,
-                               platform::X11DesktopShell& shell, QObject* parent)
+                               platform::X11DesktopShell& shell, platform::X11PointerWatch& pointer,
+                               QObject* parent)
     : QObject(parent),
       controller_(controller),
       windows_(windows),
       availability_(availability),
       hotKeys_(hotKeys),
-      shell_(shell) {
+      shell_(shell),
+      pointer_(pointer) {
     screenSettle_.setSingleShot(true);
     screenSettle_.setInterval(screenSettleMilliseconds);
     connect(&screenSettle_, &QTimer::timeout, &controller_, &AppController::handleScreensChanged);
+    noneActiveSettle_.setSingleShot(true);
+    noneActiveSettle_.setInterval(noneActiveSettleMilliseconds);
+    connect(&noneActiveSettle_, &QTimer::timeout, this, &X11Integration::noneActiveSettled);
 }
 
 X11Integration::~X11Integration() {
@@ -59,6 +66,8 @@ void X11Integration::install() {
     connect(app, &QGuiApplication::screenRemoved, this, [this] { screenSettle_.start(); });
     for (QScreen* screen : QGuiApplication::screens()) watchScreen(screen);
     lastActive_ = shell_.activeWindow().value_or(0);
+    connect(&controller_, &AppController::stateChanged, this, &X11Integration::followGrid);
+    followGrid();
 }
 
 void X11Integration::remove() {
@@ -69,7 +78,19 @@ void X11Integration::remove() {
         disconnect(app, nullptr, this, nullptr);
     }
     for (QScreen* screen : QGuiApplication::screens()) disconnect(screen, nullptr, this, nullptr);
+    disconnect(&controller_, nullptr, this, nullptr);
     screenSettle_.stop();
+    noneActiveSettle_.stop();
+    pointer_.stop();
+}
+
+// Clicks are watched only while there is a grid for them to close.
+void X11Integration::followGrid() {
+    if (controller_.panelsOpen()) {
+        pointer_.start();
+    } else {
+        pointer_.stop();
+    }
 }
 
 void X11Integration::watchScreen(QScreen* screen) {
@@ -80,9 +101,17 @@ void X11Integration::watchScreen(QScreen* screen) {
 bool X11Integration::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
     if (!installed_ || eventType != "xcb_generic_event_t") return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    const platform::X11PointerWatch::Seen press = pointer_.handleEvent(event);
+    if (press.click) {
+        QMetaObject::invokeMethod(this, &X11Integration::pointerPressed, Qt::QueuedConnection);
+    }
+    // The raw presses were selected for Corvane alone; Qt's input handling never asked for them.
+    if (press.consumed) return true;
     const std::optional<platform::WindowId> active = shell_.handleEvent(event);
     windows_.handleEvent(event);
     availability_.handleEvent(event);
+    // lastActive_ stays the window that had the keyboard before none had it.
+    if (active && *active == 0 && lastActive_ != 0) noneActiveSettle_.start();
     if (active && *active != 0 && *active != lastActive_) {
         const platform::WindowId window = *active;
         const platform::WindowId previous = std::exchange(lastActive_, window);
@@ -92,6 +121,33 @@ bool X11Integration::nativeEventFilter(const QByteArray& eventType, void* messag
     }
     // A grabbed combination is Corvane's alone: nobody else sees the press.
     return hotKeys_.handleEvent(event);
+}
+
+void X11Integration::pointerPressed() {
+    if (!controller_.panelsOpen()) return;
+    const auto where = pointer_.pointer();
+    if (!where) return;
+    // The panels, the preview and the tray icon are Corvane's; a press on any
+    // of them is handled there.
+    std::vector<platform::WindowId> own;
+    for (QWindow* window : QGuiApplication::topLevelWindows()) {
+        if (window->handle() && window->isVisible())
+            own.push_back(platform::WindowId(window->winId()));
+    }
+    if (pointer_.isOnAny(*where, own)) return;
+    // The window manager handles the same click: let it move the keyboard
+    // first. A panel that still had the keyboard when it closed would make
+    // the window manager hand it back to the window before the grid.
+    const int generation = controller_.state().panelGeneration;
+    QTimer::singleShot(clickLandMilliseconds, this, [this, generation] {
+        if (controller_.state().panelGeneration == generation) controller_.handleOutsideClick();
+    });
+}
+
+void X11Integration::noneActiveSettled() {
+    // The window manager may pass the keyboard through no window on its way to the next one.
+    if (shell_.activeWindow().value_or(0) != 0) return;
+    if (controller_.isPanelWindow(lastActive_)) controller_.handleOutsideClick();
 }
 
 bool X11Integration::isOwnWindow(platform::WindowId window) const {

@@ -16,6 +16,7 @@ namespace platform {
 class X11AvailabilityWatch;
 class X11DesktopShell;
 class X11HotKeyGrabber;
+class X11PointerWatch;
 class X11WindowSystem;
 }  // namespace platform
 
@@ -29,6 +30,11 @@ class X11WindowSystem;
 // - another application's window becoming active is an application
 //   activation, and when it takes the keyboard from the grid also a click
 //   outside it;
+// - while the grid is open, a press of a pointer button anywhere but on
+//   Corvane's own windows is a click outside it: on another window, the
+//   desktop background, or a dock that takes no keyboard;
+// - the grid's keyboard going to no window at all, and staying there for a
+//   moment, is a click outside it too (Openbox does so for the desktop);
 // - monitors added, removed or resized rebuild an open grid, once the changes
 //   have settled for a moment.
 class X11Integration : public QObject, public QAbstractNativeEventFilter {
@@ -36,11 +42,15 @@ class X11Integration : public QObject, public QAbstractNativeEventFilter {
 
 public:
     static constexpr int screenSettleMilliseconds = 100;
+    // How long no window may be active before the grid counts as left.
+    static constexpr int noneActiveSettleMilliseconds = 200;
+    // How long a click elsewhere waits for the window manager to handle it.
+    static constexpr int clickLandMilliseconds = 150;
 
     X11Integration(AppController& controller, platform::X11WindowSystem& windows,
                    platform::X11AvailabilityWatch& availability,
                    platform::X11HotKeyGrabber& hotKeys, platform::X11DesktopShell& shell,
-                   QObject* parent = nullptr);
+                   platform::X11PointerWatch& pointer, QObject* parent = nullptr);
     ~X11Integration() override;
 
     // Starts listening; call once the controller exists.
@@ -52,6 +62,9 @@ public:
 
 private:
     void activeWindowChanged(platform::WindowId window, platform::WindowId previous);
+    void noneActiveSettled();
+    void pointerPressed();
+    void followGrid();
     bool isOwnWindow(platform::WindowId window) const;
     void watchScreen(QScreen* screen);
 
@@ -60,9 +73,11 @@ private:
     platform::X11AvailabilityWatch& availability_;
     platform::X11HotKeyGrabber& hotKeys_;
     platform::X11DesktopShell& shell_;
+    platform::X11PointerWatch& pointer_;
     QTimer screenSettle_;
-    // The last window that was active (never 0: "none active" is a moment
-    // between two windows).
+    QTimer noneActiveSettle_;
+    // The last window that was active; never 0, so while no window is, it is
+    // the one that had the keyboard before.
     platform::WindowId lastActive_ = 0;
     bool installed_ = false;
 };

@@ -55,6 +55,8 @@ struct ReplyFor<xcb_query_tree_cookie_t> : ReplyFunction<&xcb_query_tree_reply> 
 template <>
 struct ReplyFor<xcb_query_extension_cookie_t> : ReplyFunction<&xcb_query_extension_reply> {};
 template <>
+struct ReplyFor<xcb_query_pointer_cookie_t> : ReplyFunction<&xcb_query_pointer_reply> {};
+template <>
 struct ReplyFor<xcb_get_modifier_mapping_cookie_t>
     : ReplyFunction<&xcb_get_modifier_mapping_reply> {};
 template <>

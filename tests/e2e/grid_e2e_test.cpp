@@ -4,7 +4,6 @@
 // focused window lands on them.
 #include <gtest/gtest.h>
 
-#include <QColor>
 #include <QImage>
 #include <algorithm>
 #include <cmath>
@@ -32,45 +31,6 @@ Box cells(Cell a, Cell b, const Rect& visible = firstVisible) {
         TileGeometry::frame(TileRegion::spanning(a, b, GridSize{6, 6}), visible, Margins{});
     return {int(std::lround(f.x)), int(std::lround(f.y)), int(std::lround(f.width)),
             int(std::lround(f.height))};
-}
-
-// Where the grid lies in a panel, found from its picture while cell (1, 0) is
-// selected: the one wide patch of the accent colour, its tile inset 2 pixels.
-struct GridOnScreen {
-    double left = 0, top = 0, cellWidth = 0, cellHeight = 0;
-    std::vector<std::string> centre(int column, int row) const {
-        return {std::to_string(std::lround(left + (column + 0.5) * cellWidth)),
-                std::to_string(std::lround(top + (row + 0.5) * cellHeight))};
-    }
-};
-
-std::optional<GridOnScreen> locateGrid(const e2e::Desktop& desktop, const Box& panel) {
-    const QImage image = e2e::grabScreen(desktop, panel);
-    int top = -1, bottom = -1, left = image.width(), right = -1;
-    for (int y = 0; y < image.height(); ++y) {
-        int count = 0, first = -1, last = -1;
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c(image.pixel(x, y));
-            if (c.green() <= 190 || c.red() <= 150 || c.blue() >= 170 || c.green() - c.blue() <= 50)
-                continue;
-            ++count;
-            if (first < 0) first = x;
-            last = x;
-        }
-        // A line of text in the accent is sparser than a tile; the "2× Grid" button below is not.
-        if (count < 30) {
-            if (top >= 0) break;
-            continue;
-        }
-        if (top < 0) top = y;
-        bottom = y;
-        left = std::min(left, first);
-        right = std::max(right, last);
-    }
-    if (top < 0) return std::nullopt;
-    // The tile's edge is antialiased: its 1-pixel line counts half.
-    const double width = (right - left + 1) + 4, height = (bottom - top + 1) + 4;
-    return GridOnScreen{panel.x + left - 2 - width, double(panel.y + top - 2), width, height};
 }
 
 TEST(GridE2E, TheGridOnTwoMonitorsPlacesTheWindowByKeysAndByDragAndFollowsTheMonitors) {
@@ -145,9 +105,9 @@ TEST(GridE2E, TheGridOnTwoMonitorsPlacesTheWindowByKeysAndByDragAndFollowsTheMon
     e2e::pressKeys(desktop, "Right");
     ASSERT_TRUE(previewShows(cells({1, 0}, {1, 0})));
     // The panel draws the selection a moment after the preview shows it.
-    std::optional<GridOnScreen> grid;
+    std::optional<e2e::GridOnScreen> grid;
     ASSERT_TRUE(e2e::waitUntil([&] {
-        grid = locateGrid(desktop, e2e::outerFrame(desktop, *session.panelOn("DUMMY0")));
+        grid = e2e::locateGrid(desktop, e2e::outerFrame(desktop, *session.panelOn("DUMMY0")));
         return grid && std::abs(grid->cellWidth - 326.0 / 6) < 2 &&
                std::abs(grid->cellHeight - 30) < 2;
     })) << "no selected cell in the panel";

@@ -1,6 +1,8 @@
 #include "tests/e2e/grid_session.h"
 
+#include <QColor>
 #include <QImage>
+#include <algorithm>
 #include <cstring>
 
 #ifndef CORVANE_APP_PATH
@@ -33,6 +35,35 @@ QImage grabScreen(const Desktop& desktop, const Box& area) {
     }
     std::free(reply);
     return image;
+}
+
+std::optional<GridOnScreen> locateGrid(const Desktop& desktop, const Box& panel) {
+    const QImage image = grabScreen(desktop, panel);
+    int top = -1, bottom = -1, left = image.width(), right = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        int count = 0, first = -1, last = -1;
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c(image.pixel(x, y));
+            if (c.green() <= 190 || c.red() <= 150 || c.blue() >= 170 || c.green() - c.blue() <= 50)
+                continue;
+            ++count;
+            if (first < 0) first = x;
+            last = x;
+        }
+        // A line of text in the accent is sparser than a tile; the "2× Grid" button below is not.
+        if (count < 30) {
+            if (top >= 0) break;
+            continue;
+        }
+        if (top < 0) top = y;
+        bottom = y;
+        left = std::min(left, first);
+        right = std::max(right, last);
+    }
+    if (top < 0) return std::nullopt;
+    // The tile's edge is antialiased: its 1-pixel line counts half.
+    const double width = (right - left + 1) + 4, height = (bottom - top + 1) + 4;
+    return GridOnScreen{panel.x + left - 2 - width, double(panel.y + top - 2), width, height};
 }
 
 }  // namespace corvane::e2e

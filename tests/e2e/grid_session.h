@@ -3,6 +3,7 @@
 #include <sys/types.h>
 #include <xcb/xcb.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -172,5 +173,19 @@ inline Box outerFrame(const Desktop& desktop, xcb_window_t window) {
 
 // The root window's pixels in `area`.
 QImage grabScreen(const Desktop& desktop, const Box& area);
+
+// Where the grid lies in a panel, in root pixels.
+struct GridOnScreen {
+    double left = 0, top = 0, cellWidth = 0, cellHeight = 0;
+    // xdotool's arguments for the centre of a cell.
+    std::vector<std::string> centre(int column, int row) const {
+        return {std::to_string(std::lround(left + (column + 0.5) * cellWidth)),
+                std::to_string(std::lround(top + (row + 0.5) * cellHeight))};
+    }
+};
+
+// Finds the grid in the panel's picture while cell (1, 0) is selected: the one
+// wide patch of the accent colour, its tile inset 2 pixels.
+std::optional<GridOnScreen> locateGrid(const Desktop& desktop, const Box& panel);
 
 }  // namespace corvane::e2e
