@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/app_settings.h"
+#include "core/settings/app_settings.h"
 #include "tests/e2e/grid_session.h"
 
 namespace {

@@ -22,8 +22,8 @@
 #include <thread>
 #include <vector>
 
-#include "core/app_settings.h"
-#include "core/settings_codec.h"
+#include "core/settings/app_settings.h"
+#include "core/settings/settings_codec.h"
 #include "tests/e2e/harness/desktop.h"
 
 #ifndef CORVANE_APP_PATH

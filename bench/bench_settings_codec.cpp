@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/settings_codec.h"
+#include "core/settings/settings_codec.h"
 
 namespace {
 

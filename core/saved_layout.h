@@ -6,7 +6,7 @@
 
 #include "core/grid_size.h"
 #include "core/key_combo.h"
-#include "core/starter_layouts.h"
+#include "core/settings/starter_layouts.h"
 #include "core/tile_region.h"
 #include "core/uuid.h"
 

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "app/window/window_target.h"
-#include "core/app_settings.h"
 #include "core/grid_size.h"
 #include "core/saved_layout.h"
+#include "core/settings/app_settings.h"
 
 namespace corvane {
 

@@ -8,9 +8,9 @@
 #include "app/controller/app_controller.h"
 #include "app/controller/upkeep.h"
 #include "app/settings/settings_store.h"
-#include "core/durable_file.h"
-#include "core/settings_codec.h"
-#include "core/settings_migration.h"
+#include "core/settings/durable_file.h"
+#include "core/settings/settings_codec.h"
+#include "core/settings/settings_migration.h"
 #include "core/window_error.h"
 #include "platform/desktop_shell.h"
 

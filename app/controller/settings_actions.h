@@ -4,8 +4,8 @@
 #include <QWidget>
 #include <filesystem>
 
-#include "core/app_settings.h"
 #include "core/saved_layout.h"
+#include "core/settings/app_settings.h"
 #include "core/tile_region.h"
 
 namespace corvane {

@@ -4,7 +4,7 @@
 
 #include <QCoreApplication>
 
-#include "platform/x11/x11_key_labels.h"
+#include "platform/x11/keyboard/x11_key_labels.h"
 
 namespace corvane {
 

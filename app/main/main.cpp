@@ -25,11 +25,11 @@
 #include "app/settings_window/settings_placeholder.h"
 #include "app/tray/tray_status.h"
 #include "platform/autostart/xdg_autostart.h"
+#include "platform/x11/keyboard/x11_hot_key_grabber.h"
+#include "platform/x11/keyboard/x11_key_labels.h"
 #include "platform/x11/x11_availability_watch.h"
 #include "platform/x11/x11_desktop_shell.h"
 #include "platform/x11/x11_displays.h"
-#include "platform/x11/x11_hot_key_grabber.h"
-#include "platform/x11/x11_key_labels.h"
 #include "platform/x11/x11_pointer_watch.h"
 #include "platform/x11/x11_window_system.h"
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "app/controller/app_controller.h"
+#include "platform/x11/keyboard/x11_hot_key_grabber.h"
 #include "platform/x11/x11_availability_watch.h"
 #include "platform/x11/x11_desktop_shell.h"
-#include "platform/x11/x11_hot_key_grabber.h"
 #include "platform/x11/x11_pointer_watch.h"
 #include "platform/x11/x11_window_system.h"
 

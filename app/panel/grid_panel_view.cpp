@@ -11,9 +11,9 @@
 #include "app/panel/panel_header.h"
 #include "app/panel/panel_host.h"
 #include "app/panel/panel_selection.h"
-#include "app/panel/panel_style.h"
-#include "app/panel/panel_widgets.h"
 #include "app/panel/tile_grid.h"
+#include "app/style/panel_style.h"
+#include "app/style/panel_widgets.h"
 
 namespace corvane {
 

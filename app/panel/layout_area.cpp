@@ -8,9 +8,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/panel/panel_style.h"
-#include "app/panel/panel_widgets.h"
 #include "app/panel/region_icon.h"
+#include "app/style/panel_style.h"
+#include "app/style/panel_widgets.h"
 
 namespace corvane {
 

@@ -12,11 +12,11 @@
 #include <cstring>
 
 #include "app/panel/desktop_entry_icon.h"
-#include "app/panel/panel_accessibility.h"
 #include "app/panel/panel_host.h"
-#include "app/panel/panel_style.h"
-#include "app/panel/panel_symbols.h"
-#include "app/panel/panel_widgets.h"
+#include "app/style/panel_accessibility.h"
+#include "app/style/panel_style.h"
+#include "app/style/panel_symbols.h"
+#include "app/style/panel_widgets.h"
 
 namespace corvane {
 

@@ -7,11 +7,11 @@
 #include <QToolButton>
 #include <QWindow>
 
-#include "app/panel/brand_mark.h"
-#include "app/panel/panel_accessibility.h"
 #include "app/panel/panel_host.h"
-#include "app/panel/panel_style.h"
-#include "app/panel/panel_widgets.h"
+#include "app/style/brand_mark.h"
+#include "app/style/panel_accessibility.h"
+#include "app/style/panel_style.h"
+#include "app/style/panel_widgets.h"
 #include "core/rect.h"
 
 namespace corvane {

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "app/window/window_target.h"
-#include "core/app_settings.h"
 #include "core/grid_size.h"
 #include "core/key_combo.h"
 #include "core/saved_layout.h"
+#include "core/settings/app_settings.h"
 #include "core/tile_region.h"
 #include "platform/displays.h"
 #include "platform/window_system.h"

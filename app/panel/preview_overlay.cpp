@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/panel/panel_style.h"
 #include "app/panel/screen_scale.h"
+#include "app/style/panel_style.h"
 #include "platform/desktop_shell.h"
 #include "platform/window_system.h"
 

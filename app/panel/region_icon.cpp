@@ -3,8 +3,8 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "app/panel/panel_accessibility.h"
-#include "app/panel/panel_style.h"
+#include "app/style/panel_accessibility.h"
+#include "app/style/panel_style.h"
 
 namespace corvane {
 

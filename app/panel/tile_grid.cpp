@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "app/panel/panel_selection.h"
-#include "app/panel/panel_style.h"
+#include "app/style/panel_style.h"
 
 namespace corvane {
 

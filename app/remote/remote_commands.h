@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/remote/single_instance.h"
-#include "core/app_settings.h"
+#include "core/settings/app_settings.h"
 
 namespace corvane {
 

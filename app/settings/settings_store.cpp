@@ -13,9 +13,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/durable_file.h"
-#include "core/settings_codec.h"
-#include "core/settings_migration.h"
+#include "core/settings/durable_file.h"
+#include "core/settings/settings_codec.h"
+#include "core/settings/settings_migration.h"
 
 namespace corvane {
 

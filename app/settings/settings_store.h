@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "core/app_settings.h"
+#include "core/settings/app_settings.h"
 
 namespace corvane {
 

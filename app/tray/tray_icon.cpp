@@ -3,7 +3,7 @@
 #include <QKeySequence>
 #include <QMenu>
 
-#include "app/panel/brand_mark.h"
+#include "app/style/brand_mark.h"
 
 namespace corvane {
 

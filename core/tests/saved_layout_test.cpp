@@ -5,7 +5,7 @@
 
 #include <set>
 
-#include "core/app_settings.h"
+#include "core/settings/app_settings.h"
 
 namespace corvane {
 namespace {

@@ -1,6 +1,6 @@
 // Settings documents as bytes: what is written, what is read back, and how
 // bytes that are not a settings document are refused.
-#include "core/settings_codec.h"
+#include "core/settings/settings_codec.h"
 
 #include <gtest/gtest.h>
 

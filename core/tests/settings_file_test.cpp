@@ -9,9 +9,9 @@
 #include <chrono>
 #include <future>
 
-#include "core/durable_file.h"
-#include "core/settings_codec.h"
-#include "core/settings_migration.h"
+#include "core/settings/durable_file.h"
+#include "core/settings/settings_codec.h"
+#include "core/settings/settings_migration.h"
 #include "core/testing/file_size_limit.h"
 #include "core/testing/temp_dir.h"
 

@@ -1,10 +1,10 @@
 // Starter layouts of earlier releases brought up to date without disturbing
 // anything the user changed.
-#include "core/settings_migration.h"
+#include "core/settings/settings_migration.h"
 
 #include <gtest/gtest.h>
 
-#include "core/settings_codec.h"
+#include "core/settings/settings_codec.h"
 
 namespace corvane {
 namespace {

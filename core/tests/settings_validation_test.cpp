@@ -5,7 +5,7 @@
 #include <cmath>
 #include <functional>
 
-#include "core/settings_codec.h"
+#include "core/settings/settings_codec.h"
 
 namespace corvane {
 namespace {

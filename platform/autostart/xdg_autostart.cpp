@@ -10,7 +10,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "core/durable_file.h"
+#include "core/settings/durable_file.h"
 
 namespace corvane::platform {
 

@@ -10,7 +10,9 @@ double monotonicSeconds() {
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-double BlockingScheduler::now() { return monotonicSeconds(); }
+double BlockingScheduler::now() {
+    return monotonicSeconds();
+}
 
 bool BlockingScheduler::beginWait(WaitKind, double seconds, std::function<void()>) {
     if (seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(seconds));

@@ -1,6 +1,6 @@
 // Which X modifier carries Alt, Super and Num Lock on this keyboard, and
 // Corvane's modifier masks translated to it and back.
-#include "platform/x11/x11_modifier_map.h"
+#include "platform/x11/keyboard/x11_modifier_map.h"
 
 #include <gtest/gtest.h>
 #include <xkbcommon/xkbcommon-keysyms.h>

@@ -24,8 +24,7 @@ WindowError connectionLost() {
 std::optional<std::span<const std::uint8_t>> checkedPropertyValue(
     const xcb_get_property_reply_t& reply, xcb_atom_t type, std::uint8_t format) {
     if (reply.type == XCB_NONE) return std::nullopt;  // the window does not have it
-    if (type != XCB_GET_PROPERTY_TYPE_ANY && reply.type != type)
-        return std::nullopt;
+    if (type != XCB_GET_PROPERTY_TYPE_ANY && reply.type != type) return std::nullopt;
     if (reply.format != format) return std::nullopt;
     // The property belongs to another client; the count it claims must fit
     // in what the server actually sent after the fixed 32-byte reply.
@@ -37,8 +36,7 @@ std::optional<std::span<const std::uint8_t>> checkedPropertyValue(
 }
 
 std::optional<std::uint32_t> firstItem(const PropertyRead<std::uint32_t>& read) {
-    if (!read.ok() || !read.value() || read.value()->items.empty())
-        return std::nullopt;
+    if (!read.ok() || !read.value() || read.value()->items.empty()) return std::nullopt;
     return read.value()->items.front();
 }
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "core/app_settings.h"
-#include "core/settings_codec.h"
+#include "core/settings/app_settings.h"
+#include "core/settings/settings_codec.h"
 #include "tests/e2e/harness/desktop.h"
 
 class QImage;

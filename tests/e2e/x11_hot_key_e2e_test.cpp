@@ -8,7 +8,7 @@
 
 #include "app/shortcuts/hot_key_manager.h"
 #include "core/key_combo.h"
-#include "platform/x11/x11_hot_key_grabber.h"
+#include "platform/x11/keyboard/x11_hot_key_grabber.h"
 #include "tests/e2e/harness/desktop.h"
 
 namespace corvane {

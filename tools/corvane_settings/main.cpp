@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/settings_codec.h"
-#include "core/settings_migration.h"
+#include "core/settings/settings_codec.h"
+#include "core/settings/settings_migration.h"
 
 namespace {
 

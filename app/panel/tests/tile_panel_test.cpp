@@ -17,9 +17,9 @@
 #include "app/panel/panel_blocks.h"
 #include "app/panel/panel_header.h"
 #include "app/panel/panel_selection.h"
-#include "app/panel/panel_style.h"
 #include "app/panel/tests/fake_panel_host.h"
 #include "app/panel/tile_grid.h"
+#include "app/style/panel_style.h"
 #include "platform/fake/fake_desktop_shell.h"
 
 namespace corvane {

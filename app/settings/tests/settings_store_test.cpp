@@ -12,7 +12,7 @@
 #include <nlohmann/json.hpp>
 #include <regex>
 
-#include "core/settings_codec.h"
+#include "core/settings/settings_codec.h"
 #include "core/testing/file_size_limit.h"
 #include "core/testing/temp_dir.h"
 

@@ -1,4 +1,4 @@
-#include "core/durable_file.h"
+#include "core/settings/durable_file.h"
 
 #include <fcntl.h>
 #include <stdio.h>

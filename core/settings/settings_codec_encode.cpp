@@ -3,7 +3,7 @@
 // double in the shortest form that reads back to the same double.
 #include <nlohmann/json.hpp>
 
-#include "core/settings_codec.h"
+#include "core/settings/settings_codec.h"
 
 namespace corvane::SettingsCodec {
 

@@ -1,9 +1,9 @@
-#include "app/panel/panel_widgets.h"
+#include "app/style/panel_widgets.h"
 
 #include <QPainter>
 #include <QPainterPath>
 
-#include "app/panel/panel_style.h"
+#include "app/style/panel_style.h"
 
 namespace corvane {
 

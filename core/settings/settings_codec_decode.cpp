@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
-#include "core/json_reader.h"
-#include "core/settings_codec.h"
+#include "core/settings/json_reader.h"
+#include "core/settings/settings_codec.h"
 
 namespace corvane::SettingsCodec {
 

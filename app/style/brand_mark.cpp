@@ -1,9 +1,9 @@
-#include "app/panel/brand_mark.h"
+#include "app/style/brand_mark.h"
 
 #include <QPainter>
 #include <QPainterPath>
 
-#include "app/panel/panel_accessibility.h"
+#include "app/style/panel_accessibility.h"
 
 namespace corvane {
 

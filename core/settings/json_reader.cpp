@@ -1,9 +1,9 @@
-#include "core/json_reader.h"
+#include "core/settings/json_reader.h"
 
 #include <cmath>
 #include <limits>
 
-#include "core/settings_error.h"
+#include "core/settings/settings_error.h"
 
 namespace corvane {
 

@@ -1,4 +1,4 @@
-#include "core/settings_migration.h"
+#include "core/settings/settings_migration.h"
 
 #include <algorithm>
 #include <array>
@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/durable_file.h"
-#include "core/settings_codec.h"
+#include "core/settings/durable_file.h"
+#include "core/settings/settings_codec.h"
 
 namespace corvane::SettingsMigration {
 

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <system_error>
 
-#include "core/settings_codec.h"
+#include "core/settings/settings_codec.h"
 
 namespace corvane::SettingsCodec {
 

@@ -1,4 +1,4 @@
-#include "app/panel/panel_accessibility.h"
+#include "app/style/panel_accessibility.h"
 
 #include <QAccessibleWidget>
 #include <QWidget>

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "core/app_settings.h"
+#include "core/settings/app_settings.h"
 
 // Brings settings from earlier releases up to date: the starter layouts they
 // seeded, and the file in the folder they used.

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/app_settings.h"
-#include "core/settings_error.h"
+#include "core/settings/app_settings.h"
+#include "core/settings/settings_error.h"
 
 // Converts settings documents between bytes and AppSettings and checks them.
 // Nothing is ever accepted, written or exported without passing `validate`.

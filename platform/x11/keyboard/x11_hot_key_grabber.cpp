@@ -1,4 +1,4 @@
-#include "platform/x11/x11_hot_key_grabber.h"
+#include "platform/x11/keyboard/x11_hot_key_grabber.h"
 
 #include <algorithm>
 #include <cstdlib>

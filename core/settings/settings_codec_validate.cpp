@@ -4,7 +4,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "core/settings_codec.h"
+#include "core/settings/settings_codec.h"
 #include "core/unicode_text.h"
 
 namespace corvane::SettingsCodec {

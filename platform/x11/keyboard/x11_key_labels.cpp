@@ -1,4 +1,4 @@
-#include "platform/x11/x11_key_labels.h"
+#include "platform/x11/keyboard/x11_key_labels.h"
 
 #include <xkbcommon/xkbcommon-x11.h>
 #include <xkbcommon/xkbcommon.h>

@@ -1,4 +1,4 @@
-#include "app/panel/panel_symbols.h"
+#include "app/style/panel_symbols.h"
 
 #include <QIconEngine>
 #include <QPainter>

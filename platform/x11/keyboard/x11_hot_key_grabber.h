@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/hot_key_grabber.h"
-#include "platform/x11/x11_modifier_map.h"
+#include "platform/x11/keyboard/x11_modifier_map.h"
 
 namespace corvane::platform {
 

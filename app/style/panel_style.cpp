@@ -1,4 +1,4 @@
-#include "app/panel/panel_style.h"
+#include "app/style/panel_style.h"
 
 #include <QApplication>
 #include <QPalette>

@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QToolButton>
 
-#include "app/panel/panel_symbols.h"
+#include "app/style/panel_symbols.h"
 
 namespace corvane {
 

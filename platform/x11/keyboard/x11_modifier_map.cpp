@@ -1,4 +1,4 @@
-#include "platform/x11/x11_modifier_map.h"
+#include "platform/x11/keyboard/x11_modifier_map.h"
 
 #include <xkbcommon/xkbcommon-keysyms.h>
 
