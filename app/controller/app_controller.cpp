@@ -157,8 +157,8 @@ void AppController::applyLayout(const SavedLayout& layout,
 
 void AppController::applyLayout(const SavedLayout& layout,
                                 const std::optional<platform::Display>& display,
-                                PlacementCallback done) {
-    placements_->applyLayout(layout, display, std::move(done));
+                                const PlacementCallback& done) {
+    placements_->applyLayout(layout, display, done);
 }
 
 void AppController::moveToNextDisplay() {
@@ -167,8 +167,8 @@ void AppController::moveToNextDisplay() {
 void AppController::undoLastPlacement() {
     placements_->undo(nullptr);
 }
-void AppController::undoLastPlacement(PlacementCallback done) {
-    placements_->undo(std::move(done));
+void AppController::undoLastPlacement(const PlacementCallback& done) {
+    placements_->undo(done);
 }
 
 void AppController::updatePreview(const std::optional<TileRegion>& region,

@@ -84,10 +84,10 @@ public:
     void applyLayout(const SavedLayout& layout,
                      const std::optional<platform::Display>& display) override;
     void applyLayout(const SavedLayout& layout, const std::optional<platform::Display>& display,
-                     PlacementCallback done);
+                     const PlacementCallback& done);
     void moveToNextDisplay() override;
     void undoLastPlacement() override;
-    void undoLastPlacement(PlacementCallback done);
+    void undoLastPlacement(const PlacementCallback& done);
     void updatePreview(const std::optional<TileRegion>& region,
                        const platform::Display& display) override;
     void refreshTarget();

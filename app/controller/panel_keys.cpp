@@ -214,7 +214,9 @@ bool PanelKeys::applyGridLayout(const KeyPress& key) {
         if (!layout.enabled || layout.isGlobal || !layout.shortcut) continue;
         if (layout.shortcut->keyCode == key.keyCode &&
             layout.shortcut->modifiers == key.modifiers) {
-            const SavedLayout chosen = layout;  // the list may change while it applies
+            // A copy: the list may change while it applies.
+            const SavedLayout chosen =
+                layout;  // NOLINT(performance-unnecessary-copy-initialization)
             controller_.applyLayout(chosen, std::nullopt);
             return true;
         }

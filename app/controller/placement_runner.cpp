@@ -105,7 +105,7 @@ void PlacementRunner::applyRegion(const TileRegion& region, const platform::Disp
 
 void PlacementRunner::applyLayout(const SavedLayout& layout,
                                   const std::optional<platform::Display>& display,
-                                  PlacementCallback done) {
+                                  const PlacementCallback& done) {
     const ControllerState& state = controller_.state();
     if (state.isApplying) return report(done, PlacementOutcome::Kind::ignored);
     // A hot key always acts on the application the user is in.
@@ -143,7 +143,7 @@ void PlacementRunner::applyLayout(const SavedLayout& layout,
 
     const Rect frame =
         TileGeometry::frame(layout.region, chosen.visibleFrame, state.settings.margins);
-    start(*state.target, frame, layout.id, state.settings.keepPanelOpen, std::move(done));
+    start(*state.target, frame, layout.id, state.settings.keepPanelOpen, done);
 }
 
 void PlacementRunner::moveToNextDisplay() {
@@ -168,7 +168,8 @@ void PlacementRunner::moveToNextDisplay() {
 }
 
 void PlacementRunner::start(const WindowTarget& target, const Rect& frame,
-                            std::optional<Uuid> layoutId, bool keepOpen, PlacementCallback done) {
+                            std::optional<Uuid> layoutId, bool keepOpen,
+                            const PlacementCallback& done) {
     ControllerState& state = controller_.state();
     if (state.isApplying) return report(done, PlacementOutcome::Kind::ignored);
     state.pendingResizeNotice.reset();
@@ -200,7 +201,7 @@ void PlacementRunner::start(const WindowTarget& target, const Rect& frame,
     const QPointer<PlacementRunner> self(this);
     corvane::start(
         windows.apply(job.frame, job.target, true, state.settings.animateWindows, scheduler),
-        [self, job, startTime, done](std::optional<bool> exact, std::exception_ptr error) {
+        [self, job, startTime, done](std::optional<bool> exact, const std::exception_ptr& error) {
             // A result during shutdown goes nowhere: its caller may be gone too.
             if (self) {
                 const bool ending = self->controller_.state().shuttingDown;
@@ -209,8 +210,9 @@ void PlacementRunner::start(const WindowTarget& target, const Rect& frame,
         });
 }
 
-void PlacementRunner::finishJob(const Job& job, std::optional<bool> exact, std::exception_ptr error,
-                                double startTime, const PlacementCallback& done) {
+void PlacementRunner::finishJob(const Job& job, std::optional<bool> exact,
+                                const std::exception_ptr& error, double startTime,
+                                const PlacementCallback& done) {
     const ControllerState& state = controller_.state();
     const double endTime = activeScheduler_ ? activeScheduler_->now() : startTime;
     try {
@@ -274,7 +276,7 @@ void PlacementRunner::finishPlacement(const std::optional<std::string>& notice, 
     controller_.notify();
 }
 
-void PlacementRunner::undo(PlacementCallback done) {
+void PlacementRunner::undo(const PlacementCallback& done) {
     ControllerState& state = controller_.state();
     WindowManager& windows = controller_.windows();
     if (state.isApplying || windows.history().empty())
@@ -287,16 +289,17 @@ void PlacementRunner::undo(PlacementCallback done) {
     activeScheduler_ =
         std::make_unique<InterruptibleScheduler>(controller_.services().makeScheduler());
     const QPointer<PlacementRunner> self(this);
-    corvane::start(windows.undo(state.settings.animateWindows, *activeScheduler_),
-                   [self, generation, done](std::optional<bool> exact, std::exception_ptr error) {
-                       if (self) {
-                           const bool ending = self->controller_.state().shuttingDown;
-                           self->finishUndo(exact, error, generation, ending ? nullptr : done);
-                       }
-                   });
+    corvane::start(
+        windows.undo(state.settings.animateWindows, *activeScheduler_),
+        [self, generation, done](std::optional<bool> exact, const std::exception_ptr& error) {
+            if (self) {
+                const bool ending = self->controller_.state().shuttingDown;
+                self->finishUndo(exact, error, generation, ending ? nullptr : done);
+            }
+        });
 }
 
-void PlacementRunner::finishUndo(std::optional<bool> exact, std::exception_ptr error,
+void PlacementRunner::finishUndo(std::optional<bool> exact, const std::exception_ptr& error,
                                  int generation, const PlacementCallback& done) {
     ControllerState& state = controller_.state();
     const bool current = generation == state.panelGeneration && !state.shuttingDown;

@@ -28,9 +28,9 @@ public:
 
     void applyRegion(const TileRegion& region, const platform::Display& display, bool shiftHeld);
     void applyLayout(const SavedLayout& layout, const std::optional<platform::Display>& display,
-                     PlacementCallback done);
+                     const PlacementCallback& done);
     void moveToNextDisplay();
-    void undo(PlacementCallback done);
+    void undo(const PlacementCallback& done);
     void updatePreview(const std::optional<TileRegion>& region, const platform::Display& display);
 
     // Asks the desktop again which window the grid acts on.
@@ -62,12 +62,12 @@ private:
     std::optional<Rect> targetFrame(const PlacementCallback& done);
     PlacementOutcome ignoredOutcome() const;
     void start(const WindowTarget& target, const Rect& frame, std::optional<Uuid> layoutId,
-               bool keepOpen, PlacementCallback done);
-    void finishJob(const Job& job, std::optional<bool> exact, std::exception_ptr error,
+               bool keepOpen, const PlacementCallback& done);
+    void finishJob(const Job& job, std::optional<bool> exact, const std::exception_ptr& error,
                    double startTime, const PlacementCallback& done);
     void failJob(const Job& job, const std::exception& error, const PlacementCallback& done);
     void finishPlacement(const std::optional<std::string>& notice, bool keepOpen);
-    void finishUndo(std::optional<bool> exact, std::exception_ptr error, int generation,
+    void finishUndo(std::optional<bool> exact, const std::exception_ptr& error, int generation,
                     const PlacementCallback& done);
     void endAsyncWork();
 

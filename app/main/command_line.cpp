@@ -49,20 +49,68 @@ CommandLine refused(std::string reason) {
     return result;
 }
 
-}  // namespace
-
-CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
+// What reading the arguments collects besides the result itself.
+struct Parsing {
     CommandLine result;
     std::optional<std::string> scripting;  // the scripting option given, if any
     std::vector<std::string> launchOptions;
     bool smokeTest = false;
     bool renderPreviews = false;
+};
 
+// A launch option (--show, --settings ...) is recorded and true; anything else false.
+bool takeLaunchOption(Parsing& parsing, const std::vector<std::string>& arguments, std::size_t& i) {
+    const std::string& argument = arguments[i];
+    CommandLine& result = parsing.result;
+    if (argument == "--show") {
+        result.show = true;
+    } else if (argument == "--settings") {
+        result.settings = true;
+    } else if (argument == "--diagnostics") {
+        result.diagnostics = true;
+    } else if (argument == "--smoke-test") {
+        parsing.smokeTest = true;
+    } else if (argument == "--render-previews") {
+        // Without a folder after it the option is ignored and Corvane starts as usual.
+        if (i + 1 < arguments.size()) {
+            parsing.renderPreviews = true;
+            ++i;
+        }
+    } else {
+        return false;
+    }
+    parsing.launchOptions.push_back(argument);
+    return true;
+}
+
+// A scripting command stands alone; a launch may ask for what this version lacks.
+CommandLine finish(Parsing parsing) {
+    CommandLine& result = parsing.result;
+    if (parsing.scripting) {
+        if (!parsing.launchOptions.empty()) {
+            return refused(*parsing.scripting + " cannot be combined with " +
+                           parsing.launchOptions.front() + ".");
+        }
+        return result;
+    }
+    // Rendering comes before everything else, then the self-test.
+    if (parsing.renderPreviews || parsing.smokeTest) {
+        const std::string name = parsing.renderPreviews ? "--render-previews" : "--smoke-test";
+        result.action = CommandLine::Action::unavailable;
+        result.error = name + " is not available in this version of Corvane yet.";
+    }
+    return result;
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     // Asking for help is never an error, whatever else is on the line.
     if (contains(arguments, "--help") || contains(arguments, "-h"))
         return only(CommandLine::Action::help);
     if (contains(arguments, "--version")) return only(CommandLine::Action::version);
 
+    Parsing parsing;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
@@ -71,32 +119,15 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             std::find_if(scriptingOptions.begin(), scriptingOptions.end(),
                          [&](const ScriptingOption& o) { return o.name == argument; });
         if (option != scriptingOptions.end()) {
-            if (scripting) return refused("Give one command at a time.");
-            scripting = argument;
-            result.action = option->action;
+            if (parsing.scripting) return refused("Give one command at a time.");
+            parsing.scripting = argument;
+            parsing.result.action = option->action;
             if (option->action == CommandLine::Action::applyLayout) {
                 if (!hasValue) return refused("--apply-layout needs the name of a saved layout.");
-                result.layoutName = arguments[++i];
+                parsing.result.layoutName = arguments[++i];
             }
-        } else if (argument == "--show") {
-            result.show = true;
-            launchOptions.push_back(argument);
-        } else if (argument == "--settings") {
-            result.settings = true;
-            launchOptions.push_back(argument);
-        } else if (argument == "--diagnostics") {
-            result.diagnostics = true;
-            launchOptions.push_back(argument);
-        } else if (argument == "--smoke-test") {
-            smokeTest = true;
-            launchOptions.push_back(argument);
-        } else if (argument == "--render-previews") {
-            // Without a folder after it the option is ignored and Corvane starts as usual.
-            if (hasValue) {
-                renderPreviews = true;
-                ++i;
-            }
-            launchOptions.push_back(argument);
+        } else if (takeLaunchOption(parsing, arguments, i)) {
+            continue;
         } else if (contains(toolkitOptionsWithValue, argument)) {
             if (!hasValue) return refused(quoted(argument) + " needs a value.");
             ++i;
@@ -108,20 +139,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             return refused("Unexpected argument " + quoted(argument) + ".");
         }
     }
-
-    if (scripting) {
-        if (!launchOptions.empty()) {
-            return refused(*scripting + " cannot be combined with " + launchOptions.front() + ".");
-        }
-        return result;
-    }
-    // Rendering comes before everything else, then the self-test.
-    if (renderPreviews || smokeTest) {
-        const std::string name = renderPreviews ? "--render-previews" : "--smoke-test";
-        result.action = CommandLine::Action::unavailable;
-        result.error = name + " is not available in this version of Corvane yet.";
-    }
-    return result;
+    return finish(std::move(parsing));
 }
 
 std::string usageText() {

@@ -141,25 +141,40 @@ int screenNumber() {
     return screen;
 }
 
-int runApplication(const CommandLine& line, SingleInstance& instance, int argc, char** argv) {
-    if (qgetenv("QT_QPA_PLATFORM") != "offscreen") {
-        // Moving other applications' windows needs X11, also inside a Wayland session (XWayland).
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-            std::cerr
-                << "Corvane runs on an X11 desktop, and there is none here (DISPLAY is not set).\n";
-            return 1;
-        }
-        // The toolkit would abort with a core dump; say plainly what is wrong instead.
-        xcb_connection_t* probe = xcb_connect(nullptr, nullptr);
-        const bool reachable = xcb_connection_has_error(probe) == 0;
-        xcb_disconnect(probe);
-        if (!reachable) {
-            std::cerr << "Corvane could not connect to the X11 display \u201c"
-                      << qgetenv("DISPLAY").toStdString() << "\u201d.\n";
-            return 1;
-        }
+// Whether there is an X11 display to run on; says why not on standard error.
+bool displayReachable() {
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen") return true;
+    // Moving other applications' windows needs X11, also inside a Wayland session (XWayland).
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        std::cerr
+            << "Corvane runs on an X11 desktop, and there is none here (DISPLAY is not set).\n";
+        return false;
     }
+    // The toolkit would abort with a core dump; say plainly what is wrong instead.
+    xcb_connection_t* probe = xcb_connect(nullptr, nullptr);
+    const bool reachable = xcb_connection_has_error(probe) == 0;
+    xcb_disconnect(probe);
+    if (!reachable) {
+        std::cerr << "Corvane could not connect to the X11 display \u201c"
+                  << qgetenv("DISPLAY").toStdString() << "\u201d.\n";
+    }
+    return reachable;
+}
+
+AppOptions optionsFor(const CommandLine& line) {
+    AppOptions options;
+    options.diagnostics = line.diagnostics;
+    options.openSettings = line.settings;
+    options.show = line.show;
+    options.makeSettingsWindow = [](AppController& controller) -> QWidget* {
+        return new SettingsPlaceholder(controller);
+    };
+    return options;
+}
+
+int runApplication(const CommandLine& line, SingleInstance& instance, int argc, char** argv) {
+    if (!displayReachable()) return 1;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("corvane"));
     // No application display name: Qt would append " — Corvane" to every window
@@ -198,14 +213,7 @@ int runApplication(const CommandLine& line, SingleInstance& instance, int argc, 
         watchedWindows, displays,   hotKeys,
         shell,          loginItem,  [] { return std::unique_ptr<Scheduler>(new QtScheduler()); },
         ownPid,         &keyMapping};
-    AppOptions options;
-    options.diagnostics = line.diagnostics;
-    options.openSettings = line.settings;
-    options.show = line.show;
-    options.makeSettingsWindow = [](AppController& controller) -> QWidget* {
-        return new SettingsPlaceholder(controller);
-    };
-    AppController controller(services, options);
+    AppController controller(services, optionsFor(line));
     QObject::connect(&controller, &AppController::quitRequested, &app, &QCoreApplication::quit);
 
     X11Integration integration(controller, windows, watchedWindows, hotKeys, shell, pointer);
@@ -216,7 +224,7 @@ int runApplication(const CommandLine& line, SingleInstance& instance, int argc, 
     RemoteCommands commands(
         controller, [] { QCoreApplication::quit(); }, [&tray] { return tray.describe(); });
     instance.setHandler(
-        [&commands](const InstanceRequest& request, SingleInstance::Responder respond) {
+        [&commands](const InstanceRequest& request, const SingleInstance::Responder& respond) {
             commands.handle(request, respond);
         });
     quitOnSignals(app);

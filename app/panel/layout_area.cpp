@@ -110,6 +110,7 @@ bool SavedLayoutArea::setLayouts(const std::vector<SavedLayout>& layouts,
     std::copy_if(layouts.begin(), layouts.end(), std::back_inserter(enabled),
                  [](const SavedLayout& l) { return l.enabled; });
     std::vector<std::string> shortcuts;
+    shortcuts.reserve(enabled.size());
     for (const SavedLayout& layout : enabled)
         shortcuts.push_back(layout.shortcut ? shortcutText(*layout.shortcut) : std::string());
     if (enabled == shown_ && shortcuts == shownShortcuts_) return false;

@@ -49,7 +49,7 @@ public:
     using Handler = std::function<void(const InstanceRequest&, Responder)>;
 
     // Longest request line a client may send.
-    static constexpr qint64 longestRequest = 64 * 1024;
+    static constexpr qint64 longestRequest = qint64{64} * 1024;
     // A client that has not sent a whole request by then is dropped.
     static constexpr int requestTimeoutMilliseconds = 10'000;
 

@@ -45,7 +45,7 @@ std::optional<fs::path> absoluteFolder(const char* value) {
 }
 
 std::optional<fs::path> homeFromPasswordDatabase() {
-    std::vector<char> buffer(16 * 1024);
+    std::vector<char> buffer(std::size_t{16} * 1024);
     passwd entry{};
     passwd* found = nullptr;
     if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found) {
@@ -58,11 +58,12 @@ bool sameBytes(const fs::path& first, const fs::path& second) {
     std::ifstream a(first, std::ios::binary);
     std::ifstream b(second, std::ios::binary);
     if (!a || !b) return false;
-    std::array<char, 64 * 1024> bufferA{};
-    std::array<char, 64 * 1024> bufferB{};
+    constexpr std::size_t chunk = std::size_t{64} * 1024;
+    std::vector<char> bufferA(chunk);
+    std::vector<char> bufferB(chunk);
     while (a && b) {
-        a.read(bufferA.data(), bufferA.size());
-        b.read(bufferB.data(), bufferB.size());
+        a.read(bufferA.data(), static_cast<std::streamsize>(chunk));
+        b.read(bufferB.data(), static_cast<std::streamsize>(chunk));
         if (a.gcount() != b.gcount()) return false;
         if (!std::equal(bufferA.begin(), bufferA.begin() + a.gcount(), bufferB.begin()))
             return false;

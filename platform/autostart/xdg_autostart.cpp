@@ -20,7 +20,7 @@ namespace {
 
 constexpr std::string_view reservedInExec = " \t\n\"'\\><~|&;$*?#()`";
 // Desktop entries are a few hundred bytes; anything far larger is not one.
-constexpr std::size_t longestEntry = 64 * 1024;
+constexpr std::size_t longestEntry = std::size_t{64} * 1024;
 
 std::string trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(" \t\r");

@@ -49,6 +49,7 @@ std::vector<X11Displays::Monitor> X11Displays::monitors(double rootWidth, double
             std::stable_partition(infos.begin(), infos.end(),
                                   [](const auto& i) { return i.first; });
             std::vector<xcb_get_atom_name_cookie_t> names;
+            names.reserve(infos.size());
             for (const auto& [primary, info] : infos)
                 names.push_back(xcb_get_atom_name(c, info.name));
             for (std::size_t i = 0; i < infos.size(); ++i) {
@@ -80,6 +81,7 @@ std::vector<xcb_window_t> X11Displays::unlistedWindows(const std::vector<std::ui
     std::vector<xcb_window_t> level = {x_.root()};
     for (int d = 0; d < depth && !level.empty() && found.size() < mostWindows; ++d) {
         std::vector<xcb_query_tree_cookie_t> cookies;
+        cookies.reserve(level.size());
         for (auto window : level) cookies.push_back(xcb_query_tree(c, window));
         std::vector<xcb_window_t> next;
         for (auto cookie : cookies) {
@@ -107,15 +109,18 @@ std::vector<Strut> X11Displays::struts(double rootWidth, double rootHeight) {
     auto list = x_.readWords(x_.root(), x_.atom(Atom::NET_CLIENT_LIST), XCB_ATOM_WINDOW, 65536);
     if (!list.ok()) return result;
     const std::vector<std::uint32_t> clients = itemsOf(list);
+    const std::vector<xcb_window_t> unlisted = unlistedWindows(clients);
     std::vector<std::pair<xcb_window_t, bool>> candidates;  // window, listed as a client
+    candidates.reserve(clients.size() + unlisted.size());
     for (auto window : clients) candidates.emplace_back(window, true);
-    for (auto window : unlistedWindows(clients)) candidates.emplace_back(window, false);
+    for (auto window : unlisted) candidates.emplace_back(window, false);
 
     struct Cookies {
         bool client;
         PropertyRequest<std::uint32_t> type, partial, full;
     };
     std::vector<Cookies> cookies;
+    cookies.reserve(candidates.size());
     for (auto [window, client] : candidates)
         cookies.push_back(
             {client, x_.requestWords(window, x_.atom(Atom::NET_WM_WINDOW_TYPE), XCB_ATOM_ATOM),

@@ -183,19 +183,19 @@ std::vector<std::uint32_t> X11PointerWatch::rootMask() {
     const Answer answer = await(x_.get(), send(x_.get(), getSelectedEventsRequest, bytes, true));
     if (!answer.reply) return {};
     const std::uint8_t* reply = answer.reply.get();
-    const std::size_t end = 32 + std::size_t(read32(reply + 4)) * 4;
+    const std::size_t end = 32 + std::size_t{read32(reply + 4)} * 4;
     const std::uint16_t count = read16(reply + 8);
     std::size_t at = 32;
     for (std::uint16_t i = 0; i < count && at + 4 <= end; ++i) {
         const std::uint16_t device = read16(reply + at), words = read16(reply + at + 2);
         at += 4;
-        if (at + words * 4u > end) break;
+        if (at + std::size_t{words} * 4 > end) break;
         if (device == allMasterDevices) {
             std::vector<std::uint32_t> mask(words);
-            for (std::uint16_t w = 0; w < words; ++w) mask[w] = read32(reply + at + w * 4u);
+            for (std::size_t w = 0; w < words; ++w) mask[w] = read32(reply + at + w * 4);
             return mask;
         }
-        at += words * 4u;
+        at += std::size_t{words} * 4;
     }
     return {};
 }

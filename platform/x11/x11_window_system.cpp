@@ -194,6 +194,7 @@ bool X11WindowSystem::hasClientOf(const AppRef& app, const std::vector<std::uint
     }
     // Ask for every client at once; one round trip.
     std::vector<std::pair<PropertyRequest<std::uint32_t>, PropertyRequest<char>>> cookies;
+    cookies.reserve(clients.size());
     for (auto window : clients) {
         cookies.emplace_back(x_.requestWords(window, x_.atom(Atom::NET_WM_PID), XCB_ATOM_CARDINAL),
                              x_.requestText(window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING));

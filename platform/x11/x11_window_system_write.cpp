@@ -119,7 +119,10 @@ WindowResult<void> X11WindowSystem::write(WindowId window,
             x_.check(xcb_configure_window_checked(x_.get(), window, mask, values.data()));
         if (!checked.ok()) return checked.error();
     }
-    waitForWindowManager(window, now, x, y, width, height, origin.has_value(), size.has_value());
+    // X coordinates and sizes are 16-bit on the wire: they always fit an int.
+    waitForWindowManager(window, now, static_cast<int>(x), static_cast<int>(y),
+                         static_cast<int>(width), static_cast<int>(height), origin.has_value(),
+                         size.has_value());
     return {};
 }
 

@@ -72,7 +72,8 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
     }
     static QPoint at(Cell cell) {
-        return QPoint(int((cell.column + 0.5) * 326 / 6), int((cell.row + 0.5) * 180 / 4));
+        return QPoint(int((double(cell.column) + 0.5) * 326 / 6),
+                      int((double(cell.row) + 0.5) * 180 / 4));
     }
     void leave() {
         QEvent event(QEvent::Leave);

@@ -20,7 +20,8 @@ class SingleInstanceTest : public ::testing::Test {
 protected:
     SingleInstanceTest() { EXPECT_FALSE(SingleInstance::isRunning(location)); }
 
-    std::future<std::optional<InstanceResponse>> send(std::string argument, std::string* error) {
+    std::future<std::optional<InstanceResponse>> send(const std::string& argument,
+                                                      std::string* error) {
         return std::async(std::launch::async, [this, argument, error] {
             return SingleInstance::send(location, {"apply-layout", argument, false, false}, 5s,
                                         error);
@@ -28,7 +29,7 @@ protected:
     }
     // Raw bytes written to the socket; everything that comes back, and whether the
     // server hung up.
-    std::future<QByteArray> talk(QByteArray bytes) {
+    std::future<QByteArray> talk(const QByteArray& bytes) {
         return std::async(std::launch::async, [this, bytes] {
             QLocalSocket socket;
             socket.connectToServer(QString::fromStdString(location.socket.string()));

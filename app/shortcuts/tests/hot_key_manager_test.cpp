@@ -44,7 +44,9 @@ TEST(HotKeyManager, PressesRunTheirActionAndRefusedOrRepeatedCombinationsKeepNot
     FakeGrabber grabber;
     grabber.takenElsewhere.insert({keyA, 8});
     std::vector<std::string> ran;
-    const auto action = [&](std::string name) { return [&ran, name] { ran.push_back(name); }; };
+    const auto action = [&](const std::string& name) {
+        return [&ran, name] { ran.push_back(name); };
+    };
     {
         HotKeyManager manager(grabber);
         EXPECT_FALSE(manager.registerHotKey(keyA, 8, action("taken")));  // uses up ID 1

@@ -22,7 +22,7 @@ struct XdgAutostartTest : ::testing::Test {
                                   .executable = "/opt/corvane/bin/corvane"};
     fs::path userEntry = dir / "config" / "autostart" / "corvane.desktop";
     fs::path entryIn(const char* folder, const std::string& text) {
-        const fs::path file = dir / folder / "autostart" / "corvane.desktop";
+        fs::path file = dir / folder / "autostart" / "corvane.desktop";
         fs::create_directories(file.parent_path());
         writeFile(file, text);
         return file;

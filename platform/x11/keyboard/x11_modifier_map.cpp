@@ -99,8 +99,9 @@ X11ModifierMap readModifierMap(xcb_connection_t* connection) {
     const int perModifier = modMap->keycodes_per_modifier;
     if (xcb_get_modifier_mapping_keycodes_length(modMap) < 8 * perModifier) return {};
     for (int index = 0; index < 8; ++index) {
-        modifiers[static_cast<std::size_t>(index)].assign(modKeycodes + index * perModifier,
-                                                          modKeycodes + (index + 1) * perModifier);
+        const std::ptrdiff_t first = std::ptrdiff_t{index} * perModifier;
+        modifiers[static_cast<std::size_t>(index)].assign(modKeycodes + first,
+                                                          modKeycodes + first + perModifier);
     }
 
     const xcb_keysym_t* allKeysyms = xcb_get_keyboard_mapping_keysyms(keyMap);
