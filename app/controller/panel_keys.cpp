@@ -215,8 +215,8 @@ bool PanelKeys::applyGridLayout(const KeyPress& key) {
         if (layout.shortcut->keyCode == key.keyCode &&
             layout.shortcut->modifiers == key.modifiers) {
             // A copy: the list may change while it applies.
-            const SavedLayout chosen =
-                layout;  // NOLINT(performance-unnecessary-copy-initialization)
+            // NOLINTNEXTLINE(performance-unnecessary-copy-initialization)
+            const SavedLayout chosen = layout;
             controller_.applyLayout(chosen, std::nullopt);
             return true;
         }

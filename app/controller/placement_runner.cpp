@@ -87,15 +87,21 @@ void PlacementRunner::showError(const std::exception& error) {
     controller_.notify();
 }
 
-void PlacementRunner::applyRegion(const TileRegion& region, const platform::Display& display,
-                                  bool shiftHeld) {
+bool PlacementRunner::readyToPlace() {
     const ControllerState& state = controller_.state();
-    if (state.isApplying) return;
+    if (state.isApplying) return false;
     if (!state.target) refreshTarget();
     if (!state.target) {
-        controller_.notify();
-        return;
+        controller_.notify();  // the grid says why nothing can be placed
+        return false;
     }
+    return true;
+}
+
+void PlacementRunner::applyRegion(const TileRegion& region, const platform::Display& display,
+                                  bool shiftHeld) {
+    if (!readyToPlace()) return;
+    const ControllerState& state = controller_.state();
     const AppSettings& settings = state.settings;
     const Rect frame = TileGeometry::frame(region, display.visibleFrame, settings.margins);
     // Shift reverses "Keep the grid open" for this one placement.
@@ -147,13 +153,8 @@ void PlacementRunner::applyLayout(const SavedLayout& layout,
 }
 
 void PlacementRunner::moveToNextDisplay() {
+    if (!readyToPlace()) return;
     const ControllerState& state = controller_.state();
-    if (state.isApplying) return;
-    if (!state.target) refreshTarget();
-    if (!state.target) {
-        controller_.notify();
-        return;
-    }
     const std::optional<Rect> read = targetFrame(nullptr);
     if (!read) return;
     const Rect current = *read;

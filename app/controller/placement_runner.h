@@ -58,6 +58,8 @@ private:
         bool keepOpen = false;
     };
 
+    // Not busy and a target found; otherwise the grid is told to show why not.
+    bool readyToPlace();
     // The target window's frame; when it cannot be read the user is told why.
     std::optional<Rect> targetFrame(const PlacementCallback& done);
     PlacementOutcome ignoredOutcome() const;

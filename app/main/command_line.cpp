@@ -126,13 +126,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
                 if (!hasValue) return refused("--apply-layout needs the name of a saved layout.");
                 parsing.result.layoutName = arguments[++i];
             }
-        } else if (takeLaunchOption(parsing, arguments, i)) {
+        } else if (takeLaunchOption(parsing, arguments, i) || contains(toolkitFlags, argument)) {
             continue;
         } else if (contains(toolkitOptionsWithValue, argument)) {
             if (!hasValue) return refused(quoted(argument) + " needs a value.");
             ++i;
-        } else if (contains(toolkitFlags, argument)) {
-            continue;
         } else if (!argument.empty() && argument[0] == '-') {
             return refused("Unknown option " + quoted(argument) + ".");
         } else {
