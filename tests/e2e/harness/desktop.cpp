@@ -177,7 +177,11 @@ void Desktop::startDock() {
         throw std::runtime_error("Openbox ignored the dock's strut");
 }
 
-ProbeWindow Desktop::startProbe(const ProbeOptions& o) {
+namespace {
+
+// The probe's command line: its geometry and title, then each property a test asks for.
+std::vector<std::string> probeArguments(
+    const ProbeOptions& o, const std::function<std::uint32_t(const std::string&)>& atom) {
     std::vector<std::string> argv = {
         CORVANE_PROBE_PATH,
         size(o.width, o.height) + "+" + std::to_string(o.x) + "+" + std::to_string(o.y), o.title};
@@ -213,6 +217,14 @@ ProbeWindow Desktop::startProbe(const ProbeOptions& o) {
         property("_NET_WM_PID", "CARDINAL", {});
         property("WM_CLASS", "STRING", {});
     }
+    return argv;
+}
+
+}  // namespace
+
+ProbeWindow Desktop::startProbe(const ProbeOptions& o) {
+    const std::vector<std::string> argv =
+        probeArguments(o, [this](const std::string& name) { return atom(name); });
     ProbeWindow probe{spawn(argv, true)};
     auto line = probe.process.readLine(10s);
     const xcb_window_t w = probe.window = line ? std::strtoul(line->c_str(), nullptr, 0) : 0;
