@@ -11,6 +11,7 @@
 #include "app/controller/app_controller.h"
 #include "app/panel/panel_selection.h"
 #include "app/panel/preview_overlay.h"
+#include "app/shortcuts/key_event_combo.h"
 #include "platform/key_code_map.h"
 #include "platform/key_mapping.h"
 
@@ -19,37 +20,6 @@ namespace corvane {
 namespace {
 
 namespace Key = KeyCode;
-
-std::uint32_t modifierMask(Qt::KeyboardModifiers modifiers) {
-    std::uint32_t mask = 0;
-    if (modifiers.testFlag(Qt::ControlModifier)) mask |= KeyCombo::ctrl;
-    if (modifiers.testFlag(Qt::AltModifier)) mask |= KeyCombo::alt;
-    if (modifiers.testFlag(Qt::ShiftModifier)) mask |= KeyCombo::shift;
-    if (modifiers.testFlag(Qt::MetaModifier)) mask |= KeyCombo::super;
-    return mask;
-}
-
-// The mask bit a modifier key stands for; nullopt for every other key.
-std::optional<std::uint32_t> modifierKeyBit(int key) {
-    switch (key) {
-        case Qt::Key_Control:
-            return KeyCombo::ctrl;
-        case Qt::Key_Alt:
-            return KeyCombo::alt;
-        case Qt::Key_Shift:
-            return KeyCombo::shift;
-        case Qt::Key_Meta:
-        case Qt::Key_Super_L:
-        case Qt::Key_Super_R:
-            return KeyCombo::super;
-        case Qt::Key_AltGr:
-        case Qt::Key_Hyper_L:
-        case Qt::Key_Hyper_R:
-            return 0u;
-        default:
-            return std::nullopt;
-    }
-}
 
 // The grid's navigation keys are known by what they do rather than where they
 // sit, so they work on a server with another keycode set than evdev's (the

@@ -53,7 +53,9 @@ void SettingsActions::setRecordingActive(bool active) {
     ControllerState& state = controller_.state();
     if (active == state.recordingActive) return;
     state.recordingActive = active;
-    controller_.registerHotKeys();
+    // A recorder destroyed with the window at quit ends its recording: the
+    // hot keys are gone for good by then.
+    if (!state.shuttingDown) controller_.registerHotKeys();
 }
 
 void SettingsActions::applySettings(const AppSettings& next) {
