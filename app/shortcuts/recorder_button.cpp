@@ -39,7 +39,9 @@ RecorderButton::RecorderButton(QWidget* parent) : QPushButton(parent) {
 
 // Recording never outlives the button: the keyboard is handed back and the
 // surrounding view hears that it ended.
-RecorderButton::~RecorderButton() { endRecording(); }
+RecorderButton::~RecorderButton() {
+    endRecording();
+}
 
 void RecorderButton::setCombo(const std::optional<KeyCombo>& combo) {
     combo_ = combo;
