@@ -70,8 +70,13 @@ public:
     CorvaneSession(const CorvaneSession&) = delete;
     CorvaneSession& operator=(const CorvaneSession&) = delete;
 
-    // An environment entry ("NAME=value") for Corvane and its commands; before start().
-    void addEnvironment(std::string entry) { environment_.push_back(std::move(entry)); }
+    // An environment entry ("NAME=value") for Corvane and its commands, in place of
+    // one of the same name; before start().
+    void addEnvironment(std::string entry) {
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        std::erase_if(environment_, [&](const std::string& e) { return e.starts_with(name); });
+        environment_.push_back(std::move(entry));
+    }
 
     // Starts Corvane and waits until it answers; false (and the log) when it does not.
     bool start(std::string* why = nullptr) {

@@ -15,8 +15,8 @@ namespace corvane {
 namespace {
 
 // X keycodes of the keys pressed here (evdev code + 8).
-constexpr quint32 xT = 28, xA = 38, xY = 29, xBackspace = 22, xDelete = 119, xEscape = 9,
-                  xF5 = 71, xSpace = 65, xReturn = 36, xPrint = 107, xControl = 37;
+constexpr quint32 xT = 28, xA = 38, xY = 29, xBackspace = 22, xDelete = 119, xEscape = 9, xF5 = 71,
+                  xSpace = 65, xReturn = 36, xPrint = 107, xControl = 37;
 
 // What the surrounding view hears, in order.
 struct Heard {
@@ -36,9 +36,8 @@ protected:
             heard.events.push_back(combo ? "change " + combo->displayString() : "cleared");
             heard.last = combo;
         });
-        button->setOnRecording([this](bool recording) {
-            heard.events.push_back(recording ? "recording" : "idle");
-        });
+        button->setOnRecording(
+            [this](bool recording) { heard.events.push_back(recording ? "recording" : "idle"); });
         window.show();
         window.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
@@ -76,7 +75,8 @@ TEST_F(RecorderButtonTest, RecordsTheKeyWithItsModifiersAndShowsIt) {
     EXPECT_EQ(button->text(), QStringLiteral("Ctrl+Alt+Super+T"));
     // The new value arrives while recording is still on, so the view has it
     // before the hot keys are registered again.
-    EXPECT_EQ(heard.events, (std::vector<std::string>{"recording", "change Ctrl+Alt+Super+T", "idle"}));
+    EXPECT_EQ(heard.events,
+              (std::vector<std::string>{"recording", "change Ctrl+Alt+Super+T", "idle"}));
 }
 
 TEST_F(RecorderButtonTest, NamesKeysByTheirPlaceNotByWhatModifiersType) {
@@ -118,8 +118,8 @@ TEST_F(RecorderButtonTest, EscapeCancelsAndTheDeleteKeysAloneClear) {
     EXPECT_EQ(button->combo(), kept) << "Esc with any modifiers cancels";
     EXPECT_EQ(button->text(), QStringLiteral("Ctrl+T"));
 
-    for (const auto& [xKeycode, qtKey] : {std::pair{xBackspace, Qt::Key_Backspace},
-                                          std::pair{xDelete, Qt::Key_Delete}}) {
+    for (const auto& [xKeycode, qtKey] :
+         {std::pair{xBackspace, Qt::Key_Backspace}, std::pair{xDelete, Qt::Key_Delete}}) {
         button->setCombo(kept);
         heard = {};
         startRecording();

@@ -79,19 +79,36 @@ Desktop::Desktop(const Options& options) : options_(options), tempDir_(makeTempD
                     size(options_.width + secondWidth, std::max(options_.height, secondHeight)),
                     "--output", "DUMMY1", "--mode", "corvane-" + size(secondWidth, secondHeight),
                     "--right-of", "DUMMY0"});
-        if (options_.windowManager) {
-            windowManager_ = spawn({"openbox", "--sm-disable"});
-            // Openbox publishes its work area a moment before it manages new windows.
-            if (!waitUntil([&] { return !cardinals(root_, "_NET_WORKAREA").empty(); }, 10s))
-                throw std::runtime_error("Openbox did not start:\n" +
-                                         fileText(tempDir_ / "clients.log"));
-            std::this_thread::sleep_for(200ms);
-        }
+        if (options_.windowManager) startOpenbox();
         if (options_.dockHeight > 0) startDock();
     } catch (...) {
         stopAll();
         throw;
     }
+}
+
+// Openbox with its stock configuration, plus the test's own key bindings.
+void Desktop::startOpenbox() {
+    std::vector<std::string> argv = {"openbox", "--sm-disable"};
+    if (!options_.openboxKeys.empty()) {
+        std::string rc = fileText("/etc/xdg/openbox/rc.xml");
+        const auto keyboard = rc.find("<keyboard>");
+        if (keyboard == std::string::npos)
+            throw std::runtime_error("no <keyboard> in /etc/xdg/openbox/rc.xml");
+        std::string bindings;
+        for (const auto& [key, command] : options_.openboxKeys) {
+            bindings += "<keybind key=\"" + key + "\"><action name=\"Execute\"><command>" +
+                        command + "</command></action></keybind>\n";
+        }
+        rc.insert(keyboard + std::string("<keyboard>").size(), "\n" + bindings);
+        std::ofstream(tempDir_ / "openbox-rc.xml") << rc;
+        argv.insert(argv.end(), {"--config-file", (tempDir_ / "openbox-rc.xml").string()});
+    }
+    windowManager_ = spawn(argv);
+    // Openbox publishes its work area a moment before it manages new windows.
+    if (!waitUntil([&] { return !cardinals(root_, "_NET_WORKAREA").empty(); }, 10s))
+        throw std::runtime_error("Openbox did not start:\n" + fileText(tempDir_ / "clients.log"));
+    std::this_thread::sleep_for(200ms);
 }
 
 bool Desktop::xorgDummyAvailable() {

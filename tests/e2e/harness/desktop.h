@@ -63,6 +63,8 @@ public:
         int dockHeight = 25;         // 0: no dock
         bool xorgDummy = false;      // Xorg + dummy driver (needs root): RandR outputs DUMMY0...
         bool secondMonitor = false;  // with xorgDummy: DUMMY1, 1280x800, right of the first
+        // Key bindings of Openbox's own, each running a command: {"W-F11", "touch /tmp/x"}.
+        std::vector<std::pair<std::string, std::string>> openboxKeys{};
     };
     static constexpr int secondWidth = 1280, secondHeight = 800;
     static Options twoMonitors() { return {.xorgDummy = true, .secondMonitor = true}; }
@@ -107,6 +109,7 @@ private:
     void startXorg();
     void xrandr(std::vector<std::string> args);
     void startDock();
+    void startOpenbox();
     void stopAll();
 
     Options options_;
