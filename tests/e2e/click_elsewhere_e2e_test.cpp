@@ -106,15 +106,35 @@ TEST_F(ClickElsewhere, WithKeepOpenLeavesTheGridOpenForTheWindowClicked) {
     const Box targetBefore = e2e::outerFrame(desktop_, target.window);
 
     ASSERT_NO_FATAL_FAILURE(openGrid());
+    // A selected cell shows where the grid lies in the panel.
+    e2e::pressKeys(desktop_, "Right");
+    std::optional<e2e::GridOnScreen> grid;
+    ASSERT_TRUE(e2e::waitUntil([&] {
+        grid = e2e::locateGrid(desktop_, e2e::outerFrame(desktop_, session_->panels().front()));
+        return grid.has_value();
+    })) << "no selected cell in the panel";
+
     clickAt(desktopBackground);
     EXPECT_TRUE(gridStaysOpen()) << "a click on the desktop closed the grid";
     clickAt({"1200", "250"});
     EXPECT_TRUE(gridStaysOpen()) << "a click on another window closed the grid";
     EXPECT_EQ(desktop_.activeWindow().value_or(0), clicked.window);
 
-    // Which window a cell then places is checked by the controller's tests: on the
-    // real desktop a drag right after the re-targeting is sometimes lost on a slow
-    // machine (under investigation), which must not make this check flaky.
+    // A cell chosen now places the window clicked last, not the one the grid
+    // opened for (by a drag, as a user picks cells).
+    const std::vector<std::string> cell = grid->centre(3, 3);
+    xdotool({"mousemove", cell.at(0), cell.at(1)});
+    xdotool({"mousedown", "1"});
+    xdotool({"mousemove", cell.at(0), std::to_string(std::stoi(cell.at(1)) + 2)});
+    xdotool({"mouseup", "1"});
+    const Rect frame = TileGeometry::frame(TileRegion::spanning({3, 3}, {3, 3}, GridSize{6, 6}),
+                                           Rect{0, 25, 1440, 875}, Margins{});
+    const Box expected{int(std::lround(frame.x)), int(std::lround(frame.y)),
+                       int(std::lround(frame.width)), int(std::lround(frame.height))};
+    EXPECT_TRUE(
+        e2e::waitUntil([&] { return e2e::outerFrame(desktop_, clicked.window) == expected; }, 5s))
+        << e2e::outerFrame(desktop_, clicked.window) << " instead of " << expected << "\n"
+        << session_->log();
     EXPECT_EQ(e2e::outerFrame(desktop_, target.window), targetBefore);
     EXPECT_EQ(session_->panels().size(), 1u);
 }

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 #ifndef CORVANE_APP_PATH
 #error "CORVANE_APP_PATH must name the corvane executable"
@@ -37,7 +38,10 @@ QImage grabScreen(const Desktop& desktop, const Box& area) {
     return image;
 }
 
-std::optional<GridOnScreen> locateGrid(const Desktop& desktop, const Box& panel) {
+namespace {
+
+// The selected tile in one picture of the panel, as the grid it implies.
+std::optional<GridOnScreen> gridInPicture(const Desktop& desktop, const Box& panel) {
     const QImage image = grabScreen(desktop, panel);
     int top = -1, bottom = -1, left = image.width(), right = -1;
     for (int y = 0; y < image.height(); ++y) {
@@ -64,6 +68,22 @@ std::optional<GridOnScreen> locateGrid(const Desktop& desktop, const Box& panel)
     // The tile's edge is antialiased: its 1-pixel line counts half.
     const double width = (right - left + 1) + 4, height = (bottom - top + 1) + 4;
     return GridOnScreen{panel.x + left - 2 - width, double(panel.y + top - 2), width, height};
+}
+
+}  // namespace
+
+// A picture taken while the panel repaints (a busy machine is slow to) can
+// show another patch of the accent than the selected tile: the grid is where
+// two pictures a moment apart agree, and inside the panel.
+std::optional<GridOnScreen> locateGrid(const Desktop& desktop, const Box& panel) {
+    const std::optional<GridOnScreen> first = gridInPicture(desktop, panel);
+    if (!first || first->left < panel.x || first->top < panel.y) return std::nullopt;
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    const std::optional<GridOnScreen> second = gridInPicture(desktop, panel);
+    if (!second || second->left != first->left || second->top != first->top ||
+        second->cellWidth != first->cellWidth || second->cellHeight != first->cellHeight)
+        return std::nullopt;
+    return first;
 }
 
 }  // namespace corvane::e2e

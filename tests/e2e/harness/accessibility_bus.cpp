@@ -9,10 +9,11 @@
 namespace corvane::e2e {
 
 AccessibilityBus::AccessibilityBus(const Desktop& desktop) : desktop_(desktop) {
-    sessionBus_ = ChildProcess({.argv = {"dbus-daemon", "--session", "--nofork", "--print-address=1"},
-                                .env = desktop.environment(),
-                                .outputFile = (desktop.tempDir() / "dbus.log").string(),
-                                .captureStdout = true});
+    sessionBus_ =
+        ChildProcess({.argv = {"dbus-daemon", "--session", "--nofork", "--print-address=1"},
+                      .env = desktop.environment(),
+                      .outputFile = (desktop.tempDir() / "dbus.log").string(),
+                      .captureStdout = true});
     const auto address = sessionBus_.readLine(10s);
     if (!address || address->empty()) throw std::runtime_error("no session bus");
     address_ = *address;
