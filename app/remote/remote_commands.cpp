@@ -52,7 +52,41 @@ InstanceResponse responseFor(const PlacementOutcome& outcome, const std::string&
 
 RemoteCommands::RemoteCommands(AppController& controller, std::function<void()> quit,
                                std::function<std::string()> trayState)
-    : controller_(controller), quit_(std::move(quit)), trayState_(std::move(trayState)) {}
+    : controller_(controller), quit_(std::move(quit)), trayState_(std::move(trayState)) {
+    // From the event loop: a placement that just ended finishes its own work first.
+    QObject::connect(&controller_, &AppController::stateChanged, &context_, [this] {
+        if (!waiting_.empty() && !controller_.isApplying())
+            QMetaObject::invokeMethod(
+                &context_, [this] { runWaiting(); }, Qt::QueuedConnection);
+    });
+}
+
+RemoteCommands::~RemoteCommands() = default;
+
+void RemoteCommands::whenSettled(std::function<void()> run,
+                                 const SingleInstance::Responder& respond) {
+    if (!controller_.isApplying() && waiting_.empty()) return run();
+    const std::uint64_t id = ++lastWaitingId_;
+    waiting_.push_back(Waiting{id, std::move(run), respond});
+    QTimer::singleShot(waitLimit_, &context_, [this, id] {
+        const auto found = std::find_if(waiting_.begin(), waiting_.end(),
+                                        [id](const Waiting& w) { return w.id == id; });
+        if (found == waiting_.end()) return;  // it ran in time
+        const SingleInstance::Responder answer = std::move(found->respond);
+        waiting_.erase(found);
+        answer(failure(std::string(Messages::busy)));
+    });
+}
+
+// In the order the requests came; one that starts a placement makes the rest
+// wait for that one.
+void RemoteCommands::runWaiting() {
+    while (!waiting_.empty() && !controller_.isApplying()) {
+        const Waiting next = std::move(waiting_.front());
+        waiting_.pop_front();
+        next.run();
+    }
+}
 
 void RemoteCommands::handle(const InstanceRequest& request,
                             const SingleInstance::Responder& respond) {
@@ -70,8 +104,12 @@ void RemoteCommands::handle(const InstanceRequest& request,
     } else if (command == CommandName::undo) {
         undo(respond);
     } else if (command == CommandName::toggleGrid) {
-        controller_.togglePanels();
-        respond(InstanceResponse{});
+        whenSettled(
+            [this, respond] {
+                controller_.togglePanels();
+                respond(InstanceResponse{});
+            },
+            respond);
     } else if (command == CommandName::listLayouts) {
         respond(InstanceResponse{exitPlaced, layoutListing(controller_.settings()), {}});
     } else if (command == CommandName::status) {
@@ -89,7 +127,6 @@ void RemoteCommands::handle(const InstanceRequest& request,
 }
 
 std::optional<std::string> RemoteCommands::blocker() {
-    if (controller_.isApplying()) return std::string(Messages::busy);
     controller_.checkPermission();
     if (!controller_.permissionGranted()) {
         return "Corvane needs an X11 session with a standard window manager to move other "
@@ -109,25 +146,31 @@ void RemoteCommands::applyLayout(const std::string& name,
         return respond(failure("Several saved layouts are named " + quoted(name) +
                                ". Give them different names to apply one by name."));
     }
-    if (const auto reason = blocker()) return respond(failure(*reason));
-    controller_.applyLayout(
-        matches.front(), std::nullopt, [respond](const PlacementOutcome& outcome) {
-            respond(responseFor(outcome, "The focused window is outside every display."));
-        });
+    whenSettled(
+        [this, layout = matches.front(), respond] {
+            if (const auto reason = blocker()) return respond(failure(*reason));
+            controller_.applyLayout(
+                layout, std::nullopt, [respond](const PlacementOutcome& outcome) {
+                    respond(responseFor(outcome, "The focused window is outside every display."));
+                });
+        },
+        respond);
 }
 
 void RemoteCommands::undo(const SingleInstance::Responder& respond) {
-    if (controller_.isApplying()) {
-        return respond(failure(std::string(Messages::busy)));
-    }
-    if (controller_.windowManager().history().empty())
-        return respond(failure(std::string(Messages::nothingToUndo)));
-    controller_.undoLastPlacement([respond](const PlacementOutcome& outcome) {
-        // Undo reports its success text as the outcome's text: scripts need only the status.
-        PlacementOutcome quiet = outcome;
-        if (quiet.kind == PlacementOutcome::Kind::exact) quiet.text.clear();
-        respond(responseFor(quiet, std::string(Messages::nothingToUndo)));
-    });
+    whenSettled(
+        [this, respond] {
+            if (controller_.windowManager().history().empty())
+                return respond(failure(std::string(Messages::nothingToUndo)));
+            controller_.undoLastPlacement([respond](const PlacementOutcome& outcome) {
+                // Undo reports its success text as the outcome's text: scripts need only the
+                // status.
+                PlacementOutcome quiet = outcome;
+                if (quiet.kind == PlacementOutcome::Kind::exact) quiet.text.clear();
+                respond(responseFor(quiet, std::string(Messages::nothingToUndo)));
+            });
+        },
+        respond);
 }
 
 std::string RemoteCommands::layoutListing(const AppSettings& settings) const {

@@ -157,5 +157,30 @@ TEST(AppE2E, ShortcutsScriptsTheTrayAndOneInstanceOnARealDesktop) {
     EXPECT_EQ(none.err, "Corvane is not running. Start it with \u201ccorvane\u201d first.\n");
 }
 
+// A script that undoes right after a placement, while the window is still on
+// its way, gets the window back where it was: the undo waits for the placement.
+TEST(AppE2E, AnUndoSentWhileAPlacementSettlesWaitsForIt) {
+    e2e::Desktop desktop;
+    AppSettings settings;
+    for (SavedLayout& layout : settings.layouts) {
+        if (layout.name != "Left half") continue;
+        layout.shortcut = KeyCombo{37, KeyCombo::ctrl | KeyCombo::alt | KeyCombo::super, "L"};
+        layout.isGlobal = true;
+    }
+    settings.animateWindows = true;  // the placement takes a while: the undo meets it in flight
+    e2e::CorvaneSession corvane(desktop, settings, CORVANE_APP_PATH);
+    std::string why;
+    ASSERT_TRUE(corvane.start(&why)) << why;
+    const e2e::ProbeWindow probe = desktop.startProbe();
+    const Box start = e2e::outerFrame(desktop, probe.window);
+
+    e2e::pressKeys(desktop, "ctrl+alt+super+l");
+    ASSERT_TRUE(e2e::waitUntil([&] { return e2e::outerFrame(desktop, probe.window) != start; }, 5s))
+        << corvane.log();
+    const e2e::Outcome undo = corvane.run({"--undo"});
+    EXPECT_EQ(undo.status, 0) << undo.err;
+    EXPECT_EQ(e2e::outerFrame(desktop, probe.window), start) << corvane.log();
+}
+
 }  // namespace
 }  // namespace corvane

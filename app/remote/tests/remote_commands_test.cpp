@@ -68,19 +68,53 @@ TEST_F(RemoteCommandsTest, ApplyLayoutAndUndoExitWithWhatHappenedToTheWindow) {
     EXPECT_TRUE(controller->panelsOpen());
 }
 
-TEST_F(RemoteCommandsTest, APlacementInFlightAnswersWhenTheWindowHasSettled) {
+// A script's requests run in the order sent, each once the one before has
+// settled: "--apply-layout" then at once "--undo" restores the window.
+TEST_F(RemoteCommandsTest, RequestsWaitForThePlacementInFlightAndRunInOrder) {
     queuedClock = true;
     ask("status");
+    std::vector<std::pair<std::string, InstanceResponse>> answers;
+    auto send = [&](const std::string& command, const std::string& argument) {
+        commands->handle(
+            {command, argument, false, false},
+            [&, command](const InstanceResponse& r) { answers.emplace_back(command, r); });
+    };
+    send("apply-layout", "Left half");
+    send("apply-layout", "Right half");
+    send("undo", {});
+    send("toggle-grid", {});
+    EXPECT_TRUE(answers.empty()) << "every answer waits for its window";
+
+    // Each placement ends when its window has settled; the next then starts.
+    for (int placement = 0; placement < 3; ++placement) {
+        lastQueued->finishAll();
+        spin(0);
+    }
+    ASSERT_EQ(answers.size(), 4u);
+    EXPECT_EQ(answers[0], std::pair(std::string("apply-layout"), InstanceResponse{0, {}, {}}));
+    EXPECT_EQ(answers[1], std::pair(std::string("apply-layout"), InstanceResponse{0, {}, {}}));
+    EXPECT_EQ(answers[2], std::pair(std::string("undo"), InstanceResponse{0, {}, {}}));
+    EXPECT_EQ(answers[3].first, "toggle-grid");
+    EXPECT_EQ(desktop.frameOf(window), leftHalfFrame) << "the undo took back the right half";
+    EXPECT_TRUE(controller->panelsOpen());
+}
+
+TEST_F(RemoteCommandsTest, ARequestGivesUpWhenThePlacementDoesNotEnd) {
+    queuedClock = true;
+    ask("status");
+    commands->setPlacementWaitLimit(std::chrono::milliseconds(50));
     std::optional<InstanceResponse> first;
     commands->handle({"apply-layout", "Left half", false, false},
                      [&](const InstanceResponse& r) { first = r; });
-    EXPECT_FALSE(first) << "the answer waits for the window";
-    const std::string busy = "Another placement is still in progress. Try again in a moment.\n";
-    EXPECT_EQ(ask("apply-layout", "Right half")->err, busy);
-    EXPECT_EQ(ask("undo")->err, busy);
+    std::optional<InstanceResponse> second;
+    commands->handle({"undo", {}, false, false}, [&](const InstanceResponse& r) { second = r; });
+    spin(100);
+    EXPECT_FALSE(first) << "the window is still settling";
+    EXPECT_EQ(second, (InstanceResponse{1, {}, std::string(Messages::busy) + "\n"}));
     lastQueued->finishAll();
+    spin(0);
     EXPECT_EQ(first, (InstanceResponse{0, {}, {}}));
-    EXPECT_EQ(desktop.frameOf(window), leftHalfFrame);
+    EXPECT_EQ(desktop.frameOf(window), leftHalfFrame) << "the refused undo did nothing later";
 }
 
 TEST_F(RemoteCommandsTest, ListingsStatusGridLaunchAndQuitRequests) {
