@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -76,6 +77,13 @@ public:
     // Whether windows can be arranged at all: on X11, a window manager that
     // speaks EWMH is running.
     virtual bool isAvailable() = 0;
+    // A window system that can tell when isAvailable() may have changed calls
+    // `changed` then, so nobody needs to keep asking; returns false when it
+    // cannot (callers then ask now and again).
+    virtual bool announceAvailabilityChanges(std::function<void()> changed) {
+        (void)changed;
+        return false;
+    }
     // The application of the active window, if there is one.
     virtual std::optional<AppRef> frontmostApp() = 0;
     // Whether the application has ended (its process is gone, or it has no window left).

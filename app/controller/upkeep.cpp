@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
@@ -21,12 +22,30 @@ constexpr int permissionPollMilliseconds = 1000;
 }  // namespace
 
 void Upkeep::startPolling() {
-    // Coming to the front is a moment to look at window control again.
+    // Coming to the front is a moment to look at window control again, and at
+    // the login item, which another program may have changed.
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
-                if (state == Qt::ApplicationActive) checkPermission();
+                if (state != Qt::ApplicationActive) return;
+                checkPermission();
+                QWidget* settings = controller_.settingsWindow();
+                if (settings && settings->isVisible()) refreshLoginEnabled();
             });
 
+    // A window system that tells of its changes needs no poll: Corvane then
+    // wakes for nothing while idle. The answer is looked at from the event
+    // loop, after the event that announced it has been dealt with.
+    const QPointer<Upkeep> self(this);
+    const bool announced = controller_.services().windows.announceAvailabilityChanges([self] {
+        if (self)
+            QMetaObject::invokeMethod(
+                self,
+                [self] {
+                    if (self) self->checkPermission();
+                },
+                Qt::QueuedConnection);
+    });
+    if (announced) return;
     permissionTimer_ = new QTimer(this);
     permissionTimer_->setInterval(permissionPollMilliseconds);
     permissionTimer_->setTimerType(Qt::CoarseTimer);
@@ -39,6 +58,7 @@ void Upkeep::startPolling() {
 }
 
 void Upkeep::stopPolling() {
+    controller_.services().windows.announceAvailabilityChanges({});
     if (permissionTimer_) {
         permissionTimer_->stop();
         delete permissionTimer_;

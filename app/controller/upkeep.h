@@ -8,8 +8,9 @@ namespace corvane {
 
 class AppController;
 
-// Background upkeep: whether windows can be controlled (looked at again every
-// second and whenever Corvane comes to the front) and whether Corvane starts
+// Background upkeep: whether windows can be controlled (followed through the
+// window system's announcements where it makes them, else looked at every
+// second, and whenever Corvane comes to the front) and whether Corvane starts
 // at login.
 class Upkeep : public QObject {
 public:

@@ -135,6 +135,10 @@ public:
     // --- the session ---
     // Whether a window manager runs (what "permission" means on X11).
     bool available = true;
+    // Whether the fake tells of availability changes, as the X11 one does; the
+    // test then calls availabilityListener after changing `available`.
+    bool announcesAvailability = false;
+    std::function<void()> availabilityListener;
     bool reduceMotionSetting = false;
     // When set, focusedWindow() fails with it (the window system refused the query).
     std::optional<WindowError> focusError;
@@ -148,6 +152,10 @@ public:
 
     // --- WindowSystem ---
     bool isAvailable() override { return available; }
+    bool announceAvailabilityChanges(std::function<void()> changed) override {
+        availabilityListener = std::move(changed);
+        return announcesAvailability;
+    }
     std::optional<AppRef> frontmostApp() override;
     bool isTerminated(const AppRef& app) override;
     WindowResult<std::optional<WindowId>> focusedWindow(const AppRef& app) override;

@@ -24,18 +24,24 @@ void X11AvailabilityWatch::handleEvent(const xcb_generic_event_t* event) {
             if (change->window == x_.root() &&
                 (change->atom == x_.atom(Atom::NET_SUPPORTING_WM_CHECK) ||
                  change->atom == x_.atom(Atom::NET_SUPPORTED))) {
-                available_.reset();
+                forget();
             }
             break;
         }
         case XCB_DESTROY_NOTIFY: {
             const auto* destroyed = reinterpret_cast<const xcb_destroy_notify_event_t*>(event);
-            if (checkWindow_ != XCB_NONE && destroyed->window == checkWindow_) available_.reset();
+            if (checkWindow_ != XCB_NONE && destroyed->window == checkWindow_) forget();
             break;
         }
         default:
             break;
     }
+}
+
+// The answer may have changed: asked anew next time, and the listener told.
+void X11AvailabilityWatch::forget() {
+    available_.reset();
+    if (changed_) changed_();
 }
 
 bool X11AvailabilityWatch::isAvailable() {

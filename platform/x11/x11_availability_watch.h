@@ -10,13 +10,11 @@
 namespace corvane::platform {
 
 // The X11 window system with an availability answer that costs nothing while
-// nothing changes. Corvane asks whether window control works once a second;
-// asking the server each time woke the process several times a second for
-// round trips whose answer almost never changes. This asks once and then
-// follows the events that change the answer: the root's EWMH properties
-// (a window manager starting or replacing another) and the destruction of the
-// window manager's check window (it ended or crashed). Everything else is
-// passed on unchanged.
+// nothing changes. It asks the server once and then follows the events that
+// change the answer: the root's EWMH properties (a window manager starting or
+// replacing another) and the destruction of the window manager's check window
+// (it ended or crashed), and tells the listener of each, so Corvane needs no
+// poll and sleeps while idle. Everything else is passed on unchanged.
 class X11AvailabilityWatch final : public WindowSystem {
 public:
     // Borrows both; they must outlive this object. `windows` must work on
@@ -27,6 +25,10 @@ public:
     void handleEvent(const xcb_generic_event_t* event);
 
     bool isAvailable() override;
+    bool announceAvailabilityChanges(std::function<void()> changed) override {
+        changed_ = std::move(changed);
+        return true;
+    }
     std::optional<AppRef> frontmostApp() override { return windows_.frontmostApp(); }
     bool isTerminated(const AppRef& app) override { return windows_.isTerminated(app); }
     WindowResult<std::optional<WindowId>> focusedWindow(const AppRef& app) override {
@@ -55,12 +57,14 @@ public:
 
 private:
     void watchCheckWindow();
+    void forget();
 
     WindowSystem& windows_;
     X11Connection x_;
     std::optional<bool> available_;
     xcb_window_t checkWindow_ = XCB_NONE;
     int serverQueries_ = 0;
+    std::function<void()> changed_;
 };
 
 }  // namespace corvane::platform

@@ -5,7 +5,9 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
+#include <sstream>
 #include <thread>
 
 #include "tests/e2e/grid_session.h"
@@ -180,6 +182,34 @@ TEST(AppE2E, AnUndoSentWhileAPlacementSettlesWaitsForIt) {
     const e2e::Outcome undo = corvane.run({"--undo"});
     EXPECT_EQ(undo.status, 0) << undo.err;
     EXPECT_EQ(e2e::outerFrame(desktop, probe.window), start) << corvane.log();
+}
+
+// Every thread's voluntary context switches: how often the process woke up.
+long wakeUps(pid_t pid) {
+    long total = 0;
+    const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
+    for (const auto& task : std::filesystem::directory_iterator(tasks)) {
+        std::istringstream status(e2e::readFile(task.path() / "status"));
+        for (std::string line; std::getline(status, line);) {
+            if (line.rfind("voluntary_ctxt_switches:", 0) == 0) total += std::stol(line.substr(24));
+        }
+    }
+    return total;
+}
+
+// With the grid closed and nothing happening, Corvane sleeps: no poll, no timer.
+TEST(AppE2E, IdleCorvaneDoesNotWakeUp) {
+    e2e::Desktop desktop;
+    AppSettings settings;
+    settings.showMenuBarIcon = false;  // no tray to wait for
+    e2e::CorvaneSession corvane(desktop, settings, CORVANE_APP_PATH);
+    std::string why;
+    ASSERT_TRUE(corvane.start(&why)) << why;
+    std::this_thread::sleep_for(1500ms);  // past the start and its one-off work
+    const long before = wakeUps(corvane.pid());
+    std::this_thread::sleep_for(4s);
+    const long woke = wakeUps(corvane.pid()) - before;
+    EXPECT_LE(woke, 1) << "Corvane woke " << woke << " times in 4 s of idleness";
 }
 
 }  // namespace

@@ -34,6 +34,31 @@ TEST_F(UpkeepTest, TheFirstLaunchOpensTheGridAndWindowControlIsWatched) {
     EXPECT_FALSE(controller->panelsOpen()) << "later launches do not";
 }
 
+// Where the window system tells of its changes, Corvane follows them and
+// keeps no timer of its own for it: it sleeps while idle.
+TEST_F(UpkeepTest, AnnouncedAvailabilityChangesNeedNoPoll) {
+    desktop.announcesAvailability = true;
+    AppController& c = make();
+    c.start();
+    spin(400);
+    ASSERT_TRUE(desktop.availabilityListener);
+    desktop.available = false;
+    spin(1200);
+    EXPECT_TRUE(c.permissionGranted()) << "nothing polls: only the announcement tells";
+    desktop.availabilityListener();
+    spin(0);
+    EXPECT_FALSE(c.permissionGranted());
+    EXPECT_FALSE(c.target());
+    desktop.available = true;
+    desktop.availabilityListener();
+    spin(0);
+    EXPECT_TRUE(c.permissionGranted());
+    EXPECT_TRUE(c.target()) << "the window is arranged again";
+
+    c.stop();
+    EXPECT_FALSE(desktop.availabilityListener) << "a stopped controller listens no more";
+}
+
 TEST_F(UpkeepTest, ALoginItemThatCannotChangeSaysWhy) {
     AppController& c = make();
     c.upkeep().setLoginItem(true);
