@@ -2,15 +2,18 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDeadlineTimer>
+#include <QFileSystemWatcher>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -51,6 +54,15 @@ QString toQString(const std::string& text) {
 
 std::string line(const QJsonObject& object) {
     return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() + "\n";
+}
+
+// Whether the process at the other end of a connection runs as this user.
+bool peerIsThisUser(const QLocalSocket& socket) {
+    struct ucred peer {};
+    socklen_t length = sizeof peer;
+    const auto fd = int(socket.socketDescriptor());
+    if (fd < 0 || getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0) return false;
+    return peer.uid == getuid();
 }
 
 std::optional<QJsonObject> parseObject(const std::string& line) {
@@ -100,6 +112,16 @@ bool SingleInstance::listen(std::string* error) {
         return false;
     }
     if (server_) return true;
+    if (!startServer(error)) return false;
+    // The folder is watched rather than polled: nothing wakes Corvane while idle.
+    folderWatch_ = new QFileSystemWatcher(this);
+    folderWatch_->addPath(QString::fromStdString(location_.socket.parent_path().string()));
+    connect(folderWatch_, &QFileSystemWatcher::directoryChanged, this,
+            &SingleInstance::listenAgainIfLost);
+    return true;
+}
+
+bool SingleInstance::startServer(std::string* error) {
     // Holding the lock means no live instance owns a socket here: whatever is
     // at the path was left by one that crashed.
     QLocalServer::removeServer(toQString(location_.socket.string()));
@@ -117,7 +139,22 @@ bool SingleInstance::listen(std::string* error) {
     return true;
 }
 
+// The socket file is gone, or the toolkit stopped listening (it does after an
+// accept fails, for instance when file descriptors run out): listen anew, so
+// later commands and launches find this instance.
+void SingleInstance::listenAgainIfLost() {
+    if (!server_) return;
+    std::error_code ignored;
+    if (server_->isListening() && fs::exists(location_.socket, ignored)) return;
+    server_->close();
+    delete server_;
+    server_ = nullptr;
+    startServer(nullptr);
+}
+
 void SingleInstance::close() {
+    delete folderWatch_;
+    folderWatch_ = nullptr;
     if (!server_) return;
     server_->close();  // removes the socket file too
     delete server_;
@@ -126,14 +163,43 @@ void SingleInstance::close() {
 
 void SingleInstance::accept() {
     while (QLocalSocket* socket = server_ ? server_->nextPendingConnection() : nullptr) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
-        // A client that connects and says nothing does not hold a socket forever.
-        QTimer::singleShot(requestTimeoutMilliseconds, socket, [socket] {
-            if (!socket->property("received").toBool()) socket->abort();
-        });
+        if (!peerIsThisUser(*socket)) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        admit(socket);
         readRequest(socket);
     }
+    listenAgainIfLost();
+}
+
+void SingleInstance::admit(QLocalSocket* socket) {
+    if (int(connections_.size()) >= mostConnections) {
+        const auto silent =
+            std::find_if(connections_.begin(), connections_.end(),
+                         [](const auto& c) { return c && !c->property("received").toBool(); });
+        // Every open connection waits for its answer: the newcomer waits outside.
+        QLocalSocket* dropped = silent != connections_.end() ? silent->data() : socket;
+        forget(dropped);
+        dropped->abort();
+        dropped->deleteLater();
+        if (dropped == socket) return;
+    }
+    connections_.emplace_back(socket);
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    connect(socket, &QObject::destroyed, this, [this, socket] { forget(socket); });
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
+    // A client that connects and says nothing does not hold a socket for long.
+    QTimer::singleShot(requestTimeoutMilliseconds, socket, [socket] {
+        if (!socket->property("received").toBool()) socket->abort();
+    });
+}
+
+void SingleInstance::forget(QLocalSocket* socket) {
+    std::erase_if(connections_, [socket](const QPointer<QLocalSocket>& c) {
+        return c.isNull() || c.data() == socket;
+    });
 }
 
 void SingleInstance::readRequest(QLocalSocket* socket) {

@@ -3,11 +3,13 @@
 #include <QObject>
 #include <QPointer>
 #include <chrono>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
 
+class QFileSystemWatcher;
 class QLocalServer;
 class QLocalSocket;
 
@@ -36,7 +38,9 @@ struct InstanceResponse {
 // local socket beside it; later processes hand their request over that socket
 // and print the answer. The lock, not the socket, decides who runs: it is
 // released by the kernel when its holder dies, so a socket file left behind
-// by a crash is known to be stale and is replaced.
+// by a crash is known to be stale and is replaced. Only processes of the same
+// user are served, and a socket file that disappears (removed by hand, or by
+// the toolkit after a failed accept) is made again at once.
 class SingleInstance : public QObject {
     Q_OBJECT
 
@@ -51,7 +55,11 @@ public:
     // Longest request line a client may send.
     static constexpr qint64 longestRequest = qint64{64} * 1024;
     // A client that has not sent a whole request by then is dropped.
-    static constexpr int requestTimeoutMilliseconds = 10'000;
+    static constexpr int requestTimeoutMilliseconds = 5'000;
+    // Most connections served at once. Beyond it the longest-silent one that
+    // has sent nothing yet makes room, so clients that connect and never speak
+    // can neither run Corvane out of file descriptors nor lock others out.
+    static constexpr int mostConnections = 32;
 
     // $XDG_RUNTIME_DIR when it is a private folder of this user, else a
     // private folder /tmp/corvane-UID made for it. Both file names carry the
@@ -86,14 +94,24 @@ public:
     static std::optional<InstanceRequest> decodeRequest(const std::string& line);
     static std::optional<InstanceResponse> decodeResponse(const std::string& line);
 
+    // Connections open now (tests).
+    int openConnections() const { return int(connections_.size()); }
+
 private:
     void accept();
+    void admit(QLocalSocket* socket);
+    void forget(QLocalSocket* socket);
     void readRequest(QLocalSocket* socket);
+    bool startServer(std::string* error);
+    void listenAgainIfLost();
 
     Location location_;
     int lockFd_ = -1;
     QLocalServer* server_ = nullptr;
+    QFileSystemWatcher* folderWatch_ = nullptr;
     Handler handler_;
+    // Oldest first.
+    std::deque<QPointer<QLocalSocket>> connections_;
 };
 
 }  // namespace corvane

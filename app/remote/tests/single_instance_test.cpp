@@ -105,5 +105,39 @@ TEST_F(SingleInstanceTest, OneInstanceAnswersEveryLaterLaunchAndRefusesTheRest) 
     EXPECT_FALSE(std::filesystem::exists(location.socket));
 }
 
+// Clients that connect and never speak, any number of them, cost Corvane a
+// bounded number of connections and never lock out a real request.
+TEST_F(SingleInstanceTest, SilentClientsCannotCrowdOutRealRequests) {
+    ASSERT_TRUE(instance.claim() && instance.listen(&error)) << error;
+    instance.setHandler([](const InstanceRequest& request, SingleInstance::Responder respond) {
+        respond(InstanceResponse{0, request.argument, {}});
+    });
+    std::vector<std::unique_ptr<QLocalSocket>> silent;
+    for (int i = 0; i < 4 * SingleInstance::mostConnections; ++i) {
+        silent.push_back(std::make_unique<QLocalSocket>());
+        silent.back()->connectToServer(QString::fromStdString(location.socket.string()));
+        ASSERT_TRUE(silent.back()->waitForConnected(2000));
+        QCoreApplication::processEvents();
+    }
+    QCoreApplication::processEvents();
+    EXPECT_LE(instance.openConnections(), SingleInstance::mostConnections);
+    auto real = send("still heard", &error);
+    EXPECT_EQ(served(real), (InstanceResponse{0, "still heard", {}})) << error;
+    EXPECT_LE(instance.openConnections(), SingleInstance::mostConnections);
+}
+
+// A socket file removed from under Corvane is made again, so later commands
+// still find the running instance.
+TEST_F(SingleInstanceTest, ALostSocketIsListenedOnAgain) {
+    ASSERT_TRUE(instance.claim() && instance.listen(&error)) << error;
+    instance.setHandler([](const InstanceRequest&, SingleInstance::Responder respond) {
+        respond(InstanceResponse{0, "here", {}});
+    });
+    std::filesystem::remove(location.socket);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(location.socket); }, 5000));
+    auto request = send("A", &error);
+    EXPECT_EQ(served(request), (InstanceResponse{0, "here", {}})) << error;
+}
+
 }  // namespace
 }  // namespace corvane
