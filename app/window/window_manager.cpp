@@ -96,14 +96,43 @@ Task<bool> WindowManager::apply(Rect destination, WindowTarget target, bool reco
     bool exact = false;
     try {
         exact = co_await WindowResizer::resize(destination, access, animate, scheduler);
+    } catch (const WindowResizeError& error) {
+        // Asked again for a frame it could not quite reach, the window stays
+        // where it got to the first time: that is the same outcome, not a
+        // refusal of the resize.
+        if (error.kind() != WindowResizeError::Kind::unchanged ||
+            !repeatsShortStop(target, destination, before.frame))
+            failure = std::current_exception();
     } catch (...) {
         failure = std::current_exception();
     }
     // A resize that failed or was cancelled part-way may still have moved the
     // window; the user can put it back all the same.
     if (recordUndo) recordMove(target, before);
-    if (failure) std::rethrow_exception(failure);
+    if (failure) {
+        shortStop_.reset();
+        std::rethrow_exception(failure);
+    }
+    rememberOutcome(target, destination, exact);
     co_return exact;
+}
+
+bool WindowManager::repeatsShortStop(const WindowTarget& target, const Rect& destination,
+                                     const Rect& now) const {
+    return shortStop_ && shortStop_->window == target.window &&
+           WindowResizer::matches(shortStop_->destination, destination) &&
+           WindowResizer::matches(shortStop_->reached, now);
+}
+
+void WindowManager::rememberOutcome(const WindowTarget& target, const Rect& destination,
+                                    bool exact) {
+    shortStop_.reset();
+    if (exact) return;
+    try {
+        shortStop_ = ShortStop{target.window, destination, frame(target)};
+    } catch (const WindowError&) {
+        // gone: nothing to repeat
+    }
 }
 
 void WindowManager::recordMove(const WindowTarget& target, const Before& before) {

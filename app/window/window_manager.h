@@ -84,11 +84,25 @@ private:
     // Maximizes the restored window as it was; true when it is so again.
     bool maximizeAgain(const UndoEntry& entry);
     void forget(const UndoEntry& entry);
+    // Whether a window that did not move at all was asked for the same frame
+    // it stopped short of last time, and still sits where it stopped.
+    bool repeatsShortStop(const WindowTarget& target, const Rect& destination,
+                          const Rect& now) const;
+    void rememberOutcome(const WindowTarget& target, const Rect& destination, bool exact);
+
+    // The last placement that stopped short: where it was asked to go, and
+    // the closest the window could get (a terminal's size steps, a minimum size).
+    struct ShortStop {
+        platform::WindowId window = 0;
+        Rect destination;
+        Rect reached;
+    };
 
     platform::WindowSystem& windows_;
     int ownPid_;
     std::function<void(const std::string&)> diagnostics_;
     std::deque<UndoEntry> history_;
+    std::optional<ShortStop> shortStop_;
 };
 
 }  // namespace corvane

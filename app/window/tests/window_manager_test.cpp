@@ -228,6 +228,32 @@ TEST_F(WindowManagerTest, UndoForgetsExactAndClosedMovesAndKeepsOnesThatStopShor
     EXPECT_TRUE(manager.history().empty());
 }
 
+// A window that cannot quite reach a frame (a minimum size here, a terminal's
+// size steps in life) is reported the same way each time it is asked for it,
+// not as refusing the resize the second time because it has nowhere to go.
+TEST_F(WindowManagerTest, AskedAgainForAFrameItStoppedShortOfTheWindowIsAgainNotExact) {
+    const WindowId window = addWindow({.frame = startFrame});
+    desktop.window(window).minSize = {700, 300};
+    EXPECT_FALSE(apply(window, leftHalf));
+    const Rect reached = desktop.frameOf(window);
+    EXPECT_EQ(reached.width, 700);
+    EXPECT_EQ(refusal(window), "done") << "the second request is answered as the first";
+    EXPECT_FALSE(apply(window, leftHalf));
+    EXPECT_EQ(desktop.frameOf(window), reached);
+
+    // Moved away meanwhile, it is asked anew: staying put is then a refusal.
+    const std::string refused =
+        "This window did not accept the resize. Try again, or check whether the app allows "
+        "resizing.";
+    desktop.window(window).frame = startFrame;
+    desktop.window(window).ignoresWrites = true;
+    EXPECT_EQ(refusal(window), refused);
+    // So is another frame, for a window that never moved.
+    const WindowId other = addWindow({.frame = startFrame});
+    desktop.window(other).ignoresWrites = true;
+    EXPECT_EQ(refusal(other, Rect{500, 30, 640, 770}), refused);
+}
+
 // A placement ends a window's maximized states; its undo maximizes the window
 // again as it was, and the window manager chooses the maximized frame.
 TEST_F(WindowManagerTest, UndoMaximizesAgainWhatThePlacementUnmaximized) {
