@@ -10,6 +10,7 @@
 #include "app/controller/panel_keys.h"
 #include "app/controller/placement_runner.h"
 #include "app/controller/settings_actions.h"
+#include "app/controller/settings_file_watch.h"
 #include "app/controller/upkeep.h"
 #include "app/panel/preview_overlay.h"
 #include "app/settings/settings_store.h"
@@ -40,12 +41,14 @@ AppController::AppController(AppServices services, AppOptions options, QObject* 
       keys_(std::make_unique<PanelKeys>(*this)),
       hotKeyRegistration_(std::make_unique<HotKeyRegistration>(*this)),
       settingsActions_(std::make_unique<SettingsActions>(*this)),
+      fileWatch_(std::make_unique<SettingsFileWatch>(*this)),
       upkeep_(std::make_unique<Upkeep>(*this)) {
     state_.permissionGranted = services_.windows.isAvailable();
     state_.loginEnabled = services_.loginItem.isEnabled();
     state_.settings = store_->load();
     state_.grid = state_.settings.grid;
     state_.settingsError = store_->loadError();
+    state_.settingsFileProblem = store_->loadError();
 }
 
 AppController::~AppController() {
@@ -65,6 +68,7 @@ void AppController::start() {
     registerHotKeys();
     qApp->installEventFilter(keys_.get());
     upkeep_->startPolling();
+    fileWatch_->start();
 
     const bool firstLaunch = readAndMarkLaunched();
     // The context object drops the call when the controller is gone.
@@ -76,6 +80,7 @@ void AppController::stop() {
     if (!started_) return;
     started_ = false;
     upkeep_->stopPolling();
+    fileWatch_->stop();
     hotKeyRegistration_->unregisterAll();
     if (qApp) qApp->removeEventFilter(keys_.get());
 }

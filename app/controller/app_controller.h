@@ -21,6 +21,7 @@ class PanelKeys;
 class PlacementRunner;
 class PreviewOverlay;
 class SettingsActions;
+class SettingsFileWatch;
 class SettingsStore;
 class Upkeep;
 class WindowManager;
@@ -64,6 +65,9 @@ public:
         return state_.pendingResizeNotice;
     }
     const std::optional<std::string>& settingsError() const { return state_.settingsError; }
+    const std::optional<std::string>& settingsFileProblem() const {
+        return state_.settingsFileProblem;
+    }
     const std::vector<std::string>& shortcutWarnings() const { return state_.shortcutWarnings; }
     bool loginEnabled() const { return state_.loginEnabled; }
     const std::optional<SavedLayout>& editingLayout() const { return state_.editingLayout; }
@@ -149,6 +153,7 @@ public:
     PanelKeys& panelKeys() { return *keys_; }
     PlacementRunner& placements() { return *placements_; }
     SettingsActions& settingsActions() { return *settingsActions_; }
+    SettingsFileWatch& settingsFileWatch() { return *fileWatch_; }
     Upkeep& upkeep() { return *upkeep_; }
     // Refreshes the open panels and tells every other view.
     void notify();
@@ -175,6 +180,7 @@ private:
     std::unique_ptr<PanelKeys> keys_;
     std::unique_ptr<HotKeyRegistration> hotKeyRegistration_;
     std::unique_ptr<SettingsActions> settingsActions_;
+    std::unique_ptr<SettingsFileWatch> fileWatch_;
     std::unique_ptr<Upkeep> upkeep_;
     bool started_ = false;
 };

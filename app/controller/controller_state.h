@@ -28,6 +28,9 @@ struct ControllerState {
     int panelGeneration = 0;
     std::optional<std::string> pendingResizeNotice;
     std::optional<std::string> settingsError;
+    // Why the settings file is not what Corvane uses (it could not be loaded at
+    // start, or a hand edit was refused), until a valid file or a save ends it.
+    std::optional<std::string> settingsFileProblem;
     std::vector<std::string> shortcutWarnings;
     bool loginEnabled = false;
     std::optional<SavedLayout> editingLayout;

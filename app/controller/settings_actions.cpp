@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "app/controller/app_controller.h"
+#include "app/controller/settings_file_watch.h"
 #include "app/controller/upkeep.h"
 #include "app/settings/settings_store.h"
 #include "core/settings/durable_file.h"
@@ -70,15 +71,31 @@ void SettingsActions::applySettings(const AppSettings& next) {
 }
 
 bool SettingsActions::saveAndApply(const AppSettings& next) {
-    try {
-        controller_.store().save(next);
-    } catch (const std::exception& error) {
-        controller_.state().settingsError = describeError(error);
-        controller_.notify();
-        return false;
-    }
+    if (!write(next, "")) return false;
     applySettings(next);
     return true;
+}
+
+// A hand edit that reached the file since Corvane last read it is never written
+// over: it is taken first, and the user makes this change again on top of it.
+bool SettingsActions::write(const AppSettings& next, const std::string& failurePrefix) {
+    ControllerState& state = controller_.state();
+    try {
+        controller_.store().save(next);
+        state.settingsFileProblem.reset();
+        return true;
+    } catch (const SettingsFileChanged& changed) {
+        // A refused edit has already said why in the banner.
+        if (controller_.settingsFileWatch().takeOutsideChange() ==
+            SettingsFileWatch::Outcome::refused)
+            return false;
+        state.settingsError = failurePrefix + changed.what() +
+                              " Its new contents are shown now; make your change again.";
+    } catch (const std::exception& error) {
+        state.settingsError = failurePrefix + describeError(error);
+    }
+    controller_.notify();
+    return false;
 }
 
 bool SettingsActions::saveLayout(const SavedLayout& layout) {
@@ -122,12 +139,12 @@ void SettingsActions::importSettings(const std::filesystem::path& file) {
     AppSettings imported;
     try {
         imported = SettingsMigration::migrate(SettingsCodec::load(file));
-        controller_.store().save(imported);
     } catch (const std::exception& error) {
         controller_.state().settingsError = "Import failed: " + describeError(error);
         controller_.notify();
         return;
     }
+    if (!write(imported, "Import failed: ")) return;
     controller_.state().grid = imported.grid;
     applySettings(imported);
 }

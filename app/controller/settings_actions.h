@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <filesystem>
+#include <string>
 
 #include "core/saved_layout.h"
 #include "core/settings/app_settings.h"
@@ -39,6 +40,9 @@ public:
     void checkForUpdates();
 
 private:
+    // Saves `next`; false, with the reason after `failurePrefix` shown, when it cannot.
+    bool write(const AppSettings& next, const std::string& failurePrefix);
+
     AppController& controller_;
     QPointer<QWidget> window_;
 };

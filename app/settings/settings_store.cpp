@@ -105,9 +105,11 @@ void SettingsStore::copyLegacySettings(const fs::path& configHome) {
 }
 
 AppSettings SettingsStore::load() {
+    if (url_.empty()) return AppSettings();
+    known_ = FileSnapshot::of(url_);
     std::error_code error;
     // When the folder cannot even be checked, reading will fail and be handled below.
-    if (url_.empty() || (!fs::exists(url_, error) && !error)) return AppSettings();
+    if (!fs::exists(url_, error) && !error) return AppSettings();
     std::optional<AppSettings> loaded;
     std::optional<AppSettings> upgraded;
     try {
@@ -123,11 +125,8 @@ AppSettings SettingsStore::load() {
 // The upgrade is written only once a copy of the old file exists; otherwise the
 // old settings stay in use and the file is left alone until the next launch.
 AppSettings SettingsStore::adoptUpgrade(const AppSettings& loaded, const AppSettings& upgraded) {
-    const std::string name = "settings-before-presets-v" +
-                             std::to_string(upgraded.starterLayoutsVersion) + "-" +
-                             Uuid::random().text() + ".json";
     try {
-        DurableFile::copyNew(url_, folder() / name);
+        DurableFile::copyNew(url_, folder() / upgradeBackupName(upgraded.starterLayoutsVersion));
         save(upgraded);
         return upgraded;
     } catch (const std::exception& error) {
@@ -190,17 +189,71 @@ void SettingsStore::ensureRoomForBackup() const {
     }
 }
 
+std::string SettingsStore::upgradeBackupName(int version) const {
+    return "settings-before-presets-v" + std::to_string(version) + "-" + Uuid::random().text() +
+           ".json";
+}
+
 fs::path SettingsStore::folder() const {
     const fs::path parent = url_.parent_path();
     return parent.empty() ? fs::path(".") : parent;
 }
 
 void SettingsStore::save(const AppSettings& settings) {
-    if (unsafeToOverwrite_) throw SettingsError::invalid(kSaveBlocked);
     if (url_.empty()) throw SettingsError::invalid(kNoFolder);
-    const std::string bytes = SettingsCodec::encode(settings);
+    checkFileUnchanged();
+    if (unsafeToOverwrite_) throw SettingsError::invalid(kSaveBlocked);
+    std::string bytes = SettingsCodec::encode(settings);
     fs::create_directories(folder());
+    if (upgradeNeedsBackup_) {
+        std::error_code error;
+        if (fs::exists(url_, error) || error)
+            DurableFile::copyNew(url_, folder() / upgradeBackupName(*upgradeNeedsBackup_));
+        upgradeNeedsBackup_.reset();
+    }
     DurableFile::replaceAtomically(url_, bytes);
+    known_ = FileSnapshot::ofBytes(std::move(bytes));
+}
+
+// A file that is gone holds nothing to lose: it is written again, and whatever
+// blocked saving over it is over.
+void SettingsStore::checkFileUnchanged() {
+    if (!known_) return;
+    const FileSnapshot now = FileSnapshot::of(url_);
+    if (now.kind == FileSnapshot::Kind::missing) {
+        unsafeToOverwrite_ = false;
+        return;
+    }
+    if (now != *known_) throw SettingsFileChanged("The settings file was changed outside Corvane.");
+}
+
+SettingsStore::Reread SettingsStore::reread() {
+    if (url_.empty()) return {};
+    FileSnapshot now = FileSnapshot::of(url_);
+    if (known_ && now == *known_) return {};
+    const bool missing = now.kind == FileSnapshot::Kind::missing;
+    known_ = std::move(now);
+    upgradeNeedsBackup_.reset();
+    unsafeToOverwrite_ = false;
+    Reread result;
+    if (missing) {
+        result.outcome = Reread::Outcome::missing;
+        return result;
+    }
+    try {
+        const AppSettings loaded = SettingsCodec::load(url_);
+        AppSettings upgraded = SettingsMigration::migrate(loaded);
+        if (upgraded != loaded) upgradeNeedsBackup_ = upgraded.starterLayoutsVersion;
+        result.outcome = Reread::Outcome::loaded;
+        result.settings = std::move(upgraded);
+    } catch (const std::exception& failure) {
+        // Nothing was copied aside, so nothing may replace the file until the user
+        // fixes or removes it.
+        unsafeToOverwrite_ = true;
+        result.outcome = Reread::Outcome::refused;
+        result.problem = failure.what();
+    }
+    return result;
 }
 
 }  // namespace corvane

@@ -56,7 +56,21 @@ void TrayIcon::setWanted(bool wanted) {
         retry_.start();
     } else {
         retry_.stop();
+        showPendingNotice();
     }
+}
+
+void TrayIcon::showNotice(const QString& text) {
+    notices_ << text;
+    pendingNotice_ = text;
+    showPendingNotice();
+}
+
+void TrayIcon::showPendingNotice() {
+    if (pendingNotice_.isEmpty() || !isVisible() || !QSystemTrayIcon::isSystemTrayAvailable())
+        return;
+    showMessage(QStringLiteral("Corvane"), pendingNotice_, QSystemTrayIcon::Warning);
+    pendingNotice_.clear();
 }
 
 void TrayIcon::retryTray() {
@@ -72,6 +86,7 @@ void TrayIcon::retryTray() {
         hide();
         show();
     }
+    showPendingNotice();
 }
 
 TrayIcon::Variant TrayIcon::variantFor(std::optional<QColor> background) {

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QIcon>
+#include <QStringList>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <memory>
@@ -40,6 +41,11 @@ public:
     static Variant variantFor(std::optional<QColor> background);
     static QIcon markIcon(Variant variant);
 
+    // A desktop notification; while the icon is not docked yet, it waits for the tray.
+    void showNotice(const QString& text);
+    // Every notice given since start, shown or waiting.
+    const QStringList& notices() const { return notices_; }
+
     QMenu* menu() const { return menu_.get(); }
     bool isWaitingForTray() const { return retry_.isActive(); }
 
@@ -52,12 +58,15 @@ signals:
 private:
     void buildMenu();
     void retryTray();
+    void showPendingNotice();
 
     std::unique_ptr<QMenu> menu_;
     QTimer retry_;
     int retriesLeft_ = 0;
     bool wanted_ = false;
     Variant variant_ = Variant::light;
+    QStringList notices_;
+    QString pendingNotice_;
 };
 
 }  // namespace corvane

@@ -13,16 +13,23 @@ TrayStatus::TrayStatus(AppController& controller)
     connect(icon_.get(), &TrayIcon::quitRequested, &controller, &AppController::quitRequested);
     connect(&controller, &AppController::stateChanged, this, &TrayStatus::update);
     update();
+    // Without this, settings that failed to load would go unnoticed until the
+    // settings window is opened, while every layout quietly ran on the defaults.
+    if (const auto& problem = controller.settingsFileProblem())
+        icon_->showNotice(QString::fromStdString(*problem));
 }
 
 TrayStatus::~TrayStatus() = default;
 
 void TrayStatus::update() {
     const AppSettings& settings = controller_.settings();
-    icon_->setWanted(settings.showMenuBarIcon || !controller_.shortcutWarnings().empty());
+    const std::optional<std::string>& problem = controller_.settingsFileProblem();
+    icon_->setWanted(settings.showMenuBarIcon || !controller_.shortcutWarnings().empty() ||
+                     problem.has_value());
     std::string tip = "Corvane";
     if (settings.activationShortcut)
         tip += " \u2014 " + controller_.shownShortcut(*settings.activationShortcut);
+    if (problem) tip += "\n" + *problem;
     tip += "\nRight-click for settings";
     icon_->setToolTip(QString::fromStdString(tip));
 }

@@ -11,8 +11,10 @@ class TrayIcon;
 
 // Keeps Corvane's tray icon in step with the controller: shown when the user
 // wants it or when a shortcut could not be registered (then the icon is the
-// way in), with the activation shortcut in its tooltip; its menu asks the
-// controller for the grid, the settings, an update check or to quit.
+// way in) or the settings file has a problem, with the activation shortcut and
+// that problem in its tooltip; its menu asks the controller for the grid, the
+// settings, an update check or to quit. Settings that could not be loaded at
+// start are also told once in a notification.
 class TrayStatus : public QObject {
 public:
     explicit TrayStatus(AppController& controller);

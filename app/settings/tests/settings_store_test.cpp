@@ -214,5 +214,86 @@ TEST_F(StoreTest, ASaveCutShortLeavesTheOldFileIntact) {
     EXPECT_EQ(store().load(), before);
 }
 
+using Outcome = SettingsStore::Reread::Outcome;
+
+TEST_F(StoreTest, AHandEditIsReadAgainWithoutWritingAndAnInvalidOneBlocksSaving) {
+    SettingsStore running = store();
+    running.save(AppSettings());
+    EXPECT_EQ(running.reread().outcome, Outcome::unchanged) << "its own save";
+
+    AppSettings edited;
+    edited.cycleDisplays = true;
+    writeFile(file, compact(edited));  // hand-written: other bytes than Corvane's
+    SettingsStore::Reread reread = running.reread();
+    EXPECT_EQ(reread.outcome, Outcome::loaded);
+    EXPECT_EQ(reread.settings, edited);
+    EXPECT_EQ(running.reread().outcome, Outcome::unchanged);
+
+    writeFile(file, "{ damaged");
+    reread = running.reread();
+    EXPECT_EQ(reread.outcome, Outcome::refused);
+    EXPECT_EQ(reread.problem, "The settings file is not valid JSON (line 1, column 3).");
+    EXPECT_TRUE(running.unsafeToOverwrite());
+    EXPECT_EQ(saveProblem(running), kBlocked);
+    EXPECT_EQ(readFile(file), "{ damaged");
+    EXPECT_EQ(namesIn(dir.path()), Names{"settings.json"}) << "no backup, nothing written";
+
+    writeFile(file, compact(edited));
+    EXPECT_EQ(running.reread().outcome, Outcome::loaded);
+    EXPECT_FALSE(running.unsafeToOverwrite());
+    EXPECT_EQ(saveProblem(running), "saved");
+
+    // A deleted file holds nothing to protect: the next save writes it again.
+    writeFile(file, "{ damaged");
+    EXPECT_EQ(running.reread().outcome, Outcome::refused);
+    fs::remove(file);
+    EXPECT_EQ(running.reread().outcome, Outcome::missing);
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_EQ(saveProblem(running, edited), "saved");
+    EXPECT_EQ(SettingsCodec::load(file), edited);
+}
+
+TEST_F(StoreTest, ASaveNeverReplacesAnEditTheStoreHasNotRead) {
+    SettingsStore firstLaunch = store();
+    firstLaunch.load();
+    const std::string handWritten = compact(AppSettings());
+    writeFile(file, handWritten);  // created by hand before Corvane's first save
+    EXPECT_EQ(saveProblem(firstLaunch), "The settings file was changed outside Corvane.");
+    EXPECT_THROW(firstLaunch.save(AppSettings()), SettingsFileChanged);
+    EXPECT_EQ(readFile(file), handWritten);
+    EXPECT_EQ(firstLaunch.reread().outcome, Outcome::loaded);
+    EXPECT_EQ(saveProblem(firstLaunch), "saved");
+
+    // A store that never read the file (a fresh one that only saves) has nothing
+    // to compare with.
+    writeFile(file, "{ damaged");
+    EXPECT_EQ(saveProblem(firstLaunch), "The settings file was changed outside Corvane.");
+    SettingsStore onlySaves = store();
+    EXPECT_EQ(saveProblem(onlySaves), "saved");
+}
+
+TEST_F(StoreTest, AHandEditWithOlderStarterLayoutsIsUpgradedAndBackedUpAtTheNextSave) {
+    SettingsStore running = store();
+    running.save(AppSettings());
+    AppSettings old;
+    old.starterLayoutsVersion = 1;
+    old.layouts.resize(5);
+    const std::string oldBytes = SettingsCodec::encode(old);
+    writeFile(file, oldBytes);
+    const SettingsStore::Reread reread = running.reread();
+    ASSERT_EQ(reread.outcome, Outcome::loaded);
+    EXPECT_EQ(reread.settings.starterLayoutsVersion, 3);
+    EXPECT_EQ(reread.settings.layouts.size(), 6u);
+    EXPECT_EQ(namesIn(dir.path()), Names{"settings.json"});
+
+    running.save(reread.settings);
+    const Names names = namesIn(dir.path());
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_EQ(names[0].rfind("settings-before-presets-v3-", 0), 0u);
+    EXPECT_EQ(readFile(dir / names[0]), oldBytes);
+    running.save(AppSettings());
+    EXPECT_EQ(namesIn(dir.path()).size(), 2u) << "one backup per upgrade";
+}
+
 }  // namespace
 }  // namespace corvane

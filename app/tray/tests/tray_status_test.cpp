@@ -1,7 +1,9 @@
 #include "app/tray/tray_status.h"
 
 #include <QMenu>
+#include <QTest>
 
+#include "app/controller/settings_actions.h"
 #include "app/controller/tests/controller_fixture.h"
 #include "app/tray/tray_icon.h"
 
@@ -49,6 +51,37 @@ TEST_F(TrayStatusTest, TheTooltipLabelsTheShortcutAsTheCurrentKeyboardLayoutDoes
     c.handleKeyboardLayoutChanged();
     EXPECT_EQ(tray.icon().toolTip(),
               QStringLiteral("Corvane \u2014 Ctrl+Alt+Super+A\nRight-click for settings"));
+}
+
+TEST_F(TrayStatusTest, SettingsThatFailedToLoadAreToldOnceAndAnEditThatIsRefusedToo) {
+    writeFile(dir / "settings.json", "{ damaged");
+    AppController& c = make();
+    TrayStatus tray(c);
+    ASSERT_TRUE(c.settingsFileProblem());
+    const std::string problem = *c.settingsFileProblem();
+    EXPECT_EQ(problem.rfind("Couldn\u2019t load saved settings. A backup was saved as ", 0), 0u);
+    EXPECT_EQ(tray.icon().toolTip().toStdString(),
+              "Corvane \u2014 Ctrl+Alt+Super+T\n" + problem + "\nRight-click for settings");
+    EXPECT_EQ(tray.icon().notices(), QStringList{QString::fromStdString(problem)});
+
+    c.start();
+    AppSettings settings = c.settings();
+    settings.keepPanelOpen = true;
+    ASSERT_TRUE(c.settingsActions().saveAndApply(settings));  // the damaged file is replaced
+    EXPECT_EQ(tray.icon().toolTip(),
+              QStringLiteral("Corvane \u2014 Ctrl+Alt+Super+T\nRight-click for settings"));
+    EXPECT_EQ(tray.icon().notices().size(), 1);
+
+    // An edit by hand that is refused says so where the user looks, with the icon
+    // back even when it is switched off.
+    settings.showMenuBarIcon = false;
+    ASSERT_TRUE(c.settingsActions().saveAndApply(settings));
+    EXPECT_FALSE(tray.iconWanted());
+    writeFile(dir / "settings.json", "[]");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return c.settingsFileProblem().has_value(); }));
+    EXPECT_TRUE(tray.icon().toolTip().contains(QStringLiteral("was refused")));
+    EXPECT_TRUE(tray.iconWanted());
+    EXPECT_EQ(tray.icon().notices().size(), 1) << "one notification per start";
 }
 
 TEST(TrayIconTest, TheMarkSuitsThePanelItSitsOn) {
