@@ -3,6 +3,7 @@
 #include <QAccessibleWidget>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <algorithm>
 
 #include "app/controller/app_controller.h"
 #include "app/controller/settings_actions.h"
@@ -56,6 +57,13 @@ QLabel* makeNote(const QString& text, QWidget* parent) {
     return note;
 }
 
+QLabel* makeFieldLabel(const QString& text, QWidget* control) {
+    auto* label = new QLabel(text);
+    label->setAccessibleName(text);
+    label->setBuddy(control);
+    return label;
+}
+
 ErrorLine::ErrorLine(QWidget* parent) : QLabel(parent) {
     setWordWrap(true);
     setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -96,6 +104,12 @@ EditorButtons addEditorButtons(QDialog& dialog, const QString& saveText) {
     buttons.save->setDefault(true);
     QObject::connect(buttons.cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
     return buttons;
+}
+
+void fitToContents(QDialog& dialog) {
+    const int width = std::max(dialog.minimumWidth(), dialog.sizeHint().width());
+    const int height = dialog.hasHeightForWidth() ? dialog.heightForWidth(width) : -1;
+    dialog.resize(width, std::max(height, dialog.sizeHint().height()));
 }
 
 std::optional<std::string> storeLayout(AppController& controller, const SavedLayout& layout) {

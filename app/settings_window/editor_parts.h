@@ -17,6 +17,10 @@ class AppController;
 // A wrapped secondary line of explanation under a control.
 QLabel* makeNote(const QString& text, QWidget* parent = nullptr);
 
+// The label beside a control, tied to it so assistive technologies read the
+// control as labelled by it.
+QLabel* makeFieldLabel(const QString& text, QWidget* control);
+
 // The line in an editor that says why saving did not happen; hidden while
 // there is nothing to say. Screen readers hear the message as its name.
 class ErrorLine : public QLabel {
@@ -52,6 +56,11 @@ struct EditorButtons {
     QPushButton* save = nullptr;
 };
 EditorButtons addEditorButtons(QDialog& dialog, const QString& saveText);
+
+// Gives a dialog of wrapped notes the height its contents need at its width:
+// Qt's own first guess measures the notes at another width and can squeeze
+// the controls below their minimum.
+void fitToContents(QDialog& dialog);
 
 // Stores `layout` in the settings: nullopt when it was stored (recording is
 // over then, and the hot keys are registered again), otherwise the reason it

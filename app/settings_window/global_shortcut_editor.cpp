@@ -35,6 +35,7 @@ GlobalShortcutEditor::GlobalShortcutEditor(AppController& controller, const Save
     setAccessibleName(windowTitle());
     buildControls();
     arrangeControls();
+    fitToContents(*this);
 }
 
 std::optional<std::string> GlobalShortcutEditor::error() const {
@@ -81,7 +82,7 @@ void GlobalShortcutEditor::arrangeControls() {
     heading->setFont(bold);
 
     auto* shortcutRow = new QHBoxLayout;
-    shortcutRow->addWidget(new QLabel(QStringLiteral("Shortcut")));
+    shortcutRow->addWidget(makeFieldLabel(QStringLiteral("Shortcut"), recorder_));
     shortcutRow->addWidget(recorder_);
     shortcutRow->addStretch();
 

@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenu>
@@ -60,6 +61,7 @@ LayoutEditor::LayoutEditor(AppController& controller, const SavedLayout& layout,
     selection_.setRegion(layout_.region);
     buildControls();
     arrangeControls();
+    fitToContents(*this);
     connectControls();
     showGrid();
 }
@@ -102,9 +104,9 @@ void LayoutEditor::buildControls() {
     inGrid_->setAccessibleName(inGrid_->text());
     inAnyApp_->setAccessibleName(inAnyApp_->text());
     inAnyApp_->setAccessibleDescription(QString::fromUtf8(globalNote));
-    auto* works = new QButtonGroup(this);
-    works->addButton(inGrid_);
-    works->addButton(inAnyApp_);
+    auto* scope = new QButtonGroup(this);
+    scope->addButton(inGrid_);
+    scope->addButton(inAnyApp_);
     (layout_.isGlobal ? inAnyApp_ : inGrid_)->setChecked(true);
 
     enabled_ = new QCheckBox(QStringLiteral("Enabled"), this);
@@ -134,7 +136,7 @@ void LayoutEditor::arrangeControls() {
     gridRow->addStretch();
 
     auto* shortcutRow = new QHBoxLayout;
-    shortcutRow->addWidget(new QLabel(QStringLiteral("Shortcut")));
+    shortcutRow->addWidget(makeFieldLabel(QStringLiteral("Shortcut"), recorder_));
     shortcutRow->addWidget(recorder_);
     shortcutRow->addStretch();
 
@@ -152,11 +154,16 @@ void LayoutEditor::arrangeControls() {
     column->addLayout(shortcutRow);
     column->addWidget(
         makeNote(QStringLiteral("Click the shortcut to record keys. Press Delete to clear it.")));
-    column->addWidget(new QLabel(QStringLiteral("Works")));
-    column->addWidget(inGrid_);
-    column->addWidget(inAnyApp_);
-    column->addWidget(makeNote(QString::fromUtf8(globalNote)));
-    column->addWidget(makeNote(QString::fromUtf8(anyAppNote)));
+    // Screen readers announce the two choices as the group "Works".
+    auto* works = new QGroupBox(QStringLiteral("Works"));
+    works->setAccessibleName(works->title());
+    works->setFlat(true);
+    auto* choices = new QVBoxLayout(works);
+    choices->addWidget(inGrid_);
+    choices->addWidget(inAnyApp_);
+    choices->addWidget(makeNote(QString::fromUtf8(globalNote)));
+    choices->addWidget(makeNote(QString::fromUtf8(anyAppNote)));
+    column->addWidget(works);
     column->addWidget(enabled_);
     column->addWidget(error_);
     column->addLayout(footer);
