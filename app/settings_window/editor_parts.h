@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 
-#include "app/panel/tile_grid.h"
 #include "core/saved_layout.h"
 
 class QPushButton;
@@ -34,18 +33,6 @@ public:
 
 private:
     std::optional<std::string> message_;
-};
-
-// The grid drawing of the layout editor: the panel's grid, introduced to
-// assistive technologies by what it is for here rather than as the panel's
-// placement grid.
-class LayoutGrid : public TileGrid {
-    Q_OBJECT
-
-public:
-    static constexpr const char* accessibleNameText = "Layout grid";
-
-    explicit LayoutGrid(PanelSelection& selection, QWidget* parent = nullptr);
 };
 
 // The buttons at the foot of an editor: "Cancel" rejects; the save button is

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/settings_window/editor_parts.h"
+#include "app/settings_window/layout_grid.h"
 #include "app/settings_window/shortcut_recorder.h"
 #include "app/style/panel_widgets.h"
 #include "core/unicode_text.h"
@@ -168,12 +169,13 @@ void LayoutEditor::arrangeControls() {
     column->addWidget(error_);
     column->addLayout(footer);
 
-    // The order the controls are read in; the grid is drawn with the mouse.
+    // The order the controls are read in.
     setTabOrder(name_, presets_);
     setTabOrder(presets_, columns_);
     setTabOrder(columns_, rows_);
     setTabOrder(rows_, subdivide_);
-    setTabOrder(subdivide_, recorder_);
+    setTabOrder(subdivide_, grid_);
+    setTabOrder(grid_, recorder_);
     setTabOrder(recorder_, inGrid_);
     setTabOrder(inGrid_, inAnyApp_);
     setTabOrder(inAnyApp_, enabled_);
