@@ -1,5 +1,6 @@
 #include "app/settings_window/editor_parts.h"
 
+#include <QAccessible>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <algorithm>
@@ -42,6 +43,11 @@ void ErrorLine::showError(const std::optional<std::string>& message) {
     setText(text);
     setAccessibleName(text);
     setVisible(message.has_value());
+    // Said at once, without waiting for the user to find the line.
+    if (message) {
+        QAccessibleEvent alert(this, QAccessible::Alert);
+        QAccessible::updateAccessibility(&alert);
+    }
 }
 
 EditorButtons addEditorButtons(QDialog& dialog, const QString& saveText) {
