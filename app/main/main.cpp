@@ -23,6 +23,7 @@
 #include "app/remote/remote_commands.h"
 #include "app/remote/single_instance.h"
 #include "app/settings_window/settings_placeholder.h"
+#include "app/tray/tray_icon.h"
 #include "app/tray/tray_status.h"
 #include "platform/autostart/xdg_autostart.h"
 #include "platform/x11/keyboard/x11_hot_key_grabber.h"
@@ -31,6 +32,7 @@
 #include "platform/x11/x11_desktop_shell.h"
 #include "platform/x11/x11_displays.h"
 #include "platform/x11/x11_pointer_watch.h"
+#include "platform/x11/x11_tray_watch.h"
 #include "platform/x11/x11_window_system.h"
 
 #ifndef CORVANE_VERSION
@@ -206,6 +208,7 @@ int runApplication(const CommandLine& line, SingleInstance& instance, int argc, 
                                  QTimer::singleShot(ms, qApp, std::move(work));
                              }});
     platform::X11PointerWatch pointer(connection, screen);
+    platform::X11TrayWatch trayWatch(connection, screen);
     platform::XdgAutostart loginItem;
     platform::X11KeyMapping keyMapping(connection);
 
@@ -216,11 +219,14 @@ int runApplication(const CommandLine& line, SingleInstance& instance, int argc, 
     AppController controller(services, optionsFor(line));
     QObject::connect(&controller, &AppController::quitRequested, &app, &QCoreApplication::quit);
 
-    X11Integration integration(controller, windows, watchedWindows, hotKeys, shell, pointer);
+    X11Integration integration(controller, windows, watchedWindows, hotKeys, shell, pointer,
+                               trayWatch);
     integration.install();
     KeyboardLayoutWatch layoutWatch(keyMapping,
                                     [&controller] { controller.handleKeyboardLayoutChanged(); });
     TrayStatus tray(controller);
+    QObject::connect(&integration, &X11Integration::trayAppeared, &tray.icon(),
+                     &TrayIcon::trayAppeared);
     RemoteCommands commands(
         controller, [] { QCoreApplication::quit(); }, [&tray] { return tray.describe(); });
     instance.setHandler(

@@ -13,6 +13,7 @@
 #include "platform/x11/x11_availability_watch.h"
 #include "platform/x11/x11_desktop_shell.h"
 #include "platform/x11/x11_pointer_watch.h"
+#include "platform/x11/x11_tray_watch.h"
 #include "platform/x11/x11_window_system.h"
 
 namespace corvane {
@@ -21,14 +22,15 @@ X11Integration::X11Integration(AppController& controller, platform::X11WindowSys
                                platform::X11AvailabilityWatch& availability,
                                platform::X11HotKeyGrabber& hotKeys,
                                platform::X11DesktopShell& shell, platform::X11PointerWatch& pointer,
-                               QObject* parent)
+                               const platform::X11TrayWatch& tray, QObject* parent)
     : QObject(parent),
       controller_(controller),
       windows_(windows),
       availability_(availability),
       hotKeys_(hotKeys),
       shell_(shell),
-      pointer_(pointer) {
+      pointer_(pointer),
+      tray_(tray) {
     screenSettle_.setSingleShot(true);
     screenSettle_.setInterval(screenSettleMilliseconds);
     connect(&screenSettle_, &QTimer::timeout, &controller_, &AppController::handleScreensChanged);
@@ -107,6 +109,8 @@ bool X11Integration::nativeEventFilter(const QByteArray& eventType, void* messag
     }
     // The raw presses were selected for Corvane alone; Qt's input handling never asked for them.
     if (press.consumed) return true;
+    if (tray_.isTrayArrival(event))
+        QMetaObject::invokeMethod(this, &X11Integration::trayAppeared, Qt::QueuedConnection);
     const std::optional<platform::WindowId> active = shell_.handleEvent(event);
     windows_.handleEvent(event);
     availability_.handleEvent(event);

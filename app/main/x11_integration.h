@@ -17,6 +17,7 @@ class X11AvailabilityWatch;
 class X11DesktopShell;
 class X11HotKeyGrabber;
 class X11PointerWatch;
+class X11TrayWatch;
 class X11WindowSystem;
 }  // namespace platform
 
@@ -36,7 +37,8 @@ class X11WindowSystem;
 // - the grid's keyboard going to no window at all, and staying there for a
 //   moment, is a click outside it too (Openbox does so for the desktop);
 // - monitors added, removed or resized rebuild an open grid, once the changes
-//   have settled for a moment.
+//   have settled for a moment;
+// - a system tray starting is told, so the tray icon can dock in it.
 class X11Integration : public QObject, public QAbstractNativeEventFilter {
     Q_OBJECT
 
@@ -50,7 +52,8 @@ public:
     X11Integration(AppController& controller, platform::X11WindowSystem& windows,
                    platform::X11AvailabilityWatch& availability,
                    platform::X11HotKeyGrabber& hotKeys, platform::X11DesktopShell& shell,
-                   platform::X11PointerWatch& pointer, QObject* parent = nullptr);
+                   platform::X11PointerWatch& pointer, const platform::X11TrayWatch& tray,
+                   QObject* parent = nullptr);
     ~X11Integration() override;
 
     // Starts listening; call once the controller exists.
@@ -59,6 +62,10 @@ public:
     void remove();
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+
+signals:
+    // A system tray has started (told from the event loop).
+    void trayAppeared();
 
 private:
     void activeWindowChanged(platform::WindowId window, platform::WindowId previous);
@@ -74,6 +81,7 @@ private:
     platform::X11HotKeyGrabber& hotKeys_;
     platform::X11DesktopShell& shell_;
     platform::X11PointerWatch& pointer_;
+    const platform::X11TrayWatch& tray_;
     QTimer screenSettle_;
     QTimer noneActiveSettle_;
     // The last window that was active; never 0, so while no window is, it is

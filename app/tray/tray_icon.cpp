@@ -2,6 +2,7 @@
 
 #include <QKeySequence>
 #include <QMenu>
+#include <QTimer>
 
 #include "app/style/brand_mark.h"
 
@@ -24,8 +25,6 @@ TrayIcon::TrayIcon(QObject* parent) : QSystemTrayIcon(parent), menu_(std::make_u
         // A double click also sends a single one first; one toggle is enough.
         if (reason == QSystemTrayIcon::Trigger) emit toggleRequested();
     });
-    retry_.setInterval(retryMilliseconds);
-    connect(&retry_, &QTimer::timeout, this, &TrayIcon::retryTray);
 }
 
 TrayIcon::~TrayIcon() {
@@ -51,13 +50,8 @@ void TrayIcon::setWanted(bool wanted) {
     if (wanted == wanted_) return;
     wanted_ = wanted;
     setVisible(wanted);
-    if (wanted && !QSystemTrayIcon::isSystemTrayAvailable()) {
-        retriesLeft_ = retryAttempts;
-        retry_.start();
-    } else {
-        retry_.stop();
-        showPendingNotice();
-    }
+    waitingForTray_ = wanted && !QSystemTrayIcon::isSystemTrayAvailable();
+    if (!waitingForTray_) showPendingNotice();
 }
 
 void TrayIcon::showNotice(const QString& text) {
@@ -73,15 +67,16 @@ void TrayIcon::showPendingNotice() {
     pendingNotice_.clear();
 }
 
-void TrayIcon::retryTray() {
-    if (!wanted_ || --retriesLeft_ < 0) {
-        retry_.stop();
-        return;
-    }
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
-    retry_.stop();
-    // Qt may have docked the icon on its own once the tray appeared; when it
-    // did not, showing it again docks it.
+void TrayIcon::trayAppeared() {
+    if (!waitingForTray_) return;
+    // Qt hears of the new tray too and may dock the icon itself: give it a moment.
+    QTimer::singleShot(dockSettleMilliseconds, this, &TrayIcon::dockIfStillAway);
+}
+
+void TrayIcon::dockIfStillAway() {
+    if (!wanted_ || !QSystemTrayIcon::isSystemTrayAvailable()) return;
+    waitingForTray_ = false;
+    // When Qt did not dock it, showing it again does.
     if (geometry().isEmpty()) {
         hide();
         show();

@@ -4,7 +4,6 @@
 #include <QIcon>
 #include <QStringList>
 #include <QSystemTrayIcon>
-#include <QTimer>
 #include <memory>
 #include <optional>
 
@@ -15,8 +14,7 @@ namespace corvane {
 // Corvane's entry in the system tray: the brand mark, a left click that
 // toggles the grid, and a context menu with "Open Grid", "Settings…",
 // "Check for Updates…" and "Quit Corvane". When no tray is running yet (a
-// session still starting), it keeps looking for one for a minute; after that
-// the activation shortcut is the way in.
+// session still starting), it docks once one announces itself.
 class TrayIcon : public QSystemTrayIcon {
     Q_OBJECT
 
@@ -24,8 +22,8 @@ public:
     // A light mark for dark panels, a dark one for light panels.
     enum class Variant { light, dark };
 
-    static constexpr int retryMilliseconds = 2000;
-    static constexpr int retryAttempts = 30;
+    // How long a tray that has just started is given to take the icon by itself.
+    static constexpr int dockSettleMilliseconds = 300;
 
     explicit TrayIcon(QObject* parent = nullptr);
     ~TrayIcon() override;
@@ -47,7 +45,10 @@ public:
     const QStringList& notices() const { return notices_; }
 
     QMenu* menu() const { return menu_.get(); }
-    bool isWaitingForTray() const { return retry_.isActive(); }
+    bool isWaitingForTray() const { return waitingForTray_; }
+
+    // A system tray has started: the icon docks in it, if it waits for one.
+    void trayAppeared();
 
 signals:
     void toggleRequested();
@@ -57,12 +58,11 @@ signals:
 
 private:
     void buildMenu();
-    void retryTray();
+    void dockIfStillAway();
     void showPendingNotice();
 
     std::unique_ptr<QMenu> menu_;
-    QTimer retry_;
-    int retriesLeft_ = 0;
+    bool waitingForTray_ = false;
     bool wanted_ = false;
     Variant variant_ = Variant::light;
     QStringList notices_;

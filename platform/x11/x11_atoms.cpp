@@ -40,6 +40,8 @@ constexpr std::string_view names[] = {
     "_NET_WM_CM_S",
     "_XSETTINGS_S",
     "_XSETTINGS_SETTINGS",
+    "_NET_SYSTEM_TRAY_S",
+    "MANAGER",
 };
 static_assert(std::size(names) == static_cast<std::size_t>(Atom::count));
 

@@ -43,6 +43,8 @@ enum class Atom : std::size_t {
     NET_WM_CM_S,  // the compositing manager's selection
     XSETTINGS_S,  // the settings manager's selection
     XSETTINGS_SETTINGS,
+    NET_SYSTEM_TRAY_S,  // the system tray's selection
+    MANAGER,            // announces a new owner of a manager selection
     count
 };
 

@@ -197,12 +197,11 @@ long wakeUps(pid_t pid) {
     return total;
 }
 
-// With the grid closed and nothing happening, Corvane sleeps: no poll, no timer.
+// With the grid closed and nothing happening, Corvane sleeps: no poll, no
+// timer, not even while its tray icon waits for a tray to start.
 TEST(AppE2E, IdleCorvaneDoesNotWakeUp) {
     e2e::Desktop desktop;
-    AppSettings settings;
-    settings.showMenuBarIcon = false;  // no tray to wait for
-    e2e::CorvaneSession corvane(desktop, settings, CORVANE_APP_PATH);
+    e2e::CorvaneSession corvane(desktop, AppSettings{}, CORVANE_APP_PATH);
     std::string why;
     ASSERT_TRUE(corvane.start(&why)) << why;
     std::this_thread::sleep_for(1500ms);  // past the start and its one-off work
@@ -210,6 +209,24 @@ TEST(AppE2E, IdleCorvaneDoesNotWakeUp) {
     std::this_thread::sleep_for(4s);
     const long woke = wakeUps(corvane.pid()) - before;
     EXPECT_LE(woke, 1) << "Corvane woke " << woke << " times in 4 s of idleness";
+}
+
+// A tray that starts after Corvane (a session still coming up) gets the icon
+// as soon as it announces itself.
+TEST(AppE2E, TheIconDocksInATrayThatStartsLater) {
+    e2e::Desktop desktop;
+    e2e::CorvaneSession corvane(desktop, AppSettings{}, CORVANE_APP_PATH);
+    std::string why;
+    ASSERT_TRUE(corvane.start(&why)) << why;
+    EXPECT_NE(corvane.run({"--status"}).out.find("Tray icon: waiting for a system tray"),
+              std::string::npos);
+    std::this_thread::sleep_for(1s);
+    e2e::ChildProcess tray = desktop.spawn({"trayer", "--edge", "bottom", "--SetPartialStrut",
+                                            "false", "--widthtype", "request", "--height", "24"});
+    EXPECT_TRUE(e2e::waitUntil(
+        [&] { return trayShowsIconOf(desktop, corvane.pid(), desktop.root(), false); }, 10s))
+        << "no icon in the tray";
+    corvane.process().stop();  // before the tray
 }
 
 }  // namespace
