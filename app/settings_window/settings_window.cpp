@@ -1,8 +1,10 @@
 #include "app/settings_window/settings_window.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QToolButton>
@@ -45,6 +47,8 @@ SettingsWindow::SettingsWindow(AppController& controller, QWidget* parent)
     setWindowTitle(QStringLiteral("Corvane Settings"));
     setAccessibleName(windowTitle());
     resize(windowWidth, windowHeight);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     chooseFile_ = [this](const SettingsFileRequest& request) {
         return runFileDialog(this, request);
     };
@@ -120,7 +124,8 @@ QWidget* SettingsWindow::makeTabs() {
     help_ = new HelpTab(controller_, QStringLiteral(CORVANE_HOMEPAGE_URL));
     tabs_->addTab(general_, QStringLiteral("General"));
     tabs_->addTab(shortcuts_, QStringLiteral("Shortcuts"));
-    tabs_->addTab(gridSpacing_, QStringLiteral("Grid & Spacing"));
+    // "&&" is a plain "&" on the tab (a single one would mark a shortcut key).
+    tabs_->addTab(gridSpacing_, QStringLiteral("Grid && Spacing"));
     tabs_->addTab(help_, QStringLiteral("Help"));
     connect(tabs_, &QTabWidget::currentChanged, this,
             [this](int position) { controller_.setSettingsTab(tabNumberAt(position)); });

@@ -19,8 +19,7 @@ constexpr qreal frameOpacity = 0.7;
 
 SpacingPreview::SpacingPreview(QWidget* parent) : QWidget(parent), frames_(framesFor(Margins{})) {
     setAccessibleName(QStringLiteral("Preview of two windows using the current margins"));
-    setMinimumHeight(120);
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    setFixedSize(sizeHint());
 }
 
 std::array<Rect, 2> SpacingPreview::framesFor(const Margins& margins) {
@@ -37,7 +36,8 @@ void SpacingPreview::setMargins(const Margins& margins) {
 }
 
 QSize SpacingPreview::sizeHint() const {
-    return QSize(360, static_cast<int>(360 * modelHeight / modelWidth));
+    constexpr int shownWidth = 240;
+    return QSize(shownWidth, static_cast<int>(shownWidth * modelHeight / modelWidth));
 }
 
 void SpacingPreview::paintEvent(QPaintEvent* /*event*/) {

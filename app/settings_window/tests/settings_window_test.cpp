@@ -29,8 +29,9 @@ TEST_F(SettingsWindowTest, TabsShowInTheirOrderAndFollowTheControllersNumbers) {
     SettingsWindow& w = open();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Corvane Settings"));
     QTabWidget* tabs = w.tabs();
-    const QStringList shown = {tabs->tabText(0), tabs->tabText(1), tabs->tabText(2),
-                               tabs->tabText(3)};
+    QStringList shown;
+    for (int i = 0; i < tabs->count(); ++i)
+        shown << tabs->tabText(i).replace(QStringLiteral("&&"), QStringLiteral("&"));
     EXPECT_EQ(shown, (QStringList{"General", "Shortcuts", "Grid & Spacing", "Help"}));
 
     const std::pair<int, QWidget*> numbers[] = {{2, static_cast<QWidget*>(w.shortcuts())},
