@@ -56,6 +56,7 @@ SettingsWindow::SettingsWindow(AppController& controller, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(makeHeader());
     layout->addWidget(makeBanner());
+    layout->addWidget(makeShortcutWarnings());
     layout->addWidget(makeTabs(), 1);
     layout->addWidget(makeFooter());
 
@@ -114,6 +115,20 @@ QWidget* SettingsWindow::makeBanner() {
     tinted.setColor(QPalette::Window, QColor(255, 196, 0, 60));
     banner_->setPalette(tinted);
     return banner_;
+}
+
+// Shortcuts another program holds stay listed until they are changed or free
+// again: there is nothing to dismiss.
+QWidget* SettingsWindow::makeShortcutWarnings() {
+    shortcutWarnings_ = new QLabel;
+    shortcutWarnings_->setTextFormat(Qt::PlainText);
+    shortcutWarnings_->setWordWrap(true);
+    shortcutWarnings_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    shortcutWarnings_->setForegroundRole(QPalette::BrightText);
+    shortcutWarnings_->setAutoFillBackground(true);
+    shortcutWarnings_->setBackgroundRole(QPalette::Dark);
+    shortcutWarnings_->setMargin(8);
+    return shortcutWarnings_;
 }
 
 QWidget* SettingsWindow::makeTabs() {
@@ -188,11 +203,21 @@ QString SettingsWindow::bannerText() const {
     return banner_->isHidden() ? QString() : bannerMessage_->text();
 }
 
+QString SettingsWindow::shortcutWarningsText() const {
+    return shortcutWarnings_->isHidden() ? QString() : shortcutWarnings_->text();
+}
+
 void SettingsWindow::refresh() {
     const auto& error = controller_.settingsError();
     bannerMessage_->setText(error ? QString::fromStdString(*error) : QString());
     bannerMessage_->setAccessibleName(bannerMessage_->text());
     banner_->setVisible(error.has_value());
+    QStringList warnings;
+    for (const std::string& warning : controller_.shortcutWarnings())
+        warnings << QString::fromStdString(warning);
+    shortcutWarnings_->setText(warnings.join(QLatin1Char('\n')));
+    shortcutWarnings_->setAccessibleName(shortcutWarnings_->text());
+    shortcutWarnings_->setVisible(!warnings.isEmpty());
     {
         const QSignalBlocker quiet(tabs_);
         tabs_->setCurrentIndex(positionOfTab(controller_.settingsTab()));

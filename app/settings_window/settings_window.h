@@ -52,6 +52,8 @@ public:
     HelpTab* help() const { return help_; }
     QWidget* banner() const { return banner_; }
     QString bannerText() const;
+    // The hot keys that could not be had, one a line; empty when all were.
+    QString shortcutWarningsText() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -59,6 +61,7 @@ protected:
 private:
     QWidget* makeHeader();
     QWidget* makeBanner();
+    QWidget* makeShortcutWarnings();
     QWidget* makeTabs();
     QWidget* makeFooter();
 
@@ -66,6 +69,7 @@ private:
     SettingsFileChooser chooseFile_;
     QWidget* banner_ = nullptr;
     QLabel* bannerMessage_ = nullptr;
+    QLabel* shortcutWarnings_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     GeneralTab* general_ = nullptr;
     GridSpacingTab* gridSpacing_ = nullptr;

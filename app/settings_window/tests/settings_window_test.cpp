@@ -82,6 +82,17 @@ TEST_F(SettingsWindowTest, TheBannerShowsTheProblemUntilDismissed) {
     EXPECT_TRUE(w.banner()->isHidden());
 }
 
+TEST_F(SettingsWindowTest, ShortcutsTakenByAnotherProgramAreListed) {
+    grabber.refuse(17, activationMods);
+    SettingsWindow& w = open();
+    EXPECT_EQ(w.shortcutWarningsText(), QStringLiteral("Ctrl+Alt+Super+T is in use by another app. "
+                                                       "Choose another activation shortcut."));
+    AppSettings other = controller->settings();
+    other.activationShortcut = KeyCombo{46, KeyCombo::ctrl | KeyCombo::alt, "M"};
+    controller->settingsActions().saveAndApply(other);
+    EXPECT_TRUE(w.shortcutWarningsText().isEmpty()) << "a free shortcut clears the list";
+}
+
 TEST_F(SettingsWindowTest, ExportAndImportUseTheChosenFilesAndCancelDoesNothing) {
     SettingsWindow& w = open([](AppSettings& s) { s.grid = GridSize{5, 4}; });
     FileAnswers answers;
