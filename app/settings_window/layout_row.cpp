@@ -15,13 +15,26 @@ namespace corvane {
 
 namespace {
 
-QString detailsOf(const AppController& controller, const SavedLayout& layout) {
-    const QString shortcut =
-        layout.shortcut ? QString::fromStdString(controller.shownShortcut(*layout.shortcut))
-                        : QStringLiteral("No shortcut");
-    const QString scope = layout.isGlobal ? QStringLiteral("Global \u00b7 works in any app")
-                                          : QStringLiteral("Grid only");
-    return shortcut + QStringLiteral("  \u2014  ") + scope;
+QString shortcutOf(const AppController& controller, const SavedLayout& layout) {
+    return layout.shortcut ? QString::fromStdString(controller.shownShortcut(*layout.shortcut))
+                           : QStringLiteral("No shortcut");
+}
+
+QString scopeOf(const SavedLayout& layout) {
+    return layout.isGlobal ? QStringLiteral("Global \u00b7 works in any app")
+                           : QStringLiteral("Grid only");
+}
+
+QLabel* secondaryLabel() {
+    auto* label = new QLabel;
+    label->setTextFormat(Qt::PlainText);
+    label->setForegroundRole(QPalette::PlaceholderText);
+    return label;
+}
+
+void showLabel(QLabel* label, const QString& text) {
+    label->setText(text);
+    label->setAccessibleName(text);
 }
 
 }  // namespace
@@ -32,12 +45,18 @@ LayoutRow::LayoutRow(AppController& controller, const SavedLayout& layout, QWidg
     connect(enabled_, &QCheckBox::toggled, this, &LayoutRow::setEnabledInSettings);
 
     name_ = new QLabel;
-    details_ = new QLabel;
-    details_->setForegroundRole(QPalette::PlaceholderText);
+    name_->setTextFormat(Qt::PlainText);
+    shortcut_ = secondaryLabel();
+    scope_ = secondaryLabel();
+    auto* details = new QHBoxLayout;
+    details->setSpacing(12);
+    details->addWidget(shortcut_);
+    details->addWidget(scope_);
+    details->addStretch();
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
     texts->addWidget(name_);
-    texts->addWidget(details_);
+    texts->addLayout(details);
 
     globalShortcut_ = makeTextButton({});
     connect(globalShortcut_, &QAbstractButton::clicked, this,
@@ -66,10 +85,9 @@ void LayoutRow::showLayout(const SavedLayout& layout) {
     const QString name = QString::fromStdString(layout.name);
     showChecked(enabled_, layout.enabled);
     enabled_->setAccessibleName(QStringLiteral("Enable ") + name);
-    name_->setText(name);
-    name_->setAccessibleName(name);
-    details_->setText(detailsOf(controller_, layout));
-    details_->setAccessibleName(details_->text());
+    showLabel(name_, name);
+    showLabel(shortcut_, shortcutOf(controller_, layout));
+    showLabel(scope_, scopeOf(layout));
     globalShortcut_->setText(layout.isGlobal ? QStringLiteral("Change Shortcut")
                                              : QStringLiteral("Add Global Shortcut"));
     globalShortcut_->setAccessibleName(

@@ -32,7 +32,8 @@ private:
     SavedLayout layout_;
     QCheckBox* enabled_ = nullptr;
     QLabel* name_ = nullptr;
-    QLabel* details_ = nullptr;
+    QLabel* shortcut_ = nullptr;
+    QLabel* scope_ = nullptr;
     QAbstractButton* globalShortcut_ = nullptr;
     QAbstractButton* edit_ = nullptr;
     QAbstractButton* delete_ = nullptr;
