@@ -22,7 +22,7 @@
 #include "app/remote/command_names.h"
 #include "app/remote/remote_commands.h"
 #include "app/remote/single_instance.h"
-#include "app/settings_window/settings_placeholder.h"
+#include "app/settings_window/settings_window.h"
 #include "app/tray/tray_icon.h"
 #include "app/tray/tray_status.h"
 #include "platform/autostart/xdg_autostart.h"
@@ -170,7 +170,7 @@ AppOptions optionsFor(const CommandLine& line) {
     options.openSettings = line.settings;
     options.show = line.show;
     options.makeSettingsWindow = [](AppController& controller) -> QWidget* {
-        return new SettingsPlaceholder(controller);
+        return new SettingsWindow(controller);
     };
     return options;
 }

@@ -3,13 +3,14 @@
 #include <QObject>
 #include <QPointer>
 
+#include "app/settings_window/global_shortcut_editor.h"
+#include "app/settings_window/layout_editor.h"
+
 class QWidget;
 
 namespace corvane {
 
 class AppController;
-class GlobalShortcutEditor;
-class LayoutEditor;
 
 // Opens the layout editor or the global shortcut editor over the settings
 // window when the controller asks for one, and tells the controller when it

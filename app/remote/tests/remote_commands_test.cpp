@@ -4,7 +4,7 @@
 
 #include "app/controller/messages.h"
 #include "app/controller/tests/controller_fixture.h"
-#include "app/settings_window/settings_placeholder.h"
+#include "app/settings_window/settings_window.h"
 #include "app/tray/tray_status.h"
 
 namespace corvane::testing {
@@ -118,7 +118,7 @@ TEST_F(RemoteCommandsTest, ARequestGivesUpWhenThePlacementDoesNotEnd) {
 }
 
 TEST_F(RemoteCommandsTest, ListingsStatusGridLaunchAndQuitRequests) {
-    makeSettingsWindow = [](AppController& c) { return new SettingsPlaceholder(c); };
+    makeSettingsWindow = [](AppController& c) { return new SettingsWindow(c); };
     AppSettings settings;
     settings.showMenuBarIcon = false;
     settings.layouts = {
