@@ -9,6 +9,9 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
+
+#include "platform/scheduler/blocking_scheduler.h"
 
 namespace corvane {
 namespace {
@@ -22,12 +25,15 @@ struct FakeSettle : platform::SettleSignal {
         answered = false;
     }
     double holdFor = 0;  // once answered, the pause may end this much later
+    double answeredAt = 0;
     std::optional<double> settledIn() override {
-        return answered ? std::optional(holdFor) : std::nullopt;
+        if (!answered) return std::nullopt;
+        return std::max(0.0, answeredAt + holdFor - platform::monotonicSeconds());
     }
     bool waitSettled(double) override { return answered; }
     void answer() {
         answered = true;
+        answeredAt = platform::monotonicSeconds();
         notifyListener();
     }
     void changeWithoutAnswer() { notifyListener(); }
