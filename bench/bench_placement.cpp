@@ -144,10 +144,10 @@ std::vector<double> placeThroughWmctrl(Bench& b) {
     return b.time([&](const Rect& to) {
         const std::vector<int> g = b.client(to);
         // Gravity 0: the window's own, north-west, puts the frame's corner at x, y.
-        const std::string spec = "0," + std::to_string(int(to.x)) + "," +
-                                 std::to_string(int(to.y)) + "," + std::to_string(g[2]) + "," +
-                                 std::to_string(g[3]);
-        b.desktop.run({"wmctrl", "-i", "-r", id, "-e", spec});
+        const std::string geometry = "0," + std::to_string(int(to.x)) + "," +
+                                     std::to_string(int(to.y)) + "," + std::to_string(g[2]) + "," +
+                                     std::to_string(g[3]);
+        b.desktop.run({"wmctrl", "-i", "-r", id, "-e", geometry});
     });
 }
 

@@ -151,6 +151,7 @@ private:
     bool handleSettleEvent(const xcb_generic_event_t* event);
     bool changedWindow(WindowId window);
     void watchForSettle(WindowId window);
+    void unwatchForSettle();
     void noteWrite(WindowId window, const WriteContext& context,
                    std::optional<std::pair<int, int>> origin,
                    std::optional<std::pair<int, int>> size);

@@ -67,13 +67,20 @@ bool sizeAllowed(int requested, int actual, const std::optional<xcb_size_hints_t
 
 }  // namespace
 
+// The window may be gone by now: the error that would cause is dropped, so
+// that nobody reports it.
+void X11WindowSystem::unwatchForSettle() {
+    if (settle_.window == XCB_NONE) return;
+    auto cookie = xcb_change_window_attributes_checked(x_.get(), settle_.window, XCB_CW_EVENT_MASK,
+                                                       &settle_.ownMaskBefore);
+    xcb_discard_reply(x_.get(), cookie.sequence);
+    settle_.window = XCB_NONE;
+}
+
 X11WindowSystem::~X11WindowSystem() {
     if (!x_.alive()) return;
     if (settle_.barrier != XCB_NONE) xcb_destroy_window(x_.get(), settle_.barrier);
-    if (settle_.window != XCB_NONE) {
-        xcb_change_window_attributes(x_.get(), settle_.window, XCB_CW_EVENT_MASK,
-                                     &settle_.ownMaskBefore);
-    }
+    unwatchForSettle();
     xcb_flush(x_.get());
 }
 
@@ -95,10 +102,7 @@ xcb_window_t X11WindowSystem::barrierWindow() {
 void X11WindowSystem::watchForSettle(WindowId window) {
     if (window == settle_.window) return;
     auto c = x_.get();
-    if (settle_.window != XCB_NONE) {
-        xcb_change_window_attributes(c, settle_.window, XCB_CW_EVENT_MASK, &settle_.ownMaskBefore);
-    }
-    settle_.window = XCB_NONE;
+    unwatchForSettle();
     settle_.origin.reset();
     settle_.size.reset();
     settle_.lastRead.reset();
