@@ -212,10 +212,14 @@ int runApplication(const CommandLine& line, SingleInstance& instance, int argc, 
     platform::XdgAutostart loginItem;
     platform::X11KeyMapping keyMapping(connection);
 
-    AppServices services{
-        watchedWindows, displays,   hotKeys,
-        shell,          loginItem,  [] { return std::unique_ptr<Scheduler>(new QtScheduler()); },
-        ownPid,         &keyMapping};
+    AppServices services{watchedWindows,
+                         displays,
+                         hotKeys,
+                         shell,
+                         loginItem,
+                         [&windows] { return std::unique_ptr<Scheduler>(new QtScheduler(&windows)); },
+                         ownPid,
+                         &keyMapping};
     AppController controller(services, optionsFor(line));
     QObject::connect(&controller, &AppController::quitRequested, &app, &QCoreApplication::quit);
 

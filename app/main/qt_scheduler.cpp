@@ -7,13 +7,17 @@
 
 namespace corvane {
 
-QtScheduler::QtScheduler() {
+QtScheduler::QtScheduler(platform::SettleSignal* settle) : settle_(settle) {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer_, &QTimer::timeout, [this] { finishWait(); });
+    recheck_.setSingleShot(true);
+    recheck_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&recheck_, &QTimer::timeout, [this] { settleChanged(); });
 }
 
 QtScheduler::~QtScheduler() {
+    stopListening();
     timer_.stop();
 }
 
@@ -21,24 +25,55 @@ double QtScheduler::now() {
     return platform::monotonicSeconds();
 }
 
-bool QtScheduler::beginWait(WaitKind, double seconds, std::function<void()> resume) {
+bool QtScheduler::beginWait(WaitKind kind, double seconds, std::function<void()> resume) {
     if (cancelled_) return false;
     pending_ = std::move(resume);
+    if (kind == WaitKind::pause && settle_) {
+        // Listening before asking, so that no answer can come unheard.
+        listening_ = true;
+        settle_->setListener([this] { settleChanged(); });
+        settle_->beginPause();
+    }
     // Whole milliseconds, rounded up so a wait never ends before its deadline.
     const auto ms = std::chrono::milliseconds(static_cast<long long>(std::ceil(seconds * 1000)));
     timer_.start(std::max(ms, std::chrono::milliseconds(0)));
     return true;
 }
 
+// Called from inside the event filter (or by the recheck timer): the work
+// resumes from the event loop.
+void QtScheduler::settleChanged() {
+    recheck_.stop();
+    if (!pending_ || !listening_) return;
+    const std::optional<double> in = settle_->settledIn();
+    if (!in) return;
+    if (*in > 0) {
+        const auto us = std::chrono::microseconds(static_cast<long long>(std::ceil(*in * 1e6)));
+        recheck_.start(std::chrono::ceil<std::chrono::milliseconds>(us));
+        return;
+    }
+    stopListening();
+    timer_.start(std::chrono::milliseconds(0));
+}
+
 void QtScheduler::cancel() {
     cancelled_ = true;
     if (pending_) {
+        stopListening();
         // Resume from the event loop rather than from inside the caller.
         timer_.start(std::chrono::milliseconds(0));
     }
 }
 
+void QtScheduler::stopListening() {
+    recheck_.stop();
+    if (!listening_) return;
+    listening_ = false;
+    settle_->setListener(nullptr);
+}
+
 void QtScheduler::finishWait() {
+    stopListening();
     auto resume = std::move(pending_);
     pending_ = nullptr;
     if (resume) resume();

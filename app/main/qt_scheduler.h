@@ -4,14 +4,18 @@
 #include <functional>
 
 #include "core/scheduler.h"
+#include "platform/settle_signal.h"
 
 namespace corvane {
 
 // Waits of one placement or undo, driven by Qt timers on the main thread, so
 // the event loop keeps running while a window settles. One wait at a time.
+// With a settle signal, a settle pause ends as soon as the signal says the
+// window has settled (its events reach it from the event loop), at the latest
+// after the pause's full time.
 class QtScheduler : public Scheduler {
 public:
-    QtScheduler();
+    explicit QtScheduler(platform::SettleSignal* settle = nullptr);
     ~QtScheduler() override;
 
     double now() override;
@@ -22,10 +26,15 @@ public:
     void cancel();
 
 private:
+    void settleChanged();
     void finishWait();
+    void stopListening();
 
+    platform::SettleSignal* settle_;
     QTimer timer_;
+    QTimer recheck_;  // the signal's "settled in ..." coming due
     std::function<void()> pending_;
+    bool listening_ = false;
     bool cancelled_ = false;
 };
 

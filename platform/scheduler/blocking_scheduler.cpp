@@ -14,7 +14,12 @@ double BlockingScheduler::now() {
     return monotonicSeconds();
 }
 
-bool BlockingScheduler::beginWait(WaitKind, double seconds, std::function<void()>) {
+bool BlockingScheduler::beginWait(WaitKind kind, double seconds, std::function<void()>) {
+    if (kind == WaitKind::pause && settle_) {
+        settle_->beginPause();
+        settle_->waitSettled(seconds);
+        return false;
+    }
     if (seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
     return false;
 }

@@ -33,6 +33,7 @@ constexpr std::string_view names[] = {
     "_NET_FRAME_EXTENTS",
     "_GTK_FRAME_EXTENTS",
     "_NET_MOVERESIZE_WINDOW",
+    "_NET_REQUEST_FRAME_EXTENTS",
     "_NET_WM_WINDOW_TYPE",
     "_NET_WM_WINDOW_TYPE_DOCK",
     "_NET_WM_STRUT",

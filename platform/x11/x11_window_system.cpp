@@ -77,7 +77,12 @@ void X11WindowSystem::watchRoot() {
 }
 
 void X11WindowSystem::handleEvent(const xcb_generic_event_t* event) {
-    if (!event || (event->response_type & ~0x80) != XCB_PROPERTY_NOTIFY) return;
+    if (!event) return;
+    if (handleSettleEvent(event)) {
+        ++settle_.events;
+        notifyListener();
+    }
+    if ((event->response_type & ~0x80) != XCB_PROPERTY_NOTIFY) return;
     const auto* change = reinterpret_cast<const xcb_property_notify_event_t*>(event);
     if (change->window != x_.root() || change->atom != x_.atom(Atom::NET_ACTIVE_WINDOW)) return;
     if (auto active = activeWindow()) {
@@ -335,6 +340,7 @@ Rect X11WindowSystem::Placement::outer() const {
 WindowResult<Rect> X11WindowSystem::frame(WindowId window) {
     auto placement = readPlacement(window);
     if (!placement.ok()) return placement.error();
+    if (window == settle_.window) settle_.lastRead = placement.value();
     return placement.value().outer();
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/settle_signal.h"
 #include "platform/window_system.h"
 #include "platform/x11/x11_connection.h"
 
@@ -17,26 +18,41 @@ namespace corvane::platform {
 // count, a client-side shadow (_GTK_FRAME_EXTENTS) does not. Writes ask the
 // window manager (_NET_MOVERESIZE_WINDOW, static gravity) for the client
 // geometry that puts that outer frame where asked.
-class X11WindowSystem : public WindowSystem {
+//
+// As a settle signal, a pause ends once the window manager has answered a
+// request sent after everything else (_NET_REQUEST_FRAME_EXTENTS for an
+// unmapped window of Corvane's own, answered in order) and the window written
+// last either has changed since it was last read, or has the geometry asked
+// for (as far as its size hints allow) and has held still for a moment. A
+// window manager that does not answer leaves every pause to its full time.
+class X11WindowSystem : public WindowSystem, public SettleSignal {
 public:
     struct Options {
         // This process: its windows are never remembered as the user's.
         int ownPid = 0;  // 0: getpid()
         // Longest wait after a write for the window manager to act on it, so
-        // that the next read sees the result instead of the old frame.
+        // that the next read sees the result instead of the old frame; only
+        // while the window manager has answered no settle request.
         int writeWaitMs = 25;
         // Ask with plain ConfigureWindow requests even when the window manager
         // understands _NET_MOVERESIZE_WINDOW.
         bool forceConfigureRequests = false;
+        // Ask the window manager for an answer that ends a settle pause early.
+        // Off, pauses run their full time, as with a window manager that never answers.
+        bool settleBarrier = true;
     };
 
     // Borrows `connection` (Qt's, or a tool's own); it must outlive this object.
     X11WindowSystem(xcb_connection_t* connection, int screenNumber, Options options);
     X11WindowSystem(xcb_connection_t* connection, int screenNumber)
         : X11WindowSystem(connection, screenNumber, Options{}) {}
+    ~X11WindowSystem() override;
+    X11WindowSystem(const X11WindowSystem&) = delete;
+    X11WindowSystem& operator=(const X11WindowSystem&) = delete;
 
     // Feed every event of the connection here (from a native event filter): a
-    // change of the active window is remembered per application.
+    // change of the active window is remembered per application, and the
+    // answers a settle pause waits for are noted.
     void handleEvent(const xcb_generic_event_t* event);
     // Asks for property changes on the root for this connection, keeping what
     // it selected already (Qt does this itself; tools call it).
@@ -61,6 +77,12 @@ public:
     // The application a window belongs to; an error when the window is gone.
     WindowResult<AppRef> appOf(WindowId window);
 
+    void beginPause() override;
+    std::optional<double> settledIn() override;
+    bool waitSettled(double seconds) override;
+    // Answers of the window manager to settle requests seen so far (for tests).
+    std::uint64_t settleAnswers() const { return settle_.answered; }
+
 private:
     struct Extents {
         double left = 0, right = 0, top = 0, bottom = 0;
@@ -81,6 +103,22 @@ private:
         Placement placement;
         Maximized maximized;
         std::uint32_t gravity = 1;  // the client's win_gravity (NorthWest when unset)
+        std::optional<xcb_size_hints_t> hints;
+    };
+    // What was last asked of a window, in client geometry, and what it looked
+    // like when last read: what a settle pause compares the window with.
+    struct Settle {
+        xcb_window_t barrier = XCB_NONE;  // unmapped, ours: its frame extents are asked for
+        std::uint64_t asked = 0;          // requests sent
+        std::uint64_t answered = 0;       // answers seen
+        std::uint64_t awaited = 0;        // the request the current pause waits for
+        std::uint64_t events = 0;         // events that may end a pause, seen so far
+        double lastChange = 0;            // when the window was last seen changing (monotonic s)
+        WindowId window = XCB_NONE;       // the window written last
+        std::uint32_t ownMaskBefore = 0;  // what this connection selected on it before
+        std::optional<std::pair<int, int>> origin, size;
+        std::optional<xcb_size_hints_t> hints;
+        std::optional<Placement> lastRead;
     };
     struct Recent {
         WindowId window;
@@ -109,6 +147,16 @@ private:
                              std::optional<std::pair<double, double>> size);
     void waitForWindowManager(WindowId window, const Placement& before, int x, int y, int width,
                               int height, bool moves, bool resizes);
+    // Settle signal: the events it waits for, the window it watches.
+    bool handleSettleEvent(const xcb_generic_event_t* event);
+    bool changedWindow(WindowId window);
+    void watchForSettle(WindowId window);
+    void unwatchForSettle();
+    void noteWrite(WindowId window, const WriteContext& context,
+                   std::optional<std::pair<int, int>> origin,
+                   std::optional<std::pair<int, int>> size);
+    bool asRequested(const Placement& placement) const;
+    xcb_window_t barrierWindow();
     PropertyRequest<char> requestNetName(WindowId window);
     PropertyRequest<char> requestName(WindowId window);
     static std::string titleText(const std::optional<PropertyValue<char>>& netName,
@@ -120,6 +168,7 @@ private:
     std::uint32_t ownClient_ = 0;  // this connection's resource base
     Support support_;
     std::deque<Recent> recent_;
+    Settle settle_;
 };
 
 }  // namespace corvane::platform

@@ -58,6 +58,7 @@ WindowResult<X11WindowSystem::WriteContext> X11WindowSystem::writeContext(Window
     const auto& h = hints.value();
     context.gravity =
         h && (h->flags & XCB_ICCCM_SIZE_HINT_P_WIN_GRAVITY) ? h->win_gravity : northWestGravity;
+    context.hints = h;
     return context;
 }
 
@@ -66,6 +67,7 @@ WindowResult<void> X11WindowSystem::write(WindowId window,
                                           std::optional<std::pair<double, double>> size) {
     if (!x_.alive()) return WindowError(WindowError::Kind::permission);
     if (support_.checkWindow == XCB_NONE) support();
+    watchForSettle(window);
     // Reading the window first also tells a closed window from a live one: a
     // message to the root never fails.
     auto context = writeContext(window);
@@ -92,6 +94,8 @@ WindowResult<void> X11WindowSystem::write(WindowId window,
         height = std::max(1L, std::lround(size->second - f.top - f.bottom + s.top + s.bottom));
     }
 
+    noteWrite(window, ctx, origin ? std::optional(std::pair(int(x), int(y))) : std::nullopt,
+              size ? std::optional(std::pair(int(width), int(height))) : std::nullopt);
     if (support_.moveResize && !options_.forceConfigureRequests) {
         std::uint32_t flags = staticGravity | (sourceTool << 12);
         if (origin) flags |= carriesX | carriesY;
@@ -198,12 +202,14 @@ Maximized X11WindowSystem::maximizedIn(const std::vector<std::uint32_t>& stateAt
 
 // The window manager acts on a request a moment after it arrives. Waiting
 // here (briefly, and only until the window changes) lets the resizer's next
-// read see the result rather than the old frame, which would cost it a settle
-// pause per write.
+// read see the result rather than the old frame, which would cost it a full
+// settle pause per write. A window manager that answers settle requests needs
+// no such wait: the pause that follows ends on its answer, without blocking
+// the thread (and without spinning through a write that changes nothing).
 void X11WindowSystem::waitForWindowManager(WindowId window, const Placement& before, int x, int y,
                                            int width, int height, bool moves, bool resizes) {
     using Clock = std::chrono::steady_clock;
-    if (options_.writeWaitMs <= 0) return;
+    if (options_.writeWaitMs <= 0 || settle_.answered > 0) return;
     const auto deadline = Clock::now() + std::chrono::milliseconds(options_.writeWaitMs);
     auto c = x_.get();
     while (true) {

@@ -21,6 +21,7 @@ const std::string closedText = "That window has closed. Focus another window and
 
 // A blocking scheduler that runs `action` when its second wait (a settle pause) begins.
 struct InterruptingScheduler : platform::BlockingScheduler {
+    using BlockingScheduler::BlockingScheduler;
     std::function<void()> action;
     int waits = 0;
     bool beginWait(WaitKind kind, double seconds, std::function<void()> resume) override {
@@ -37,7 +38,8 @@ struct Placer {
     platform::X11WindowSystem windows{connection.get(), 0};
     platform::X11Displays displays{connection.get(), 0};
     WindowManager manager{windows, getpid()};
-    platform::BlockingScheduler blocking;
+    // Settle pauses end when Openbox has answered, as in the application.
+    platform::BlockingScheduler blocking{&windows};
 
     WindowTarget focused() { return manager.focusedTarget(windows.frontmostApp()); }
     // What the user hears when there is no window to tile; empty when there is one.
@@ -118,7 +120,7 @@ TEST(WindowManagerE2E, EveryKindOfWindowOnAMonitorWithADock) {
     // The window goes away in the middle of the resize.
     ProbeWindow closing = p.desktop.startProbe();
     const WindowTarget closingTarget = p.focused();
-    InterruptingScheduler closer;
+    InterruptingScheduler closer{&p.windows};
     closer.action = [&] {
         closing.process.stop();
         e2e::waitUntil([&] { return !p.desktop.clientGeometry(closing.window); });

@@ -135,7 +135,7 @@ int place(const Options& o, xcb_connection_t* connection, int screen) {
     };
     platform::X11WindowSystem windows(connection, screen);
     platform::X11Displays displays(connection, screen);
-    platform::BlockingScheduler scheduler;
+    platform::BlockingScheduler scheduler(&windows);
     WindowManager manager(windows, static_cast<int>(getpid()), say);
 
     WindowTarget target = manager.focusedTarget(windows.frontmostApp());

@@ -202,6 +202,7 @@ std::vector<std::string> probeArguments(
     std::vector<std::string> argv = {
         CORVANE_PROBE_PATH,
         size(o.width, o.height) + "+" + std::to_string(o.x) + "+" + std::to_string(o.y), o.title};
+    if (o.lateMs > 0) argv.insert(argv.begin() + 1, {"--late", std::to_string(o.lateMs)});
     auto property = [&](const std::string& name, const std::string& type,
                         const std::vector<std::uint32_t>& values) {
         std::string list;

@@ -44,6 +44,7 @@ struct ProbeOptions {
     bool activate = true;               // waits until it is the active window
     bool namesOwner = true;             // false: neither _NET_WM_PID nor WM_CLASS
     std::vector<std::uint32_t> icon{};  // _NET_WM_ICON: width, height, pixels, repeated
+    int lateMs = 0;  // takes a size someone else gives it this late (the old one meanwhile)
 };
 
 struct ProbeWindow {

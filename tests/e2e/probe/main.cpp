@@ -5,11 +5,17 @@
 // A property given without values is left off the window: "WM_CLASS STRING ''"
 // makes a window that does not name its class.
 //
-//   corvane-probe WxH+X+Y TITLE [PROPERTY TYPE VALUE,VALUE,...]...
+// With --late MS the window takes a new size late, as an application busy
+// elsewhere does: whenever someone else resizes it, it puts its old size back
+// at once and takes the new one only MS milliseconds later.
+//
+//   corvane-probe [--late MS] WxH+X+Y TITLE [PROPERTY TYPE VALUE,VALUE,...]...
 
+#include <poll.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -18,11 +24,76 @@
 #include <string>
 #include <vector>
 
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The size the window holds, and the one it will take late.
+struct LateSize {
+    std::chrono::milliseconds delay{0};
+    int width = 0, height = 0;
+    bool pending = false;
+    int nextWidth = 0, nextHeight = 0;
+    Clock::time_point due{};
+};
+
+void resize(xcb_connection_t* c, xcb_window_t w, int width, int height) {
+    const std::uint32_t size[] = {std::uint32_t(width), std::uint32_t(height)};
+    xcb_configure_window(c, w, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
+    xcb_flush(c);
+}
+
+// A size the window did not ask for is put back and remembered for later.
+void sizeChanged(xcb_connection_t* c, xcb_window_t w, LateSize& late, int width, int height) {
+    if (width == late.width && height == late.height) return;
+    late.pending = true;
+    late.nextWidth = width, late.nextHeight = height;
+    late.due = Clock::now() + late.delay;
+    resize(c, w, late.width, late.height);
+}
+
+// Handles events until the connection ends, taking late sizes when they are due.
+void runLate(xcb_connection_t* c, xcb_window_t w, LateSize& late) {
+    while (!xcb_connection_has_error(c)) {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
+            if ((event->response_type & ~0x80) == XCB_CONFIGURE_NOTIFY) {
+                const auto* e = reinterpret_cast<xcb_configure_notify_event_t*>(event);
+                if (e->window == w && !(event->response_type & 0x80))
+                    sizeChanged(c, w, late, e->width, e->height);
+            }
+            std::free(event);
+        }
+        int timeout = -1;
+        if (late.pending) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(late.due - Clock::now()).count();
+            if (left <= 0) {
+                late.pending = false;
+                late.width = late.nextWidth, late.height = late.nextHeight;
+                resize(c, w, late.width, late.height);
+                continue;
+            }
+            timeout = static_cast<int>(left);
+        }
+        pollfd fd{xcb_get_file_descriptor(c), POLLIN, 0};
+        ::poll(&fd, 1, timeout);
+    }
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    LateSize late;
+    if (argc > 2 && std::strcmp(argv[1], "--late") == 0) {
+        late.delay = std::chrono::milliseconds(std::atoi(argv[2]));
+        argv[2] = argv[0];
+        argv += 2, argc -= 2;
+    }
     int x = 0, y = 0, width = 0, height = 0;
     if (argc < 3 || argc % 3 != 0 ||
         std::sscanf(argv[1], "%dx%d+%d+%d", &width, &height, &x, &y) != 4) {
-        std::fprintf(stderr, "usage: corvane-probe WxH+X+Y TITLE [PROPERTY TYPE V,V,...]...\n");
+        std::fprintf(stderr,
+                     "usage: corvane-probe [--late MS] WxH+X+Y TITLE [PROPERTY TYPE V,V,...]...\n");
         return 2;
     }
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
@@ -41,9 +112,11 @@ int main(int argc, char** argv) {
                             data);
     };
     const xcb_window_t w = xcb_generate_id(c);
+    const std::uint32_t attributes[] = {screen->white_pixel, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
     xcb_create_window(c, XCB_COPY_FROM_PARENT, w, screen->root, std::int16_t(x), std::int16_t(y),
                       width, height, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
-                      XCB_CW_BACK_PIXEL, &screen->white_pixel);
+                      XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, attributes);
+    late.width = width, late.height = height;
     set(w, "_NET_WM_NAME", "UTF8_STRING", 8, std::strlen(argv[2]), argv[2]);
     const char wmClass[] = "corvane-probe\0CorvaneProbe";
     set(w, "WM_CLASS", "STRING", 8, sizeof wmClass, wmClass);
@@ -63,6 +136,7 @@ int main(int argc, char** argv) {
     xcb_flush(c);
     std::printf("0x%08x\n", w);
     std::fflush(stdout);
+    if (late.delay.count() > 0) runLate(c, w, late);
     while (xcb_generic_event_t* event = xcb_wait_for_event(c)) std::free(event);
     xcb_disconnect(c);
     return 0;
