@@ -51,8 +51,18 @@ def find_window(app, title):
     return next((w for w in windows(app) if w.name == title), None)
 
 
-def find_control(window, name):
-    return next((c for c in walk(window) if c.name == name), None)
+def actions(node):
+    try:
+        return node.queryAction().nActions
+    except NotImplementedError:
+        return 0
+
+
+def find_control(window, name, actionable=False):
+    """The first showing control called NAME; with `actionable`, the first
+    one that can be pressed (a label often carries its control's name)."""
+    return next((c for c in walk(window)
+                 if c.name == name and (not actionable or actions(c) > 0)), None)
 
 
 def states(node):
@@ -100,14 +110,12 @@ def main():
         return
 
     name = options.arguments[1]
-    control = waiting(lambda: find_control(window, name), options.timeout)
+    actionable = options.command == "press"
+    control = waiting(lambda: find_control(window, name, actionable), options.timeout)
     if control is None:
         sys.exit(f"no showing control {name!r} in {title!r}")
     if options.command == "press":
-        action = control.queryAction()
-        if action.nActions == 0:
-            sys.exit(f"{name!r} has no action")
-        action.doAction(0)
+        control.queryAction().doAction(0)
     elif options.command == "text":
         control.queryEditableText().setTextContents(options.arguments[2])
     elif options.command == "extents":
