@@ -78,4 +78,20 @@ std::optional<std::string> storeLayout(AppController& controller, const SavedLay
     return reason;
 }
 
+QHBoxLayout* makeShortcutRow(QWidget* recorder) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(makeFieldLabel(QStringLiteral("Shortcut"), recorder));
+    row->addWidget(recorder);
+    row->addStretch();
+    return row;
+}
+
+QHBoxLayout* makeButtonRow(QPushButton* cancel, QPushButton* save) {
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(cancel);
+    row->addWidget(save);
+    return row;
+}
+
 }  // namespace corvane

@@ -7,6 +7,7 @@
 
 #include "core/saved_layout.h"
 
+class QHBoxLayout;
 class QPushButton;
 
 namespace corvane {
@@ -43,6 +44,11 @@ struct EditorButtons {
     QPushButton* save = nullptr;
 };
 EditorButtons addEditorButtons(QDialog& dialog, const QString& saveText);
+
+// The row that holds an editor's shortcut recorder, labelled "Shortcut".
+QHBoxLayout* makeShortcutRow(QWidget* recorder);
+// The row at the foot of an editor: Cancel and the save button, on the right.
+QHBoxLayout* makeButtonRow(QPushButton* cancel, QPushButton* save);
 
 // Gives a dialog of wrapped notes the height its contents need at its width:
 // Qt's own first guess measures the notes at another width and can squeeze

@@ -29,9 +29,7 @@ GeneralTab::GeneralTab(AppController& controller, QWidget* parent)
     addActivationSection(content);
     content->addStretch();
 
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(makeScrollingTab(content));
+    setScrollingContent(*this, content);
     refresh();
 }
 

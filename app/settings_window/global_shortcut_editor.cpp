@@ -81,15 +81,9 @@ void GlobalShortcutEditor::arrangeControls() {
     bold.setBold(true);
     heading->setFont(bold);
 
-    auto* shortcutRow = new QHBoxLayout;
-    shortcutRow->addWidget(makeFieldLabel(QStringLiteral("Shortcut"), recorder_));
-    shortcutRow->addWidget(recorder_);
-    shortcutRow->addStretch();
+    QHBoxLayout* shortcutRow = makeShortcutRow(recorder_);
 
-    auto* footer = new QHBoxLayout;
-    footer->addStretch();
-    footer->addWidget(cancel_);
-    footer->addWidget(save_);
+    QHBoxLayout* footer = makeButtonRow(cancel_, save_);
 
     auto* column = new QVBoxLayout(this);
     column->addWidget(heading);

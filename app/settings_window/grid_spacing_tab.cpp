@@ -41,9 +41,7 @@ GridSpacingTab::GridSpacingTab(AppController& controller, QWidget* parent)
     addAdvancedSection(content);
     content->addStretch();
 
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(makeScrollingTab(content));
+    setScrollingContent(*this, content);
     refresh();
 }
 

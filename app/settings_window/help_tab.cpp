@@ -60,9 +60,7 @@ HelpTab::HelpTab(AppController& controller, QString homepage, QWidget* parent)
     addLinksAndQuit(content);
     content->addStretch();
 
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(makeScrollingTab(content));
+    setScrollingContent(*this, content);
     refresh();
 }
 

@@ -88,4 +88,10 @@ QIcon settingsSymbol(SettingsSymbol symbol) {
     return QApplication::style()->standardIcon(fallback);
 }
 
+void setScrollingContent(QWidget& tab, QLayout* content) {
+    auto* outer = new QVBoxLayout(&tab);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(makeScrollingTab(content));
+}
+
 }  // namespace corvane

@@ -25,6 +25,8 @@ QCheckBox* makeSwitch(const QString& text);
 QAbstractButton* makeTextButton(const QString& text);
 // A tab's content, scrolling when the window is smaller than it.
 QScrollArea* makeScrollingTab(QLayout* content);
+// Fills `tab` with `content`, scrolling when the window is too small for it.
+void setScrollingContent(QWidget& tab, QLayout* content);
 
 // Shows a value without telling the control's own handlers, so a refresh is
 // never taken for a change by the user.

@@ -45,9 +45,7 @@ ShortcutsTab::ShortcutsTab(AppController& controller, QWidget* parent)
     content->addLayout(footer);
     content->addStretch();
 
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(makeScrollingTab(content));
+    setScrollingContent(*this, content);
     refresh();
 }
 
