@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include "app/controller/messages.h"
 #include "app/controller/tests/controller_fixture.h"
 
 namespace corvane::testing {
@@ -151,6 +152,14 @@ TEST_F(SelfTestTest, NoSettingsWindowEndsTheRunSilently) {
     EXPECT_EQ(run(), 1);
     EXPECT_EQ(checkLines(), firstOf(passLines, 8));
     EXPECT_TRUE(err.empty()) << "that check has no text of its own";
+}
+
+TEST_F(SelfTestTest, WithoutAWindowToActOnTheHeldNoticeGivesWayToTheReason) {
+    desktop.deactivate();
+    EXPECT_EQ(run(), 1);
+    EXPECT_EQ(checkLines(), firstOf(passLines, 6));
+    EXPECT_TRUE(err.empty());
+    EXPECT_NE(controller->message(), std::string(Messages::sizeNotice));
 }
 
 TEST_F(SelfTestTest, TheChecksStartFromAGridOpenedAQuarterSecondAfterLaunch) {
