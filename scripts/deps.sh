@@ -16,7 +16,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb openbox xdotool x11-xkb-utils wmctrl x11-utils x11-xserver-utils trayer xcompmgr
   xserver-xorg-core xserver-xorg-video-dummy
-  dbus at-spi2-core python3-pyatspi
+  dbus at-spi2-core python3-pyatspi python3-gi
   # source checks (scripts/check_*.sh): formatting, clang-tidy and the clang++ it configures with
   clang-format clang-tidy clang
 )

@@ -239,6 +239,9 @@ void AppController::openAccessibilitySettings() {
 void AppController::registerHotKeys() {
     hotKeyRegistration_->registerAll();
 }
+void AppController::unregisterHotKeys() {
+    hotKeyRegistration_->unregisterAll();
+}
 void AppController::showSettings() {
     settingsActions_->showSettings();
 }

@@ -119,6 +119,7 @@ public:
     void openAccessibilitySettings() override;
     void showSettings() override;
     void registerHotKeys();
+    void unregisterHotKeys();
     void applySettings(const AppSettings& settings);
     void saveSelectionAsLayout(const TileRegion& region) override;
     void setRecordingActive(bool active);

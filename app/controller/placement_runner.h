@@ -42,6 +42,9 @@ public:
     void showError(const std::exception& error);
     // Ends the placement or undo in flight at once; its result is dropped.
     void interrupt();
+    // A placement's last step: its notice is shown now, or held for the next
+    // opening of the grid when the grid is closed or closes now.
+    void finishPlacement(const std::optional<std::string>& notice, bool keepOpen);
 
 private:
     struct LastLayout {
@@ -68,7 +71,6 @@ private:
     void finishJob(const Job& job, std::optional<bool> exact, const std::exception_ptr& error,
                    double startTime, const PlacementCallback& done);
     void failJob(const Job& job, const std::exception& error, const PlacementCallback& done);
-    void finishPlacement(const std::optional<std::string>& notice, bool keepOpen);
     void finishUndo(std::optional<bool> exact, const std::exception_ptr& error, int generation,
                     const PlacementCallback& done);
     void endAsyncWork();

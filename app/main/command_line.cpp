@@ -94,11 +94,11 @@ CommandLine finish(Parsing parsing) {
         return result;
     }
     // Rendering comes before everything else, then the self-test.
-    if (parsing.renderPreviews || parsing.smokeTest) {
-        const std::string name = parsing.renderPreviews ? "--render-previews" : "--smoke-test";
+    if (parsing.renderPreviews) {
         result.action = CommandLine::Action::unavailable;
-        result.error = name + " is not available in this version of Corvane yet.";
+        result.error = "--render-previews is not available in this version of Corvane yet.";
     }
+    result.smokeTest = parsing.smokeTest;
     return result;
 }
 
@@ -141,7 +141,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
 }
 
 std::string usageText() {
-    return "Usage: corvane [--show | --settings] [--diagnostics]\n"
+    return "Usage: corvane [--show | --settings | --smoke-test] [--diagnostics]\n"
            "       corvane COMMAND\n"
            "\n"
            "Starts Corvane, the grid window tiler. When Corvane is running already, the\n"
@@ -151,6 +151,9 @@ std::string usageText() {
            "  --show                 open the grid a moment after starting\n"
            "  --settings             open the settings window a moment after starting\n"
            "  --diagnostics          print diagnostic lines to standard output\n"
+           "  --smoke-test           check the grid, the settings window and the global\n"
+           "                         shortcuts on this desktop, then quit: status 0 when\n"
+           "                         every check passes, 1 at the first that fails\n"
            "\n"
            "Commands for the running Corvane (for scripts and window manager key bindings):\n"
            "  --apply-layout NAME    place the focused window with the saved layout NAME\n"

@@ -28,6 +28,7 @@ struct CommandLine {
     bool show = false;         // --show
     bool settings = false;     // --settings
     bool diagnostics = false;  // --diagnostics
+    bool smokeTest = false;    // --smoke-test (before --settings and --show)
     // --apply-layout's layout name.
     std::string layoutName;
     // The sentence to print for `unavailable`, or the reason the arguments

@@ -15,9 +15,11 @@
 #include <thread>
 
 #include "app/controller/app_controller.h"
+#include "app/controller/self_test.h"
 #include "app/main/command_line.h"
 #include "app/main/keyboard_layout_watch.h"
 #include "app/main/qt_scheduler.h"
+#include "app/main/screen_lock.h"
 #include "app/main/x11_integration.h"
 #include "app/remote/command_names.h"
 #include "app/remote/remote_commands.h"
@@ -167,6 +169,7 @@ bool displayReachable() {
 AppOptions optionsFor(const CommandLine& line) {
     AppOptions options;
     options.diagnostics = line.diagnostics;
+    options.smokeTest = line.smokeTest;
     options.openSettings = line.settings;
     options.show = line.show;
     options.makeSettingsWindow = [](AppController& controller) -> QWidget* {
@@ -238,6 +241,9 @@ int runApplication(const CommandLine& line, SingleInstance& instance, int argc, 
             commands.handle(request, respond);
         });
     quitOnSignals(app);
+    SelfTest selfTest(controller, {.desktopLocked = screenSaverActive,
+                                   .finish = [](int status) { QCoreApplication::exit(status); }});
+    QObject::connect(&controller, &AppController::smokeTestRequested, &selfTest, &SelfTest::start);
 
     controller.start();
     const int status = app.exec();
@@ -279,6 +285,13 @@ int main(int argc, char** argv) {
     if (line.isScripting()) return handOver(*location, requestFor(line), argc, argv);
 
     SingleInstance instance(*location);
-    if (!instance.claim()) return handOver(*location, requestFor(line), argc, argv);
+    if (!instance.claim()) {
+        // The running Corvane would only open its grid, and nothing would be checked.
+        if (line.smokeTest) {
+            std::cerr << "Corvane is running already; quit it before running the self-test.\n";
+            return 1;
+        }
+        return handOver(*location, requestFor(line), argc, argv);
+    }
     return runApplication(line, instance, argc, argv);
 }

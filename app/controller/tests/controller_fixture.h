@@ -76,6 +76,7 @@ protected:
         options.settingsDirectory = dir.path();
         options.makeSettingsWindow = makeSettingsWindow;
         options.diagnostics = true;
+        options.smokeTest = smokeTest;
         options.diagnosticsSink = [this](const std::string& line) { lines.push_back(line); };
         auto clock = [this]() -> std::unique_ptr<Scheduler> {
             if (!queuedClock) return std::make_unique<SimulatedScheduler>();
@@ -113,6 +114,7 @@ protected:
     platform::FakeKeyMapping keyMapping;  // a US keyboard unless a test switches
     platform::WindowId window = 0;
     bool queuedClock = false;
+    bool smokeTest = false;  // the controller is launched with "--smoke-test"
     // The settings window the controller opens (none unless a test gives one).
     std::function<QWidget*(AppController&)> makeSettingsWindow;
     QueuedScheduler* lastQueued = nullptr;

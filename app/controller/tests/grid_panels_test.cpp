@@ -10,6 +10,18 @@ TEST_F(GridPanelsTest, PanelsFollowTheMonitorsThePointerAndClicksElsewhere) {
     desktop.addMonitor("HDMI-1", Rect{1920, 0, 1280, 800});
     AppController& c = openPanels();
     EXPECT_EQ(shell.activeOwn, panel(1)->windowId());
+    // With --diagnostics each panel tells its size and its display's work area.
+    std::vector<std::string> sizes;
+    std::copy_if(lines.begin(), lines.end(), std::back_inserter(sizes),
+                 [](const std::string& line) { return line.starts_with("Grid panel size: "); });
+    auto sizeOf = [&](std::size_t i) {
+        return "(" + std::to_string(panel(i)->width()) + ".0, " +
+               std::to_string(panel(i)->height()) + ".0)";
+    };
+    EXPECT_EQ(sizes,
+              (std::vector<std::string>{
+                  "Grid panel size: " + sizeOf(0) + ", display: (0.0, 30.0, 1920.0, 1050.0)",
+                  "Grid panel size: " + sizeOf(1) + ", display: (1920.0, 0.0, 1280.0, 800.0)"}));
 
     // A monitor goes: the rebuilt grid takes the keyboard before the old panels
     // hide, or the desktop would hand it elsewhere and close the grid.

@@ -13,6 +13,7 @@ TEST(CommandLineTest, OptionsCommandsAndMistakes) {
         {{"--diagnostics", "--settings", "--show"}, Action::launch},
         {{"-display", ":3", "--show", "-sync"}, Action::launch},  // the toolkit's own options
         {{"--show", "--render-previews"}, Action::launch},        // without a folder: ignored
+        {{"--show", "--smoke-test", "--settings"}, Action::launch},
         {{"--undo"}, Action::undo},
         {{"--toggle-grid"}, Action::toggleGrid},
         {{"--list-layouts"}, Action::listLayouts},
@@ -28,12 +29,13 @@ TEST(CommandLineTest, OptionsCommandsAndMistakes) {
     }
     const CommandLine all = parseCommandLine({"--diagnostics", "--settings", "--show"});
     EXPECT_TRUE(all.show && all.settings && all.diagnostics && !all.isScripting());
+    EXPECT_FALSE(all.smokeTest);
+    EXPECT_TRUE(parseCommandLine({"--show", "--smoke-test"}).smokeTest);
+    EXPECT_TRUE(parseCommandLine({"--smoke-test", "--undo"}).error) << "a command stands alone";
     EXPECT_EQ(parseCommandLine({"--apply-layout", "Left half"}).layoutName, "Left half");
 
     const std::string help = " Run \u201ccorvane --help\u201d for the options.";
     const std::pair<Arguments, std::string> refused[] = {
-        {{"--show", "--smoke-test"},
-         "--smoke-test is not available in this version of Corvane yet."},
         {{"--apply-layout"}, "--apply-layout needs the name of a saved layout." + help},
         {{"--undo", "--quit"}, "Give one command at a time." + help},
         {{"--show", "--undo"}, "--undo cannot be combined with --show." + help},
@@ -43,8 +45,9 @@ TEST(CommandLineTest, OptionsCommandsAndMistakes) {
         EXPECT_EQ(parseCommandLine(arguments).error, error) << ::testing::PrintToString(arguments);
     }
     EXPECT_TRUE(parseCommandLine({"-display"}).error) << "a toolkit option without its value";
-    for (const char* option : {"--apply-layout NAME", "--undo", "--toggle-grid", "--list-layouts",
-                               "--status", "--quit", "--show", "--settings", "--diagnostics"}) {
+    for (const char* option :
+         {"--apply-layout NAME", "--undo", "--toggle-grid", "--list-layouts", "--status", "--quit",
+          "--show", "--settings", "--diagnostics", "--smoke-test"}) {
         EXPECT_NE(usageText().find(option), std::string::npos) << option;
     }
 }
