@@ -35,6 +35,7 @@ public:
     int runChecks();
 
 private:
+    void runWhenSettled(int waited);
     void print(const std::string& line) const;
     void fail(const std::string& line) const;
 
