@@ -57,6 +57,13 @@ bench: deps
 	cmake --build $(BENCH_BUILD)
 	./bench/run.sh $(BENCH_BUILD)
 
+# The README's pictures of the grid, the settings tabs and the editors, drawn off-screen
+# (no desktop needed) with default settings rather than yours.
+.PHONY: previews
+previews: build
+	@home=$$(mktemp -d) && XDG_CONFIG_HOME=$$home/config ./$(BUILD)/app/main/corvane --render-previews docs; \
+	status=$$?; rm -rf "$$home"; exit $$status
+
 # Without a display there is nothing to run on: say so before installing or building.
 run:
 	@./scripts/run.sh --check-display

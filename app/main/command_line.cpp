@@ -74,7 +74,7 @@ bool takeLaunchOption(Parsing& parsing, const std::vector<std::string>& argument
         // Without a folder after it the option is ignored and Corvane starts as usual.
         if (i + 1 < arguments.size()) {
             parsing.renderPreviews = true;
-            ++i;
+            parsing.result.previewsFolder = arguments[++i];
         }
     } else {
         return false;
@@ -94,10 +94,11 @@ CommandLine finish(Parsing parsing) {
         return result;
     }
     // Rendering comes before everything else, then the self-test.
-    if (parsing.renderPreviews || parsing.smokeTest) {
-        const std::string name = parsing.renderPreviews ? "--render-previews" : "--smoke-test";
+    if (parsing.renderPreviews) {
+        result.action = CommandLine::Action::renderPreviews;
+    } else if (parsing.smokeTest) {
         result.action = CommandLine::Action::unavailable;
-        result.error = name + " is not available in this version of Corvane yet.";
+        result.error = "--smoke-test is not available in this version of Corvane yet.";
     }
     return result;
 }
@@ -151,6 +152,7 @@ std::string usageText() {
            "  --show                 open the grid a moment after starting\n"
            "  --settings             open the settings window a moment after starting\n"
            "  --diagnostics          print diagnostic lines to standard output\n"
+           "  --render-previews DIR  draw pictures of Corvane's windows into DIR and exit\n"
            "\n"
            "Commands for the running Corvane (for scripts and window manager key bindings):\n"
            "  --apply-layout NAME    place the focused window with the saved layout NAME\n"

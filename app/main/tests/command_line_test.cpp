@@ -29,6 +29,11 @@ TEST(CommandLineTest, OptionsCommandsAndMistakes) {
     const CommandLine all = parseCommandLine({"--diagnostics", "--settings", "--show"});
     EXPECT_TRUE(all.show && all.settings && all.diagnostics && !all.isScripting());
     EXPECT_EQ(parseCommandLine({"--apply-layout", "Left half"}).layoutName, "Left half");
+    // Rendering pictures comes before every other launch option, the self-test included.
+    const CommandLine render = parseCommandLine({"--smoke-test", "--render-previews", "docs"});
+    EXPECT_EQ(render.action, Action::renderPreviews);
+    EXPECT_EQ(render.previewsFolder, "docs");
+    EXPECT_EQ(render.error, std::nullopt);
 
     const std::string help = " Run \u201ccorvane --help\u201d for the options.";
     const std::pair<Arguments, std::string> refused[] = {
@@ -43,8 +48,9 @@ TEST(CommandLineTest, OptionsCommandsAndMistakes) {
         EXPECT_EQ(parseCommandLine(arguments).error, error) << ::testing::PrintToString(arguments);
     }
     EXPECT_TRUE(parseCommandLine({"-display"}).error) << "a toolkit option without its value";
-    for (const char* option : {"--apply-layout NAME", "--undo", "--toggle-grid", "--list-layouts",
-                               "--status", "--quit", "--show", "--settings", "--diagnostics"}) {
+    for (const char* option :
+         {"--apply-layout NAME", "--undo", "--toggle-grid", "--list-layouts", "--status", "--quit",
+          "--show", "--settings", "--diagnostics", "--render-previews DIR"}) {
         EXPECT_NE(usageText().find(option), std::string::npos) << option;
     }
 }
