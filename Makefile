@@ -57,6 +57,13 @@ bench: deps
 	cmake --build $(BENCH_BUILD)
 	./bench/run.sh $(BENCH_BUILD)
 
+# The README's pictures of the grid, the settings tabs and the editors, drawn off-screen
+# (no desktop needed) with default settings rather than yours: the home folder named is
+# one nobody has, so nothing is read from it and the Help tab shows a plain path.
+.PHONY: previews
+previews: build
+	env -u XDG_CONFIG_HOME HOME=/home/corvane ./$(BUILD)/app/main/corvane --render-previews docs
+
 # Without a display there is nothing to run on: say so before installing or building.
 run:
 	@./scripts/run.sh --check-display

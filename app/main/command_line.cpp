@@ -74,7 +74,7 @@ bool takeLaunchOption(Parsing& parsing, const std::vector<std::string>& argument
         // Without a folder after it the option is ignored and Corvane starts as usual.
         if (i + 1 < arguments.size()) {
             parsing.renderPreviews = true;
-            ++i;
+            parsing.result.previewsFolder = arguments[++i];
         }
     } else {
         return false;
@@ -95,8 +95,7 @@ CommandLine finish(Parsing parsing) {
     }
     // Rendering comes before everything else, then the self-test.
     if (parsing.renderPreviews) {
-        result.action = CommandLine::Action::unavailable;
-        result.error = "--render-previews is not available in this version of Corvane yet.";
+        result.action = CommandLine::Action::renderPreviews;
     }
     result.smokeTest = parsing.smokeTest;
     return result;
@@ -154,6 +153,7 @@ std::string usageText() {
            "  --smoke-test           check the grid, the settings window and the global\n"
            "                         shortcuts on this desktop, then quit: status 0 when\n"
            "                         every check passes, 1 at the first that fails\n"
+           "  --render-previews DIR  draw pictures of Corvane's windows into DIR and exit\n"
            "\n"
            "Commands for the running Corvane (for scripts and window manager key bindings):\n"
            "  --apply-layout NAME    place the focused window with the saved layout NAME\n"

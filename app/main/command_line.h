@@ -15,6 +15,8 @@ struct CommandLine {
         help,         // print the usage and exit
         version,      // print the version and exit
         unavailable,  // a known option this build cannot carry out yet
+        // --render-previews FOLDER: draw Corvane's windows into picture files
+        renderPreviews,
         applyLayout,  // --apply-layout NAME
         undo,         // --undo
         toggleGrid,   // --toggle-grid
@@ -31,6 +33,8 @@ struct CommandLine {
     bool smokeTest = false;    // --smoke-test (before --settings and --show)
     // --apply-layout's layout name.
     std::string layoutName;
+    // --render-previews' folder.
+    std::string previewsFolder;
     // The sentence to print for `unavailable`, or the reason the arguments
     // were refused (then `action` means nothing).
     std::optional<std::string> error;

@@ -21,6 +21,7 @@
 #include "app/main/qt_scheduler.h"
 #include "app/main/screen_lock.h"
 #include "app/main/x11_integration.h"
+#include "app/previews/preview_command.h"
 #include "app/remote/command_names.h"
 #include "app/remote/remote_commands.h"
 #include "app/remote/single_instance.h"
@@ -274,6 +275,9 @@ int main(int argc, char** argv) {
         std::cerr << *line.error << '\n';
         return 1;
     }
+    // Pictures need neither a desktop nor the running Corvane.
+    if (line.action == CommandLine::Action::renderPreviews)
+        return runPreviewCommand(line.previewsFolder, argc, argv, std::cout, std::cerr);
 
     std::string error;
     const std::optional<SingleInstance::Location> location =

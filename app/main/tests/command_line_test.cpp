@@ -33,6 +33,11 @@ TEST(CommandLineTest, OptionsCommandsAndMistakes) {
     EXPECT_TRUE(parseCommandLine({"--show", "--smoke-test"}).smokeTest);
     EXPECT_TRUE(parseCommandLine({"--smoke-test", "--undo"}).error) << "a command stands alone";
     EXPECT_EQ(parseCommandLine({"--apply-layout", "Left half"}).layoutName, "Left half");
+    // Rendering pictures comes before every other launch option, the self-test included.
+    const CommandLine render = parseCommandLine({"--smoke-test", "--render-previews", "docs"});
+    EXPECT_EQ(render.action, Action::renderPreviews);
+    EXPECT_EQ(render.previewsFolder, "docs");
+    EXPECT_EQ(render.error, std::nullopt);
 
     const std::string help = " Run \u201ccorvane --help\u201d for the options.";
     const std::pair<Arguments, std::string> refused[] = {
@@ -47,7 +52,7 @@ TEST(CommandLineTest, OptionsCommandsAndMistakes) {
     EXPECT_TRUE(parseCommandLine({"-display"}).error) << "a toolkit option without its value";
     for (const char* option :
          {"--apply-layout NAME", "--undo", "--toggle-grid", "--list-layouts", "--status", "--quit",
-          "--show", "--settings", "--diagnostics", "--smoke-test"}) {
+          "--show", "--settings", "--diagnostics", "--smoke-test", "--render-previews DIR"}) {
         EXPECT_NE(usageText().find(option), std::string::npos) << option;
     }
 }
