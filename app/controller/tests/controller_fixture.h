@@ -77,6 +77,7 @@ protected:
         options.makeSettingsWindow = makeSettingsWindow;
         options.diagnostics = true;
         options.diagnosticsSink = [this](const std::string& line) { lines.push_back(line); };
+        options.updates = updates;
         auto clock = [this]() -> std::unique_ptr<Scheduler> {
             if (!queuedClock) return std::make_unique<SimulatedScheduler>();
             return std::unique_ptr<Scheduler>(lastQueued = new QueuedScheduler);
@@ -115,6 +116,8 @@ protected:
     bool queuedClock = false;
     // The settings window the controller opens (none unless a test gives one).
     std::function<QWidget*(AppController&)> makeSettingsWindow;
+    // The update feed (none unless a test serves one).
+    UpdateFeedConfig updates;
     QueuedScheduler* lastQueued = nullptr;
     std::vector<std::string> lines;
     std::unique_ptr<AppController> controller;
