@@ -37,7 +37,6 @@ AppUpdater::AppUpdater(UpdateFeedConfig config, QObject* parent)
     limits.maxBytes = maxReleaseBytes;
     download_ = std::make_unique<ReleaseDownload>(*network_, limits);
     nextCheck_.setSingleShot(true);
-    nextCheck_.setTimerType(Qt::VeryCoarseTimer);
     connect(&nextCheck_, &QTimer::timeout, this, [this] { runCheck(Origin::schedule); });
     reloadPreferences();
     setCanCheck(isConfigured());
