@@ -12,6 +12,8 @@ packages=(
   libxcb1-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-xtest0-dev
   libxkbcommon-x11-dev libxkbcommon-dev
   nlohmann-json3-dev libutf8proc-dev
+  # the update feed's Ed25519 signature
+  libsodium-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb openbox xdotool x11-xkb-utils wmctrl x11-utils x11-xserver-utils trayer xcompmgr

@@ -32,6 +32,7 @@ AppController::AppController(AppServices services, AppOptions options, QObject* 
       services_(std::move(services)),
       options_(std::move(options)),
       store_(std::make_unique<SettingsStore>(options_.settingsDirectory)),
+      updater_(std::make_unique<AppUpdater>(updaterConfig())),
       windows_(
           std::make_unique<WindowManager>(services_.windows, services_.ownPid,
                                           [this](const std::string& line) { diagnostic(line); })),
@@ -65,6 +66,7 @@ void AppController::start() {
     if (started_) return;
     started_ = true;
     placements_->rememberFrontmostApp();
+    if (!options_.smokeTest) updater_->startUpdater();
     registerHotKeys();
     qApp->installEventFilter(keys_.get());
     upkeep_->startPolling();
@@ -81,6 +83,7 @@ void AppController::stop() {
     started_ = false;
     upkeep_->stopPolling();
     fileWatch_->stop();
+    updater_->stopUpdater();
     hotKeyRegistration_->unregisterAll();
     if (qApp) qApp->removeEventFilter(keys_.get());
 }
@@ -99,21 +102,33 @@ void AppController::launchAction(bool firstLaunch) {
     }
 }
 
-// "hasLaunched" lives beside settings.json, so a test's settings folder keeps
-// the user's own state untouched.
-bool AppController::readAndMarkLaunched() {
+// "hasLaunched" and the update preferences live beside settings.json, so a
+// test's settings folder keeps the user's own state untouched.
+QString AppController::stateFile() const {
     const std::filesystem::path folder = store_->url().parent_path();
-    std::unique_ptr<QSettings> state;
     if (folder.empty()) {
-        state = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                            QStringLiteral("corvane"), QStringLiteral("state"));
-    } else {
-        state = std::make_unique<QSettings>(QString::fromStdString((folder / "state.ini").string()),
-                                            QSettings::IniFormat);
+        return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("corvane"),
+                         QStringLiteral("state"))
+            .fileName();
     }
-    const bool launched = state->value(QStringLiteral("hasLaunched"), false).toBool();
-    state->setValue(QStringLiteral("hasLaunched"), true);
-    state->sync();
+    return QString::fromStdString((folder / "state.ini").string());
+}
+
+UpdateFeedConfig AppController::updaterConfig() const {
+    UpdateFeedConfig config = options_.updates;
+    if (config.preferencesFile.isEmpty()) config.preferencesFile = stateFile();
+    if (!config.openUrl && options_.openUrl)
+        config.openUrl = [open = options_.openUrl](const QUrl& url) {
+            open(url.toString().toStdString());
+        };
+    return config;
+}
+
+bool AppController::readAndMarkLaunched() {
+    QSettings state(stateFile(), QSettings::IniFormat);
+    const bool launched = state.value(QStringLiteral("hasLaunched"), false).toBool();
+    state.setValue(QStringLiteral("hasLaunched"), true);
+    state.sync();
     return !launched;
 }
 

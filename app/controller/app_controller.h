@@ -23,6 +23,7 @@ class PreviewOverlay;
 class SettingsActions;
 class SettingsFileWatch;
 class SettingsStore;
+class AppUpdater;
 class Upkeep;
 class WindowManager;
 
@@ -79,6 +80,7 @@ public:
     bool panelsOpen() const { return !panels().empty(); }
     const WindowManager& windowManager() const { return *windows_; }
     SettingsStore& store() { return *store_; }
+    AppUpdater& updater() { return *updater_; }
     const SettingsStore& store() const { return *store_; }
     QWidget* settingsWindow() const;
 
@@ -169,11 +171,14 @@ signals:
 private:
     void launchAction(bool firstLaunch);
     bool readAndMarkLaunched();
+    QString stateFile() const;
+    UpdateFeedConfig updaterConfig() const;
 
     AppServices services_;
     AppOptions options_;
     ControllerState state_;
     std::unique_ptr<SettingsStore> store_;
+    std::unique_ptr<AppUpdater> updater_;
     std::unique_ptr<WindowManager> windows_;
     std::unique_ptr<PreviewOverlay> previewOverlay_;
     std::unique_ptr<GridPanels> panels_;

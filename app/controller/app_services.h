@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "app/updates/app_updater.h"
 #include "core/scheduler.h"
 #include "platform/desktop_shell.h"
 #include "platform/displays.h"
@@ -50,6 +51,9 @@ struct AppOptions {
     // Builds the settings window the first time it is asked for; without it
     // "Settings…" only closes the grid.
     std::function<QWidget*(AppController&)> makeSettingsWindow;
+    // The update feed (none: this build offers no update checks). Its
+    // preferences file, when not given, is Corvane's state file.
+    UpdateFeedConfig updates;
 };
 
 }  // namespace corvane

@@ -2,13 +2,13 @@
 
 #include "app/controller/settings_actions.h"
 
-#include <QMessageBox>
 #include <algorithm>
 
 #include "app/controller/app_controller.h"
 #include "app/controller/settings_file_watch.h"
 #include "app/controller/upkeep.h"
 #include "app/settings/settings_store.h"
+#include "app/updates/app_updater.h"
 #include "core/settings/durable_file.h"
 #include "core/settings/settings_codec.h"
 #include "core/settings/settings_migration.h"
@@ -149,14 +149,9 @@ void SettingsActions::importSettings(const std::filesystem::path& file) {
     applySettings(imported);
 }
 
-// Update checks come with the update feed client; until then the menu entry
-// says plainly that this build has none.
+// A build without an update feed says so in the same dialog.
 void SettingsActions::checkForUpdates() {
-    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Corvane"),
-                                QStringLiteral("Update checks are unavailable in this build."),
-                                QMessageBox::Ok);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->show();
+    controller_.updater().checkForUpdates();
 }
 
 }  // namespace corvane

@@ -41,6 +41,12 @@
 #ifndef CORVANE_VERSION
 #define CORVANE_VERSION "0"
 #endif
+#ifndef CORVANE_UPDATE_FEED_URL
+#define CORVANE_UPDATE_FEED_URL ""
+#endif
+#ifndef CORVANE_UPDATE_PUBLIC_KEY
+#define CORVANE_UPDATE_PUBLIC_KEY ""
+#endif
 
 namespace {
 
@@ -176,6 +182,9 @@ AppOptions optionsFor(const CommandLine& line) {
     options.makeSettingsWindow = [](AppController& controller) -> QWidget* {
         return new SettingsWindow(controller);
     };
+    options.updates.feedUrl = QUrl(QStringLiteral(CORVANE_UPDATE_FEED_URL));
+    options.updates.publicKeyBase64 = QByteArrayLiteral(CORVANE_UPDATE_PUBLIC_KEY);
+    options.updates.currentVersion = QStringLiteral(CORVANE_VERSION);
     return options;
 }
 

@@ -11,6 +11,7 @@
 #include "app/settings_window/settings_binding.h"
 #include "app/settings_window/settings_widgets.h"
 #include "app/settings_window/shortcut_recorder.h"
+#include "app/settings_window/update_settings_view.h"
 #include "app/style/panel_symbols.h"
 
 namespace corvane {
@@ -27,6 +28,8 @@ GeneralTab::GeneralTab(AppController& controller, QWidget* parent)
     addWindowControlSection(content);
     addSwitches(content);
     addActivationSection(content);
+    content->addSpacing(12);
+    content->addWidget(new UpdateSettingsView(controller_.updater()));
     content->addStretch();
 
     setScrollingContent(*this, content);

@@ -38,12 +38,20 @@ void TrayIcon::buildMenu() {
     QAction* settings = menu_->addAction(QStringLiteral("Settings\u2026"));
     settings->setShortcut(QKeySequence(QStringLiteral("Ctrl+,")));
     connect(settings, &QAction::triggered, this, &TrayIcon::settingsRequested);
-    QAction* updates = menu_->addAction(QStringLiteral("Check for Updates\u2026"));
-    connect(updates, &QAction::triggered, this, &TrayIcon::updatesRequested);
+    updates_ = menu_->addAction(QStringLiteral("Check for Updates\u2026"));
+    connect(updates_, &QAction::triggered, this, &TrayIcon::updatesRequested);
     menu_->addSeparator();
     QAction* quit = menu_->addAction(QStringLiteral("Quit Corvane"));
     quit->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
     connect(quit, &QAction::triggered, this, &TrayIcon::quitRequested);
+}
+
+void TrayIcon::setUpdatesEnabled(bool enabled) {
+    updates_->setEnabled(enabled);
+}
+
+bool TrayIcon::updatesEnabled() const {
+    return updates_->isEnabled();
 }
 
 void TrayIcon::setWanted(bool wanted) {

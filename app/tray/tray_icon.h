@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+class QAction;
 class QMenu;
 
 namespace corvane {
@@ -45,6 +46,9 @@ public:
     const QStringList& notices() const { return notices_; }
 
     QMenu* menu() const { return menu_.get(); }
+    // "Check for Updates…" is operable only while a check may start.
+    void setUpdatesEnabled(bool enabled);
+    bool updatesEnabled() const;
     bool isWaitingForTray() const { return waitingForTray_; }
 
     // A system tray has started: the icon docks in it, if it waits for one.
@@ -62,6 +66,7 @@ private:
     void showPendingNotice();
 
     std::unique_ptr<QMenu> menu_;
+    QAction* updates_ = nullptr;
     bool waitingForTray_ = false;
     bool wanted_ = false;
     Variant variant_ = Variant::light;

@@ -2,6 +2,7 @@
 
 #include "app/controller/app_controller.h"
 #include "app/tray/tray_icon.h"
+#include "app/updates/app_updater.h"
 
 namespace corvane {
 
@@ -12,6 +13,7 @@ TrayStatus::TrayStatus(AppController& controller)
     connect(icon_.get(), &TrayIcon::updatesRequested, &controller, &AppController::checkForUpdates);
     connect(icon_.get(), &TrayIcon::quitRequested, &controller, &AppController::quitRequested);
     connect(&controller, &AppController::stateChanged, this, &TrayStatus::update);
+    connect(&controller.updater(), &AppUpdater::changed, this, &TrayStatus::update);
     update();
     // Without this, settings that failed to load would go unnoticed until the
     // settings window is opened, while every layout quietly ran on the defaults.
@@ -32,6 +34,7 @@ void TrayStatus::update() {
     if (problem) tip += "\n" + *problem;
     tip += "\nRight-click for settings";
     icon_->setToolTip(QString::fromStdString(tip));
+    icon_->setUpdatesEnabled(controller_.updater().canCheckForUpdates());
 }
 
 bool TrayStatus::iconWanted() const {

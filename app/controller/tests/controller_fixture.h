@@ -78,6 +78,7 @@ protected:
         options.diagnostics = true;
         options.smokeTest = smokeTest;
         options.diagnosticsSink = [this](const std::string& line) { lines.push_back(line); };
+        options.updates = updates;
         auto clock = [this]() -> std::unique_ptr<Scheduler> {
             if (!queuedClock) return std::make_unique<SimulatedScheduler>();
             return std::unique_ptr<Scheduler>(lastQueued = new QueuedScheduler);
@@ -117,6 +118,8 @@ protected:
     bool smokeTest = false;  // the controller is launched with "--smoke-test"
     // The settings window the controller opens (none unless a test gives one).
     std::function<QWidget*(AppController&)> makeSettingsWindow;
+    // The update feed (none unless a test serves one).
+    UpdateFeedConfig updates;
     QueuedScheduler* lastQueued = nullptr;
     std::vector<std::string> lines;
     std::unique_ptr<AppController> controller;

@@ -6,6 +6,9 @@
 #include "app/controller/settings_actions.h"
 #include "app/controller/tests/controller_fixture.h"
 #include "app/tray/tray_icon.h"
+#include "app/updates/app_updater.h"
+#include "app/updates/tests/feed_server.h"
+#include "app/updates/update_check_dialog.h"
 
 namespace corvane::testing {
 namespace {
@@ -93,6 +96,34 @@ TEST(TrayIconTest, TheMarkSuitsThePanelItSitsOn) {
     for (QAction* action : tray.menu()->actions()) entries << action->text();
     EXPECT_EQ(entries.join('|'),
               QStringLiteral("Open Grid|Settings\u2026|Check for Updates\u2026||Quit Corvane"));
+}
+
+TEST_F(TrayStatusTest, CheckForUpdatesIsOperableOnlyWhileACheckMayStart) {
+    // A build without a feed: the entry is off, and asking anyway says why.
+    {
+        AppController& c = make();
+        TrayStatus tray(c);
+        EXPECT_FALSE(tray.icon().updatesEnabled());
+        c.checkForUpdates();
+        ASSERT_TRUE(c.updater().dialog());
+        EXPECT_EQ(c.updater().dialog()->title(),
+                  QStringLiteral("Update checks are unavailable in this build."));
+    }
+    FeedServer server;
+    TestReleaseKey key;
+    server.serve(QStringLiteral("/feed.json"),
+                 key.feed(releaseDocument(server, QStringLiteral("3.0"))));
+    updates.feedUrl = server.url(QStringLiteral("/feed.json"));
+    updates.publicKeyBase64 = key.publicBase64();
+    updates.currentVersion = QStringLiteral("1.0");
+    updates.allowLoopbackHttp = true;
+    AppController& c = make();
+    TrayStatus tray(c);
+    EXPECT_TRUE(tray.icon().updatesEnabled());
+    emit tray.icon().updatesRequested();
+    EXPECT_FALSE(tray.icon().updatesEnabled()) << "off while the check runs";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tray.icon().updatesEnabled(); }, 5000));
+    EXPECT_EQ(c.updater().dialog()->title(), QStringLiteral("Corvane 3.0 is available"));
 }
 
 }  // namespace
