@@ -1,16 +1,19 @@
 # Corvane: `make run` builds and starts Corvane, `make test` checks the sources and
 # runs every test, `make format` formats the sources. Each installs whatever is
-# missing first (scripts/deps.sh).
+# missing first (scripts/deps.sh). `make install` installs Corvane under PREFIX
+# (/usr/local unless given; DESTDIR stages it elsewhere), `make package` builds
+# a Debian package in the build folder.
 
 SHELL := /bin/bash
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-release
 TIDY_BUILD ?= build-tidy
+PREFIX ?= /usr/local
 CMAKE_FLAGS := -G Ninja -DCORVANE_WERROR=ON
 CTEST_FLAGS := --output-on-failure --timeout 300 -j 2
 
-.PHONY: all deps build check check-format check-layers tidy format test test-plain test-asan bench run clean
+.PHONY: all deps build check check-format check-layers tidy format test test-plain test-asan bench run install package clean
 
 all: build
 
@@ -69,6 +72,12 @@ run:
 	@./scripts/run.sh --check-display
 	@$(MAKE) --no-print-directory build
 	@./scripts/run.sh $(BUILD)
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+package: build
+	cd $(BUILD) && cpack
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(TIDY_BUILD)

@@ -19,6 +19,8 @@ packages=(
   xvfb openbox xdotool x11-xkb-utils wmctrl x11-utils x11-xserver-utils trayer xcompmgr
   xserver-xorg-core xserver-xorg-video-dummy
   dbus at-spi2-core python3-pyatspi python3-gi
+  # installation and the Debian package: manual pages, validators, dpkg-shlibdeps
+  scdoc desktop-file-utils appstream man-db dpkg-dev
   # source checks (scripts/check_*.sh): formatting, clang-tidy and the clang++ it configures with
   clang-format clang-tidy clang
 )

@@ -75,8 +75,20 @@ XdgAutostart::Options XdgAutostart::optionsFromEnvironment() {
         if (!dir.empty() && dir[0] == '/') options.configDirs.emplace_back(dir);
     }
     std::error_code ec;
-    options.executable = fs::read_symlink("/proc/self/exe", ec);
+    options.executable = programPath(fs::read_symlink("/proc/self/exe", ec));
     return options;
+}
+
+fs::path XdgAutostart::programPath(const fs::path& linkTarget) {
+    // Linux appends " (deleted)" once the running file is gone; the upgraded
+    // program is installed at the original path, which is what login should start.
+    constexpr std::string_view replaced = " (deleted)";
+    const std::string text = linkTarget.string();
+    std::error_code ec;
+    if (text.ends_with(replaced) && !fs::exists(linkTarget, ec)) {
+        return fs::path(text.substr(0, text.size() - replaced.size()));
+    }
+    return linkTarget;
 }
 
 fs::path XdgAutostart::entryPath() const {
@@ -140,6 +152,7 @@ std::string XdgAutostart::entryText(const fs::path& executable) {
            "Type=Application\n"
            "Name=Corvane\n"
            "Comment=Place the focused window on a grid\n"
+           "Icon=corvane\n"
            "Exec=" +
            execArgument(executable.string()) +
            "\n"

@@ -45,6 +45,9 @@ public:
     std::filesystem::path entryPath() const;
 
     static Options optionsFromEnvironment();
+    // The program to start, from where /proc/self/exe points: a program whose
+    // file was replaced while it ran (a package upgrade) still names its path.
+    static std::filesystem::path programPath(const std::filesystem::path& linkTarget);
     // The entry written for `executable`.
     static std::string entryText(const std::filesystem::path& executable);
     // `text` as one argument of a desktop entry's Exec key, quoted and escaped

@@ -36,7 +36,8 @@ TEST_F(XdgAutostartTest, SwitchingOnWritesAnEntryAndOffRemovesOrHidesIt) {
     EXPECT_TRUE(login.isEnabled());
     EXPECT_EQ(readFile(userEntry),
               "[Desktop Entry]\nType=Application\nName=Corvane\n"
-              "Comment=Place the focused window on a grid\nExec=/opt/corvane/bin/corvane\n"
+              "Comment=Place the focused window on a grid\nIcon=corvane\n"
+              "Exec=/opt/corvane/bin/corvane\n"
               "Terminal=false\nX-GNOME-Autostart-enabled=true\n");
     EXPECT_EQ(testing::namesIn(userEntry.parent_path()),
               std::vector<std::string>{"corvane.desktop"});
@@ -73,6 +74,16 @@ TEST(XdgAutostart, OnlyHiddenTrueInTheMainGroupSwitchesOffAndPathsAreEscaped) {
     EXPECT_EQ(XdgAutostart::execArgument("/home/ann/My Apps/a\"b"),
               "\"/home/ann/My Apps/a\\\\\"b\"");
     EXPECT_EQ(XdgAutostart::execArgument("/100%/a\\b"), "\"/100%%/a\\\\\\\\b\"");
+}
+
+TEST_F(XdgAutostartTest, AProgramReplacedWhileRunningIsStartedFromItsInstalledPath) {
+    // After a package upgrade /proc/self/exe reads "/usr/bin/corvane (deleted)".
+    EXPECT_EQ(XdgAutostart::programPath(dir / "bin" / "corvane (deleted)"),
+              dir / "bin" / "corvane");
+    EXPECT_EQ(XdgAutostart::programPath("/usr/bin/corvane"), fs::path("/usr/bin/corvane"));
+    // A program really named so keeps its name.
+    writeFile(dir / "odd (deleted)", "");
+    EXPECT_EQ(XdgAutostart::programPath(dir / "odd (deleted)"), dir / "odd (deleted)");
 }
 
 TEST_F(XdgAutostartTest, FailuresAreDescribedAndChangeNothing) {
