@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   # build
-  g++ cmake ninja-build make pkg-config
+  g++ cmake ninja-build make pkg-config lld
   # libraries
   qt6-base-dev qt6-base-dev-tools fonts-dejavu-core
   libxcb1-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-xtest0-dev
