@@ -23,7 +23,7 @@ constexpr int symbolSize = 18;
 }  // namespace
 
 GeneralTab::GeneralTab(AppController& controller, QWidget* parent)
-    : QWidget(parent), controller_(controller) {
+    : QWidget(parent), controller_(controller), switches_(controller, this, [this] { refresh(); }) {
     auto* content = new QVBoxLayout;
     addWindowControlSection(content);
     addSwitches(content);
@@ -64,14 +64,14 @@ void GeneralTab::addSwitches(QVBoxLayout* layout) {
         refresh();
     });
     layout->addWidget(launchAtLogin_);
-    layout->addWidget(settingSwitch(QStringLiteral("Show icon in the system tray"),
+    layout->addWidget(switches_.add(QStringLiteral("Show icon in the system tray"),
                                     &AppSettings::showMenuBarIcon));
-    layout->addWidget(settingSwitch(QStringLiteral("Keep the grid open after tiling"),
+    layout->addWidget(switches_.add(QStringLiteral("Keep the grid open after tiling"),
                                     &AppSettings::keepPanelOpen));
-    layout->addWidget(settingSwitch(QStringLiteral("Repeat a shortcut to cycle through displays"),
+    layout->addWidget(switches_.add(QStringLiteral("Repeat a shortcut to cycle through displays"),
                                     &AppSettings::cycleDisplays));
     layout->addWidget(
-        settingSwitch(QStringLiteral("Animate window resizing"), &AppSettings::animateWindows));
+        switches_.add(QStringLiteral("Animate window resizing"), &AppSettings::animateWindows));
     layout->addWidget(makeNote(QStringLiteral(
         "Smoothly move and resize windows. Respects the desktop\u2019s reduced-motion setting.")));
     layout->addSpacing(12);
@@ -96,16 +96,6 @@ void GeneralTab::addActivationSection(QVBoxLayout* layout) {
                                 "clear. Global shortcuts need Ctrl, Alt, or Super.")));
 }
 
-QCheckBox* GeneralTab::settingSwitch(const QString& text, bool AppSettings::*field) {
-    QCheckBox* box = makeSwitch(text);
-    connect(box, &QCheckBox::toggled, this, [this, field](bool on) {
-        saveSetting(controller_, [&](AppSettings& s) { s.*field = on; });
-        refresh();
-    });
-    switches_.emplace_back(box, field);
-    return box;
-}
-
 void GeneralTab::refresh() {
     const bool granted = controller_.permissionGranted();
     controlTitle_->setText(granted ? QStringLiteral("Window control available")
@@ -117,7 +107,7 @@ void GeneralTab::refresh() {
 
     showChecked(launchAtLogin_, controller_.loginEnabled());
     const AppSettings& settings = controller_.settings();
-    for (const auto& [box, field] : switches_) showChecked(box, settings.*field);
+    switches_.show(settings);
     activation_->setCombo(settings.activationShortcut);
 }
 

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/settings_window/settings_binding.h"
 #include "core/settings/app_settings.h"
 
 class QCheckBox;
@@ -30,14 +31,12 @@ private:
     void addWindowControlSection(QVBoxLayout* layout);
     void addSwitches(QVBoxLayout* layout);
     void addActivationSection(QVBoxLayout* layout);
-    // A switch that writes one on/off setting through the saving rule.
-    QCheckBox* settingSwitch(const QString& text, bool AppSettings::*field);
 
     AppController& controller_;
     QLabel* controlSymbol_ = nullptr;
     QLabel* controlTitle_ = nullptr;
     QCheckBox* launchAtLogin_ = nullptr;
-    std::vector<std::pair<QCheckBox*, bool AppSettings::*>> switches_;
+    SettingSwitches switches_;
     ShortcutRecorder* activation_ = nullptr;
 };
 

@@ -34,7 +34,7 @@ QString shownNumber(double value) {
 }  // namespace
 
 GridSpacingTab::GridSpacingTab(AppController& controller, QWidget* parent)
-    : QWidget(parent), controller_(controller) {
+    : QWidget(parent), controller_(controller), switches_(controller, this, [this] { refresh(); }) {
     auto* content = new QVBoxLayout;
     addGridSection(content);
     addSpacingSection(content);
@@ -100,12 +100,12 @@ void GridSpacingTab::addAdvancedSection(QVBoxLayout* layout) {
     layout->addWidget(makeNote(
         QStringLiteral("The defaults are ready to use. Adjust these options when you want a "
                        "custom grid, preview, or spacing.")));
-    layout->addWidget(settingSwitch(QStringLiteral("Reset to this grid each time the panel opens"),
+    layout->addWidget(switches_.add(QStringLiteral("Reset to this grid each time the panel opens"),
                                     &AppSettings::resetGridOnOpen));
-    layout->addWidget(settingSwitch(QStringLiteral("Show the window placement preview"),
+    layout->addWidget(switches_.add(QStringLiteral("Show the window placement preview"),
                                     &AppSettings::showPreview));
     layout->addWidget(
-        settingSwitch(QStringLiteral("Animate the preview"), &AppSettings::animatePreview));
+        switches_.add(QStringLiteral("Animate the preview"), &AppSettings::animatePreview));
 }
 
 QSpinBox* GridSpacingTab::gridStepper(const QString& prefix, std::int64_t GridSize::*field) {
@@ -159,16 +159,6 @@ bool GridSpacingTab::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-QCheckBox* GridSpacingTab::settingSwitch(const QString& text, bool AppSettings::*field) {
-    QCheckBox* box = makeSwitch(text);
-    connect(box, &QCheckBox::toggled, this, [this, field](bool on) {
-        saveSetting(controller_, [&](AppSettings& s) { s.*field = on; });
-        refresh();
-    });
-    switches_.emplace_back(box, field);
-    return box;
-}
-
 void GridSpacingTab::refresh() {
     const AppSettings& settings = controller_.settings();
     for (const auto& [stepper, field] : steppers_) {
@@ -180,7 +170,7 @@ void GridSpacingTab::refresh() {
     for (const auto& [field, value] : spacing_)
         showText(field, shownNumber(settings.margins.*value));
     preview_->setMargins(settings.margins);
-    for (const auto& [box, field] : switches_) showChecked(box, settings.*field);
+    switches_.show(settings);
 }
 
 }  // namespace corvane

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/settings_window/settings_binding.h"
 #include "core/settings/app_settings.h"
 
 class QCheckBox;
@@ -35,13 +36,12 @@ private:
     void addAdvancedSection(QVBoxLayout* layout);
     QSpinBox* gridStepper(const QString& prefix, std::int64_t GridSize::*field);
     QLineEdit* spacingField(const QString& label, double Margins::*field);
-    QCheckBox* settingSwitch(const QString& text, bool AppSettings::*field);
     void commitSpacing(QLineEdit* field, double Margins::*value);
 
     AppController& controller_;
     std::vector<std::pair<QSpinBox*, std::int64_t GridSize::*>> steppers_;
     std::vector<std::pair<QLineEdit*, double Margins::*>> spacing_;
-    std::vector<std::pair<QCheckBox*, bool AppSettings::*>> switches_;
+    SettingSwitches switches_;
     QCheckBox* marginsEnabled_ = nullptr;
     SpacingPreview* preview_ = nullptr;
 };
