@@ -152,6 +152,8 @@ AppSettings SettingsStore::adoptUpgrade(const AppSettings& loaded, const AppSett
 // saving stays blocked so the original survives.
 AppSettings SettingsStore::recoverFromUnreadableFile(const std::exception& failure) {
     // Every start with the same damaged file would otherwise add one more copy of it.
+    // This holds for a file refused unread for its size too: one copy keeps the
+    // user's data without filling the disk start after start.
     if (const std::optional<std::string> earlier = identicalBackup()) {
         loadError_ = "Couldn\u2019t load saved settings. A backup was saved earlier as " +
                      *earlier + ". " + failure.what();

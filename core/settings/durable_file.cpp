@@ -165,7 +165,8 @@ Syscalls Syscalls::real() {
     return real;
 }
 
-ScopedSyscalls::ScopedSyscalls(Syscalls syscalls) : saved_(std::exchange(calls(), syscalls)) {}
+ScopedSyscalls::ScopedSyscalls(Syscalls syscalls)
+    : saved_(std::exchange(calls(), std::move(syscalls))) {}
 
 ScopedSyscalls::~ScopedSyscalls() {
     calls() = std::move(saved_);

@@ -57,7 +57,8 @@ struct Syscalls {
     static Syscalls real();
 };
 
-// Makes every function above use `syscalls` until the returned guard is gone.
+// Makes every function above use `syscalls` while it lives. For tests only, and
+// not thread-safe: nothing else may write files through this code meanwhile.
 class ScopedSyscalls {
 public:
     explicit ScopedSyscalls(Syscalls syscalls);

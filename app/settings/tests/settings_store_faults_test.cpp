@@ -158,7 +158,7 @@ TEST_F(KilledWrites, ASaveKilledAtAnyStepLeavesTheOldOrTheNewFile) {
             EXPECT_TRUE(now == before || now == after);
             EXPECT_EQ(backupsIn(), 0);
         });
-    EXPECT_GE(steps, 5);
+    EXPECT_GE(steps, 8);
 }
 
 TEST_F(KilledWrites, AStartUpUpgradeKilledAtAnyStepKeepsWholeBackups) {
@@ -187,7 +187,7 @@ TEST_F(KilledWrites, AStartUpUpgradeKilledAtAnyStepKeepsWholeBackups) {
             }
             expectWholeBackups("settings-before-presets-v3-", oldBytes);
         });
-    EXPECT_GE(steps, 10);
+    EXPECT_GE(steps, 20);
 }
 
 TEST_F(KilledWrites, ADamagedFileIsNeverReplacedBeforeAWholeBackupExists) {
@@ -209,7 +209,7 @@ TEST_F(KilledWrites, ADamagedFileIsNeverReplacedBeforeAWholeBackupExists) {
             }
             expectWholeBackups("settings-invalid-", "{ damaged");
         });
-    EXPECT_GE(steps, 10);
+    EXPECT_GE(steps, 20);
 }
 
 TEST_F(KilledWrites, TheFirstCopyFromTheEarlierFolderKilledAtAnyStepLeavesNoHalfFile) {
@@ -226,7 +226,7 @@ TEST_F(KilledWrites, TheFirstCopyFromTheEarlierFolderKilledAtAnyStepLeavesNoHalf
                                           EXPECT_EQ(backupsIn(), 0);
                                           EXPECT_EQ(readFile(legacy), legacyBytes);
                                       });
-    EXPECT_GE(steps, 5);
+    EXPECT_GE(steps, 8);
 }
 
 TEST_F(KilledWrites, TwoProcessesSavingAtOnceNeverMixTheirFiles) {
