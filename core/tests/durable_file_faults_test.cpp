@@ -9,6 +9,8 @@
 #include <set>
 
 #include "core/settings/durable_file.h"
+#include "core/settings/settings_codec.h"
+#include "core/settings/settings_migration.h"
 #include "core/testing/injected_faults.h"
 #include "core/testing/temp_dir.h"
 
@@ -20,6 +22,7 @@ using namespace corvane::testing;
 using Names = std::vector<std::string>;
 
 const int kErrors[] = {ENOSPC, EIO, EROFS, EACCES};
+constexpr auto npos = std::string::npos;
 
 struct Attempt {
     std::string problem;  // empty when the call succeeded
@@ -119,6 +122,34 @@ TEST_F(DurableFileFaults, ABackupThatFailsAtAnyStepIsAbsentAndNeverPartial) {
     }
     EXPECT_EQ(failedCalls, (std::set<std::string>{"open", "read", "write", "fsync", "close",
                                                   "renameNoReplace"}));
+}
+
+TEST_F(DurableFileFaults, TheFirstCopyFromTheEarlierFolderThatFailsLeavesNothingBehind) {
+    const fs::path legacy = dir / "legacy.json", current = dir / "corvane" / "settings.json";
+    const std::string legacyBytes = SettingsCodec::encode(AppSettings());
+    writeFile(legacy, legacyBytes);
+    std::set<std::string> failedCalls;
+    for (const int error : kErrors) {
+        for (int at = 1;; ++at) {
+            fs::remove_all(current.parent_path());
+            const Attempt run = runWith(at, Fault::fail, error, [&] {
+                SettingsMigration::moveLegacyFile(legacy, current);
+            });
+            if (!run.struck) break;
+            failedCalls.insert(run.struckCall);
+            SCOPED_TRACE(run.struckCall + " #" + std::to_string(at) + ": " + run.problem);
+            const Names expected = run.problem.empty() ? Names{"settings.json"} : Names{};
+            EXPECT_EQ(namesIn(current.parent_path()), expected);
+            if (run.problem.empty()) {
+                EXPECT_TRUE(readFile(current) == legacyBytes);
+            } else {
+                EXPECT_NE(run.problem.find(std::strerror(error)), npos);
+            }
+            EXPECT_TRUE(readFile(legacy) == legacyBytes);
+        }
+    }
+    EXPECT_EQ(failedCalls,
+              (std::set<std::string>{"open", "write", "fsync", "close", "renameNoReplace"}));
 }
 
 // Without the no-replace rename (some file systems), the copy is linked into
