@@ -15,6 +15,7 @@
 
 #include "core/settings/durable_file.h"
 #include "core/settings/settings_codec.h"
+#include "core/settings/settings_leftovers.h"
 #include "core/settings/settings_migration.h"
 
 namespace corvane {
@@ -77,6 +78,7 @@ SettingsStore::SettingsStore(std::optional<fs::path> directory, Clock clock)
     : clock_(clock ? std::move(clock) : Clock(secondsSince1970)) {
     if (directory) {
         url_ = *directory / "settings.json";
+        removeAbandonedTemporaryFiles();
         return;
     }
     const std::optional<fs::path> home = configHome();
@@ -85,7 +87,14 @@ SettingsStore::SettingsStore(std::optional<fs::path> directory, Clock clock)
         return;
     }
     url_ = *home / "corvane" / "settings.json";
+    removeAbandonedTemporaryFiles();
     copyLegacySettings(*home);
+}
+
+// Measured against the real time, not the clock that names backups: the files'
+// times are real ones.
+void SettingsStore::removeAbandonedTemporaryFiles() {
+    SettingsLeftovers::removeAbandoned(folder(), secondsSince1970());
 }
 
 std::optional<fs::path> SettingsStore::configHome() {
@@ -143,6 +152,8 @@ AppSettings SettingsStore::adoptUpgrade(const AppSettings& loaded, const AppSett
 // saving stays blocked so the original survives.
 AppSettings SettingsStore::recoverFromUnreadableFile(const std::exception& failure) {
     // Every start with the same damaged file would otherwise add one more copy of it.
+    // This holds for a file refused unread for its size too: one copy keeps the
+    // user's data without filling the disk start after start.
     if (const std::optional<std::string> earlier = identicalBackup()) {
         loadError_ = "Couldn\u2019t load saved settings. A backup was saved earlier as " +
                      *earlier + ". " + failure.what();

@@ -73,6 +73,8 @@ public:
     bool unsafeToOverwrite() const { return unsafeToOverwrite_; }
 
 private:
+    // Temporary files of saves killed half-way, left in the settings folder.
+    void removeAbandonedTemporaryFiles();
     void copyLegacySettings(const std::filesystem::path& configHome);
     AppSettings adoptUpgrade(const AppSettings& loaded, const AppSettings& upgraded);
     AppSettings recoverFromUnreadableFile(const std::exception& error);

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "core/uuid.h"
 
@@ -17,6 +18,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+Syscalls& calls() {
+    static Syscalls table = Syscalls::real();
+    return table;
+}
+
 [[noreturn]] void fail(const std::string& step, const fs::path& path) {
     throw std::system_error(errno, std::generic_category(), step + " " + path.string());
 }
@@ -25,7 +31,7 @@ class Descriptor {
 public:
     explicit Descriptor(int descriptor) : descriptor_(descriptor) {}
     ~Descriptor() {
-        if (descriptor_ >= 0) ::close(descriptor_);
+        if (descriptor_ >= 0) calls().close(descriptor_);
     }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
@@ -33,7 +39,7 @@ public:
     int get() const { return descriptor_; }
     // Closes now so that a failure to close (a late write error) is reported.
     int close() {
-        const int result = ::close(descriptor_);
+        const int result = calls().close(descriptor_);
         descriptor_ = -1;
         return result;
     }
@@ -45,34 +51,71 @@ private:
 // Removes a partial file of ours, keeping errno of the failure that led here.
 void discard(const fs::path& file) {
     const int saved = errno;
-    ::unlink(file.c_str());
+    calls().unlink(file.c_str());
     errno = saved;
 }
 
-void writeAll(int descriptor, std::string_view bytes, const fs::path& file) {
+// Errors name `shown`: the file the caller asked for, not our temporary one.
+void writeAll(int descriptor, std::string_view bytes, const fs::path& shown) {
     while (!bytes.empty()) {
-        const ssize_t count = ::write(descriptor, bytes.data(), bytes.size());
+        const ssize_t count = calls().write(descriptor, bytes.data(), bytes.size());
         if (count < 0 && errno == EINTR) continue;
-        if (count < 0) fail("Could not write", file);
+        if (count < 0) fail("Could not write", shown);
         bytes.remove_prefix(std::size_t(count));
     }
 }
 
-void finish(Descriptor& descriptor, const fs::path& file) {
-    if (::fsync(descriptor.get()) != 0) fail("Could not flush", file);
-    if (descriptor.close() != 0) fail("Could not close", file);
+void finish(Descriptor& descriptor, const fs::path& shown) {
+    if (calls().fsync(descriptor.get()) != 0) fail("Could not flush", shown);
+    if (descriptor.close() != 0) fail("Could not close", shown);
 }
 
 // A rename is durable only once the folder holding it is flushed. Some file
-// systems cannot flush folders; the file itself is complete either way.
+// systems cannot flush folders, and a failure here cannot be undone: the new
+// file is already in place and complete, so reporting it would only make the
+// caller believe the old one is still there.
 void syncFolderOf(const fs::path& file) {
     const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
-    const Descriptor descriptor(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (descriptor.get() >= 0) ::fsync(descriptor.get());
+    const Descriptor descriptor(
+        calls().open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
+    if (descriptor.get() >= 0) calls().fsync(descriptor.get());
 }
 
 int createExclusively(const fs::path& file, mode_t mode) {
-    return ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+    return calls().open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+}
+
+// Creates `file` with `bytes`, flushed; errors name `shown`.
+void writeFileAs(const fs::path& file, std::string_view bytes, const fs::path& shown) {
+    Descriptor descriptor(createExclusively(file, 0666));
+    if (descriptor.get() < 0) fail("Could not create", shown);
+    try {
+        writeAll(descriptor.get(), bytes, shown);
+        finish(descriptor, shown);
+    } catch (...) {
+        discard(file);
+        throw;
+    }
+}
+
+// Renames in one step; without `replaceExisting` an existing `to` fails with EEXIST.
+void moveOrFail(const fs::path& from, const fs::path& to, bool replaceExisting,
+                const std::string& step) {
+    int result = 0;
+    if (replaceExisting) {
+        result = calls().rename(from.c_str(), to.c_str());
+    } else {
+        result = calls().renameNoReplace(from.c_str(), to.c_str());
+        // File systems without the flag: link() refuses an existing name just the same.
+        if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            result = calls().link(from.c_str(), to.c_str());
+            // Should the unlink fail, the temporary is a second name of a complete
+            // file, which the next start removes as a leftover.
+            if (result == 0) calls().unlink(from.c_str());
+        }
+    }
+    if (result != 0) fail(step, to);
+    syncFolderOf(to);
 }
 
 // Where the new content goes: the target of a symbolic link, so that a settings
@@ -87,7 +130,7 @@ fs::path resolvedTarget(const fs::path& file) {
 void copyBytes(int from, int to, const fs::path& source, const fs::path& copy) {
     char buffer[64 * 1024];
     for (;;) {
-        const ssize_t count = ::read(from, buffer, sizeof buffer);
+        const ssize_t count = calls().read(from, buffer, sizeof buffer);
         if (count == 0) return;
         if (count < 0 && errno == EINTR) continue;
         if (count < 0) fail("Could not read", source);
@@ -95,50 +138,66 @@ void copyBytes(int from, int to, const fs::path& source, const fs::path& copy) {
     }
 }
 
-}  // namespace
-
-void writeNew(const fs::path& file, std::string_view bytes) {
-    Descriptor descriptor(createExclusively(file, 0666));
-    if (descriptor.get() < 0) fail("Could not create", file);
-    try {
-        writeAll(descriptor.get(), bytes, file);
-        finish(descriptor, file);
-    } catch (...) {
-        discard(file);
-        throw;
+// Fails with EEXIST when anything, even a dangling link, is at `file`.
+void requireAbsent(const fs::path& file) {
+    struct stat status {};
+    if (::lstat(file.c_str(), &status) == 0) {
+        errno = EEXIST;
+        fail("Could not create", file);
     }
 }
 
+}  // namespace
+
+Syscalls Syscalls::real() {
+    Syscalls real;
+    real.open = [](const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); };
+    real.read = ::read;
+    real.write = ::write;
+    real.fsync = ::fsync;
+    real.close = ::close;
+    real.rename = ::rename;
+    real.renameNoReplace = [](const char* from, const char* to) {
+        return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+    };
+    real.link = ::link;
+    real.unlink = ::unlink;
+    return real;
+}
+
+ScopedSyscalls::ScopedSyscalls(Syscalls syscalls)
+    : saved_(std::exchange(calls(), std::move(syscalls))) {}
+
+ScopedSyscalls::~ScopedSyscalls() {
+    calls() = std::move(saved_);
+}
+
+fs::path temporaryNameFor(const fs::path& file) {
+    // Appending in place: GCC 12 warns falsely (-Wrestrict) about "." + string at -O3.
+    std::string name = file.filename().string();
+    name.insert(0, 1, '.');
+    name.append(".").append(Uuid::random().text()).append(".tmp");
+    return file.parent_path() / name;
+}
+
+void writeNew(const fs::path& file, std::string_view bytes) {
+    writeFileAs(file, bytes, file);
+}
+
 void move(const fs::path& from, const fs::path& to, bool replaceExisting) {
-    int result = 0;
-    if (replaceExisting) {
-        result = ::rename(from.c_str(), to.c_str());
-    } else {
-        result = ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
-        // File systems without the flag: link() refuses an existing name just the same.
-        if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
-            result = ::link(from.c_str(), to.c_str());
-            if (result == 0) ::unlink(from.c_str());
-        }
-    }
-    if (result != 0) fail("Could not move the file to", to);
-    syncFolderOf(to);
+    moveOrFail(from, to, replaceExisting, "Could not move the file to");
 }
 
 void replaceAtomically(const fs::path& file, std::string_view bytes) {
     const fs::path target = resolvedTarget(file);
-    // Appending in place: GCC 12 warns falsely (-Wrestrict) about "." + string at -O3.
-    std::string name = target.filename().string();
-    name.insert(0, 1, '.');
-    name.append(".").append(Uuid::random().text()).append(".tmp");
-    const fs::path temporary = target.parent_path() / name;
-    writeNew(temporary, bytes);
+    const fs::path temporary = temporaryNameFor(target);
+    writeFileAs(temporary, bytes, target);
     try {
         struct stat existing {};
         if (::stat(target.c_str(), &existing) == 0) {
             ::chmod(temporary.c_str(), existing.st_mode & 07777);
         }
-        move(temporary, target, true);
+        moveOrFail(temporary, target, true, "Could not replace");
     } catch (...) {
         discard(temporary);
         throw;
@@ -146,7 +205,7 @@ void replaceAtomically(const fs::path& file, std::string_view bytes) {
 }
 
 void copyNew(const fs::path& from, const fs::path& to) {
-    const Descriptor source(::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const Descriptor source(calls().open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0));
     if (source.get() < 0) fail("Could not open", from);
     struct stat status {};
     if (::fstat(source.get(), &status) != 0) fail("Could not read", from);
@@ -154,16 +213,19 @@ void copyNew(const fs::path& from, const fs::path& to) {
         throw std::system_error(EINVAL, std::generic_category(),
                                 "Not a regular file: " + from.string());
     }
-    Descriptor copy(createExclusively(to, status.st_mode & 0666));
+    // Before a copy that may be long; placing the copy checks again.
+    requireAbsent(to);
+    const fs::path temporary = temporaryNameFor(to);
+    Descriptor copy(createExclusively(temporary, status.st_mode & 0666));
     if (copy.get() < 0) fail("Could not create", to);
     try {
         copyBytes(source.get(), copy.get(), from, to);
         finish(copy, to);
+        moveOrFail(temporary, to, false, "Could not create");
     } catch (...) {
-        discard(to);
+        discard(temporary);
         throw;
     }
-    syncFolderOf(to);
 }
 
 }  // namespace corvane::DurableFile

@@ -1,12 +1,17 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <filesystem>
+#include <functional>
 #include <string_view>
 
 // Writing files so that a crash or a full disk never leaves a damaged or
 // half-written file where a good one was. Every function throws
 // std::system_error (or std::filesystem::filesystem_error) naming the failing
-// step, and removes whatever partial file it created itself.
+// step and the file the caller asked for, and removes whatever partial file it
+// created itself. A process killed half-way leaves at most a temporary file
+// named by temporaryNameFor(), never a partial file under a final name.
 namespace corvane::DurableFile {
 
 // Creates `file`, which must not exist yet, writes `bytes`, and flushes them to
@@ -26,8 +31,43 @@ void move(const std::filesystem::path& from, const std::filesystem::path& to, bo
 void replaceAtomically(const std::filesystem::path& file, std::string_view bytes);
 
 // Copies the regular file `from` to the new file `to`, which must not exist yet
-// (EEXIST), and flushes the copy, so the copy is complete once this returns.
+// (EEXIST). The copy is written and flushed under a temporary name, then given
+// its final name without replacing anything, so `to` is complete or absent.
 // Refuses anything but a regular file without reading from it.
 void copyNew(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// The name of a temporary file for `file` (same folder): "." + its name + "." +
+// a new UUID + ".tmp".
+std::filesystem::path temporaryNameFor(const std::filesystem::path& file);
+
+// The system calls the functions above make, so that tests can make any of them
+// fail, or stop the process, at any step. Production code never changes them.
+struct Syscalls {
+    std::function<int(const char* path, int flags, mode_t mode)> open;
+    std::function<ssize_t(int descriptor, void* buffer, size_t size)> read;
+    std::function<ssize_t(int descriptor, const void* bytes, size_t size)> write;
+    std::function<int(int descriptor)> fsync;
+    std::function<int(int descriptor)> close;
+    std::function<int(const char* from, const char* to)> rename;
+    std::function<int(const char* from, const char* to)> renameNoReplace;
+    std::function<int(const char* from, const char* to)> link;
+    std::function<int(const char* path)> unlink;
+
+    // The operating system's own calls.
+    static Syscalls real();
+};
+
+// Makes every function above use `syscalls` while it lives. For tests only, and
+// not thread-safe: nothing else may write files through this code meanwhile.
+class ScopedSyscalls {
+public:
+    explicit ScopedSyscalls(Syscalls syscalls);
+    ~ScopedSyscalls();
+    ScopedSyscalls(const ScopedSyscalls&) = delete;
+    ScopedSyscalls& operator=(const ScopedSyscalls&) = delete;
+
+private:
+    Syscalls saved_;
+};
 
 }  // namespace corvane::DurableFile

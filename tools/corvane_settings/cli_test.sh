@@ -56,6 +56,27 @@ document '{"keyCode": 17, "modifiers": 11, "key": "T"}' '"starterLayoutsVersion"
 document 'null' '' >"$work/old.json"
 printf '{ "version": 1,\n  oops }\n' >"$work/damaged.json"
 head -c 3000000 /dev/zero | tr '\0' ' ' >"$work/big.json"
+# 256 layouts named by 80 letters with 47 accents each: a compact file under
+# 2 MB whose canonical, indented form is over it.
+heavy_document() {
+  local accents name i
+  accents=$(printf '\xcc\x81%.0s' $(seq 47))
+  name=$(printf "e$accents%.0s" $(seq 80))
+  printf '{"version":1,"starterLayoutsVersion":3,"grid":{"columns":6,"rows":6},'
+  printf '"resetGridOnOpen":true,"keepPanelOpen":false,"cycleDisplays":false,'
+  printf '"showMenuBarIcon":true,"showPreview":true,"animatePreview":true,'
+  printf '"margins":{"enabled":false,"horizontalGap":10,"verticalGap":10,'
+  printf '"left":10,"right":10,"top":10,"bottom":10},"layouts":['
+  for i in $(seq 256); do
+    [ "$i" = 1 ] || printf ','
+    printf '{"id":"0B2A7C2E-1111-4222-8333-%012d","name":"%s",' "$i" "$name"
+    printf '"grid":{"columns":6,"rows":6},"region":{"x":0,"y":0,"width":1,"height":1},'
+    printf '"isGlobal":true,"enabled":true}'
+  done
+  printf ']}\n'
+}
+
+heavy_document >"$work/heavy.json"
 mkfifo "$work/pipe.json"
 mkdir "$work/folder.json"
 sums=$(cd "$work" && cksum one.json duplicate.json old.json damaged.json big.json)
@@ -81,6 +102,11 @@ expect "duplicate shortcut" 1 '' "The shortcut Ctrl+Alt+Super+T is assigned more
 expect "damaged JSON" 1 '' "The settings file is not valid JSON (line 2, column 3)." \
   -- check "$work/damaged.json"
 expect "3 MB file" 1 '' "Settings files must be smaller than 2 MB." -- check "$work/big.json"
+[ "$(stat -c %s "$work/heavy.json")" -lt 2000000 ] || fail "heavy.json: not under 2 MB"
+expect "too large once written" 1 '' "Settings files must be smaller than 2 MB." \
+  -- check "$work/heavy.json"
+expect "format of the same" 1 '' "Settings files must be smaller than 2 MB." \
+  -- format "$work/heavy.json"
 expect "pipe" 1 '' "Settings must be imported from a regular JSON file." -- check "$work/pipe.json"
 expect "folder" 1 '' "Settings must be imported from a regular JSON file." -- format "$work/folder.json"
 expect "missing file" 1 '' "Could not open the settings file." -- upgrade "$work/absent.json"

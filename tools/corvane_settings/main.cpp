@@ -21,7 +21,8 @@ constexpr std::string_view kUsage =
     "\n"
     "Commands:\n"
     "  check FILE     load FILE as an import does; print a summary, or the reason\n"
-    "                 it is refused (exit status 1)\n"
+    "                 it is refused (exit status 1), also when Corvane could not\n"
+    "                 save it\n"
     "  format FILE    print FILE as the canonical JSON Corvane writes\n"
     "  upgrade FILE   the same, with the starter layouts brought up to date\n"
     "  defaults       print the default settings document\n"
@@ -42,13 +43,18 @@ std::string summary(const AppSettings& loaded, const AppSettings& upgraded) {
     return line + "\n";
 }
 
-// Loading and migrating is what an import does; both must succeed for a file to pass.
+// Loading and migrating is what an import does; both must succeed for a file to
+// pass, and so must writing the result.
 std::string run(const std::string& command, const std::string& file) {
     if (command == "defaults") return SettingsCodec::encode(AppSettings());
     const AppSettings loaded = SettingsCodec::load(file);
     if (command == "format") return SettingsCodec::encode(loaded);
     const AppSettings upgraded = SettingsMigration::migrate(loaded);
     if (command == "upgrade") return SettingsCodec::encode(upgraded);
+    // Corvane saves the canonical form, which may be larger than a compact file:
+    // what passes here must also be savable, as it is and as Corvane upgrades it.
+    SettingsCodec::encode(loaded);
+    SettingsCodec::encode(upgraded);
     return summary(loaded, upgraded);
 }
 

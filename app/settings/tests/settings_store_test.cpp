@@ -144,6 +144,22 @@ TEST_F(StoreTest, TheSameDamagedFileIsBackedUpOnceHoweverOftenCorvaneStarts) {
     EXPECT_EQ(readFile(dir / kBackup), "{ damaged");
 }
 
+TEST_F(StoreTest, AFileTooLargeToLoadIsCopiedAsideOnceNotAtEveryStart) {
+    std::string big = SettingsCodec::encode(AppSettings());
+    big.append(SettingsCodec::maximumBytes + 1 - big.size(), ' ');
+    writeFile(file, big);
+    for (const std::int64_t second : {1'700'000'000, 1'700'000'100, 1'700'000'200}) {
+        SettingsStore starting(dir.path(), [&] { return second; });
+        EXPECT_EQ(starting.load().layouts.size(), AppSettings().layouts.size());
+        const std::string problem = starting.loadError().value_or("");
+        EXPECT_NE(problem.find(kBackup), std::string::npos) << problem;
+        EXPECT_NE(problem.find("Settings files must be smaller than 2 MB."), std::string::npos);
+        EXPECT_FALSE(starting.unsafeToOverwrite());
+    }
+    EXPECT_EQ(namesIn(dir.path()), (Names{kBackup, "settings.json"}));
+    EXPECT_EQ(readFile(dir / kBackup), big);
+}
+
 // Runs `check` as an ordinary user when the tests run as root, for whom
 // permissions do not hold: in a child process that drops to "nobody".
 bool asOrdinaryUser(const std::function<bool()>& check) {
