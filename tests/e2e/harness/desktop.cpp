@@ -113,8 +113,9 @@ void Desktop::startWindowManager() {
         const auto check = cardinals(root_, "_NET_SUPPORTING_WM_CHECK");
         const bool live =
             !check.empty() && cardinals(check[0], "_NET_SUPPORTING_WM_CHECK") == check;
-        return live && (workArea_ != WorkAreaPublished::atStart ||
-                        !cardinals(root_, "_NET_WORKAREA").empty());
+        const bool atStart =
+            workArea_ == WorkAreaPublished::atStart || workArea_ == WorkAreaPublished::withoutDocks;
+        return live && (!atStart || !cardinals(root_, "_NET_WORKAREA").empty());
     };
     if (!waitUntil([&] { return ready() || !windowManager_.running(); }, 40s) || !ready())
         throw std::runtime_error(windowManagerName(options_.windowManager) + " did not start:\n" +
@@ -211,7 +212,9 @@ void Desktop::startDock() {
         const auto area = cardinals(root_, "_NET_WORKAREA");
         return area.size() >= 4 && area[1] == h;
     };
-    if (workArea_ != WorkAreaPublished::never && !waitUntil(below))
+    const bool counted =
+        workArea_ == WorkAreaPublished::atStart || workArea_ == WorkAreaPublished::withFirstStrut;
+    if (counted && !waitUntil(below))
         throw std::runtime_error(windowManagerName(options_.windowManager) +
                                  " ignored the dock's strut");
 }

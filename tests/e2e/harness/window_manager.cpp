@@ -105,7 +105,7 @@ WindowManagerLaunch windowManagerLaunch(WindowManager wm, const std::filesystem:
             std::filesystem::create_directories(folder / "icewm");
             return {{"icewm"}, {"ICEWM_PRIVCFG=" + (folder / "icewm").string()}};
         case WindowManager::fluxbox:
-            return {{"fluxbox"}, {}};
+            return {{"fluxbox"}, {}, WorkAreaPublished::withoutDocks};
         case WindowManager::i3:
             return {i3(folder), {}, WorkAreaPublished::never};
     }

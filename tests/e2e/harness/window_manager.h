@@ -26,8 +26,9 @@ enum class WindowManager {
 std::string windowManagerName(WindowManager wm);
 
 // When a window manager publishes _NET_WORKAREA: at its start, only once a window
-// declares a strut (KWin), or never (i3).
-enum class WorkAreaPublished { atStart, withFirstStrut, never };
+// declares a strut (KWin), at its start but without the struts of docks (Fluxbox,
+// whose work area leaves out only its own toolbar), or never (i3).
+enum class WorkAreaPublished { atStart, withFirstStrut, withoutDocks, never };
 
 // How to start one window manager on a test's desktop without reading anything of
 // the user's: its command line, the environment on top of the desktop's, and
