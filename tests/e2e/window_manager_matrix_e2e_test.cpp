@@ -29,6 +29,7 @@ struct Row {
     WindowManager wm;
     bool twoMonitors = false;
     std::map<Cell, Expect> exceptions{};  // each with the window manager's reason
+    bool ownPanel = false;  // keeps space at the bottom of the screen for a panel of its own
 };
 
 // Every window manager of the matrix, and where it does not allow the usual outcome.
@@ -45,9 +46,10 @@ const Row rows[] = {
      {// IceWM grabs the Super key for its start menu: Ctrl+Alt+Super+L never arrives.
       {Cell::shortcut, Expect::swallowed},
       // IceWM gives a window less than its minimum size when another client asks.
-      {Cell::minimumSize, Expect::exact}}},
+      {Cell::minimumSize, Expect::exact}},
+     true},
     // Fluxbox gives a window less than its minimum size when another client asks.
-    {WindowManager::fluxbox, false, {{Cell::minimumSize, Expect::exact}}},
+    {WindowManager::fluxbox, false, {{Cell::minimumSize, Expect::exact}}, true},
     {WindowManager::i3},
 };
 
@@ -155,6 +157,11 @@ TEST_P(WindowManagerMatrix, PlacesExactlyWhereTheWindowManagerAllowsAndSaysSoQui
     std::string why;
     ASSERT_TRUE(corvane.start(&why)) << why;
 
+    // IceWM's taskbar and Fluxbox's toolbar are there, as users have them.
+    if (GetParam().ownPanel) {
+        const Box a = area(desktop);
+        EXPECT_LT(a.y + a.height, screenHeight) << "no panel of " << wm() << "'s own";
+    }
     // On one monitor Corvane's work area is the window manager's own.
     ProbeWindow plain = desktop.startProbe();
     const Placement whole = placeActive(desktop, plain.window, {"0,0,1,1"}, area(desktop));
