@@ -123,6 +123,10 @@ inline Placement placeActive(const Desktop& desktop, xcb_window_t window,
 // One line per cell in the test's output, so a run reads as the matrix.
 inline std::string describe(const Placement& p) {
     std::ostringstream text;
+    if (p.status != 0) {
+        text << "refused (exit " << p.status << "): " << p.output;
+        return text.str();
+    }
     if (p.frame == p.target)
         text << "lands exactly";
     else
