@@ -19,6 +19,10 @@ packages=(
   xvfb openbox xdotool x11-xkb-utils wmctrl x11-utils x11-xserver-utils trayer xcompmgr
   xserver-xorg-core xserver-xorg-video-dummy
   dbus at-spi2-core python3-pyatspi python3-gi
+  # the window-manager matrix: each window manager, the schemas Muffin and Marco read
+  # at start, and two real clients (a terminal, a GTK 3 program with its own title bar)
+  xfwm4 kwin-x11 mutter muffin marco metacity icewm fluxbox i3-wm
+  cinnamon-settings-daemon mate-settings-daemon-common xterm gtk-3-examples
   # installation and the Debian package: manual pages, validators, dpkg-shlibdeps
   scdoc desktop-file-utils appstream man-db dpkg-dev
   # source checks (scripts/check_*.sh): formatting, clang-tidy and the clang++ it configures with

@@ -13,7 +13,7 @@ namespace {
 using namespace std::chrono_literals;
 
 TEST(X11AvailabilityWatchE2E, FollowsTheWindowManagerComingAndGoingWithoutAskingEachTime) {
-    e2e::Desktop desktop({.windowManager = false, .dockHeight = 0});
+    e2e::Desktop desktop({.windowManager = e2e::WindowManager::none, .dockHeight = 0});
     e2e::Connection connection(desktop.display());
     X11WindowSystem windows(connection.get(), 0);
     X11AvailabilityWatch watch(windows, connection.get(), 0);

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <stdexcept>
 
 #include "tests/e2e/harness/desktop.h"
 
@@ -72,6 +74,38 @@ TEST(DesktopTest, APrivateDesktopWithADockLeavesNothingBehindEvenWhenItsTestCras
     EXPECT_FALSE(processAlive(server));
     EXPECT_FALSE(processAlive(windowManager));
     EXPECT_FALSE(std::filesystem::exists(temp));
+}
+
+// Each window manager reads only what the test gives it: i3 floats every window by
+// the test's own configuration, IceWM reads a private folder, and the desktops of
+// GNOME's heirs keep their settings in memory on a bus of their own.
+TEST(WindowManagerLaunchTest, EveryWindowManagerRunsOnTheTestsOwnConfiguration) {
+    const auto folder = std::filesystem::temp_directory_path() /
+                        ("corvane-launch-test-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    const WindowManagerLaunch i3 = windowManagerLaunch(WindowManager::i3, folder, {});
+    ASSERT_EQ(i3.argv, (std::vector<std::string>{"i3", "-c", (folder / "i3.config").string()}));
+    std::ifstream config(folder / "i3.config");
+    const std::string text{std::istreambuf_iterator<char>(config), {}};
+    EXPECT_EQ(text.rfind("# i3 config file (v4)\n", 0), 0u) << "i3 would misread it";
+    EXPECT_NE(text.find("for_window [class=\".*\"] floating enable"), std::string::npos);
+    EXPECT_EQ(i3.workArea, WorkAreaPublished::never);
+
+    const WindowManagerLaunch icewm = windowManagerLaunch(WindowManager::icewm, folder, {});
+    EXPECT_EQ(icewm.env, std::vector<std::string>{"ICEWM_PRIVCFG=" + (folder / "icewm").string()});
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "icewm"));
+    for (WindowManager wm : {WindowManager::mutter, WindowManager::muffin}) {
+        const WindowManagerLaunch launch = windowManagerLaunch(wm, folder, {});
+        EXPECT_EQ(launch.argv.front(), "dbus-run-session") << windowManagerName(wm);
+        EXPECT_EQ(launch.env, std::vector<std::string>{"GSETTINGS_BACKEND=memory"});
+    }
+    const WindowManagerLaunch openbox =
+        windowManagerLaunch(WindowManager::openbox, folder, {{"W-F11", "true"}});
+    std::ifstream rc(folder / "openbox-rc.xml");
+    const std::string bindings{std::istreambuf_iterator<char>(rc), {}};
+    EXPECT_NE(bindings.find("<keybind key=\"W-F11\">"), std::string::npos);
+    EXPECT_THROW(windowManagerLaunch(WindowManager::none, folder, {}), std::runtime_error);
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

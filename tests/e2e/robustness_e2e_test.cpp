@@ -15,7 +15,8 @@ using namespace std::chrono_literals;
 
 TEST(RobustnessE2E, CorvaneWeathersTheSettingsWindowTheWindowManagerAndTheXServerGoing) {
     e2e::Desktop::Options options;
-    options.windowManager = false;  // the test runs Openbox itself, to stop and restart it
+    options.windowManager =
+        e2e::WindowManager::none;  // the test runs Openbox itself, to stop and restart it
     options.dockHeight = 0;
     e2e::Desktop desktop(options);
     e2e::ChildProcess openbox;

@@ -23,7 +23,7 @@ constexpr std::uint16_t locks = XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2;  // Caps Loc
 class X11HotKeys : public ::testing::Test {
 protected:
     // Passive grabs need no window manager.
-    e2e::Desktop desktop{{.windowManager = false, .dockHeight = 0}};
+    e2e::Desktop desktop{{.windowManager = e2e::WindowManager::none, .dockHeight = 0}};
     e2e::Connection connection{desktop.display()};
     platform::X11HotKeyGrabber grabber{connection.get()};
     std::optional<HotKeyManager> manager{grabber};

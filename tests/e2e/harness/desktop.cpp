@@ -79,7 +79,7 @@ Desktop::Desktop(const Options& options) : options_(options), tempDir_(makeTempD
                     size(options_.width + secondWidth, std::max(options_.height, secondHeight)),
                     "--output", "DUMMY1", "--mode", "corvane-" + size(secondWidth, secondHeight),
                     "--right-of", "DUMMY0"});
-        if (options_.windowManager) startOpenbox();
+        if (options_.windowManager != WindowManager::none) startWindowManager();
         if (options_.dockHeight > 0) startDock();
     } catch (...) {
         stopAll();
@@ -87,28 +87,43 @@ Desktop::Desktop(const Options& options) : options_(options), tempDir_(makeTempD
     }
 }
 
-// Openbox with its stock configuration, plus the test's own key bindings.
-void Desktop::startOpenbox() {
-    std::vector<std::string> argv = {"openbox", "--sm-disable"};
-    if (!options_.openboxKeys.empty()) {
-        std::string rc = fileText("/etc/xdg/openbox/rc.xml");
-        const auto keyboard = rc.find("<keyboard>");
-        if (keyboard == std::string::npos)
-            throw std::runtime_error("no <keyboard> in /etc/xdg/openbox/rc.xml");
-        std::string bindings;
-        for (const auto& [key, command] : options_.openboxKeys) {
-            bindings += "<keybind key=\"" + key + "\"><action name=\"Execute\"><command>" +
-                        command + "</command></action></keybind>\n";
-        }
-        rc.insert(keyboard + std::string("<keyboard>").size(), "\n" + bindings);
-        std::ofstream(tempDir_ / "openbox-rc.xml") << rc;
-        argv.insert(argv.end(), {"--config-file", (tempDir_ / "openbox-rc.xml").string()});
+// The window manager with a private HOME and XDG folders, so nothing of the
+// user's is read; ready once its check window lives and its work area is out.
+void Desktop::startWindowManager() {
+    const WindowManagerLaunch launch =
+        windowManagerLaunch(options_.windowManager, tempDir_, options_.openboxKeys);
+    std::vector<std::string> env = environment();
+    for (const auto& [name, folder] : {std::pair{"HOME", "home"},
+                                       {"XDG_DATA_HOME", "data"},
+                                       {"XDG_CACHE_HOME", "cache"},
+                                       {"XDG_RUNTIME_DIR", "runtime"}}) {
+        std::filesystem::create_directories(tempDir_ / folder);
+        env.push_back(std::string(name) + "=" + (tempDir_ / folder).string());
     }
-    windowManager_ = spawn(argv);
+    // Programs that find their runtime folder open to others refuse it.
+    std::filesystem::permissions(tempDir_ / "runtime", std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::replace);
+    env.insert(env.end(), launch.env.begin(), launch.env.end());
+    const auto began = std::chrono::steady_clock::now();
+    windowManager_ = ChildProcess({.argv = launch.argv,
+                                   .env = env,
+                                   .outputFile = (tempDir_ / "window-manager.log").string()});
+    workArea_ = launch.workArea;
+    auto ready = [&] {
+        const auto check = cardinals(root_, "_NET_SUPPORTING_WM_CHECK");
+        const bool live =
+            !check.empty() && cardinals(check[0], "_NET_SUPPORTING_WM_CHECK") == check;
+        const bool atStart =
+            workArea_ == WorkAreaPublished::atStart || workArea_ == WorkAreaPublished::withoutDocks;
+        return live && (!atStart || !cardinals(root_, "_NET_WORKAREA").empty());
+    };
+    if (!waitUntil([&] { return ready() || !windowManager_.running(); }, 40s) || !ready())
+        throw std::runtime_error(windowManagerName(options_.windowManager) + " did not start:\n" +
+                                 fileText(tempDir_ / "window-manager.log"));
+    windowManagerStartTime_ = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - began);
     // Openbox publishes its work area a moment before it manages new windows.
-    if (!waitUntil([&] { return !cardinals(root_, "_NET_WORKAREA").empty(); }, 10s))
-        throw std::runtime_error("Openbox did not start:\n" + fileText(tempDir_ / "clients.log"));
-    std::this_thread::sleep_for(200ms);
+    if (options_.windowManager == WindowManager::openbox) std::this_thread::sleep_for(200ms);
 }
 
 bool Desktop::xorgDummyAvailable() {
@@ -183,15 +198,25 @@ void Desktop::xrandr(std::vector<std::string> args) {
 // A dock along the top, as a panel or menu bar: the work area starts below it.
 void Desktop::startDock() {
     const std::uint32_t h = options_.dockHeight;
-    dock_ = spawn({CORVANE_PROBE_PATH, size(options_.width, options_.dockHeight) + "+0+0",
-                   "Corvane test dock", "_NET_WM_WINDOW_TYPE", "ATOM",
-                   std::to_string(atom("_NET_WM_WINDOW_TYPE_DOCK")), "_NET_WM_STRUT_PARTIAL",
-                   "CARDINAL", "0,0," + std::to_string(h) + ",0,0,0,0,0,0,0,0,0",
-                   // The position is the user's: without it Openbox places the dock itself.
-                   "WM_NORMAL_HINTS", "WM_SIZE_HINTS", "1,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0"});
-    if (options_.windowManager &&
-        !waitUntil([&] { return cardinals(root_, "_NET_WORKAREA").at(1) == h; }))
-        throw std::runtime_error("Openbox ignored the dock's strut");
+    dock_ = spawn(
+        {CORVANE_PROBE_PATH, size(options_.width, options_.dockHeight) + "+0+0",
+         "Corvane test dock", "_NET_WM_WINDOW_TYPE", "ATOM",
+         std::to_string(atom("_NET_WM_WINDOW_TYPE_DOCK")), "_NET_WM_STRUT_PARTIAL",
+         // Across the first monitor's whole width: window managers that read the
+         // strut's extent (Mutter's family, Xfwm4, Fluxbox) ignore a narrower one.
+         "CARDINAL",
+         "0,0," + std::to_string(h) + ",0,0,0,0,0,0," + std::to_string(options_.width - 1) + ",0,0",
+         // The position is the user's: without it Openbox places the dock itself.
+         "WM_NORMAL_HINTS", "WM_SIZE_HINTS", "1,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0"});
+    auto below = [&] {
+        const auto area = cardinals(root_, "_NET_WORKAREA");
+        return area.size() >= 4 && area[1] == h;
+    };
+    const bool counted =
+        workArea_ == WorkAreaPublished::atStart || workArea_ == WorkAreaPublished::withFirstStrut;
+    if (counted && !waitUntil(below))
+        throw std::runtime_error(windowManagerName(options_.windowManager) +
+                                 " ignored the dock's strut");
 }
 
 namespace {
@@ -253,16 +278,19 @@ ProbeWindow Desktop::startProbe(const ProbeOptions& o) {
     if (!waitUntil([&] { return !cardinals(w, "WM_STATE").empty(); }))
         throw std::runtime_error("probe not managed");
     if (!o.activate || o.minimized) return probe;
+    if (!activate(w)) throw std::runtime_error("the probe did not become active");
+    return probe;
+}
+
+bool Desktop::activate(xcb_window_t window, std::chrono::milliseconds timeout) {
     xcb_client_message_event_t event{};
-    event.response_type = XCB_CLIENT_MESSAGE, event.format = 32, event.window = w;
+    event.response_type = XCB_CLIENT_MESSAGE, event.format = 32, event.window = window;
     event.type = atom("_NET_ACTIVE_WINDOW"), event.data.data32[0] = 2;
     xcb_send_event(connection_, 0, root_,
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&event));
     xcb_flush(connection_);
-    if (!waitUntil([&] { return activeWindow() == w; }))
-        throw std::runtime_error("the probe did not become active");
-    return probe;
+    return waitUntil([&] { return activeWindow() == window; }, timeout);
 }
 
 void Desktop::removeSecondMonitor() {
@@ -312,7 +340,8 @@ std::optional<Desktop::Geometry> Desktop::clientGeometry(xcb_window_t window) co
         connection_, xcb_translate_coordinates(connection_, window, root_, 0, 0), nullptr);
     std::optional<Geometry> result;
     if (geometry && origin)
-        result = Geometry{origin->dst_x, origin->dst_y, geometry->width, geometry->height};
+        result = Geometry{origin->dst_x, origin->dst_y, geometry->width, geometry->height,
+                          geometry->border_width};
     std::free(geometry);
     std::free(origin);
     return result;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/e2e/harness/child_process.h"
+#include "tests/e2e/harness/window_manager.h"
 
 namespace corvane::e2e {
 
@@ -53,19 +54,19 @@ struct ProbeWindow {
 };
 
 // A private X server for one test: Xvfb on a display number the server picks
-// (or Xorg with the dummy driver for two monitors), Openbox and a dock with a
-// top strut. Everything it starts dies with it, and with the test process if
-// that crashes.
+// (or Xorg with the dummy driver for two monitors), a window manager (Openbox
+// unless chosen) and a dock with a top strut. Everything it starts dies with it, and with the test
+// process if that crashes.
 class Desktop {
 public:
     struct Options {
         int width = 1440, height = 900;
-        bool windowManager = true;   // Openbox
+        e2e::WindowManager windowManager = e2e::WindowManager::openbox;
         int dockHeight = 25;         // 0: no dock
         bool xorgDummy = false;      // Xorg + dummy driver (needs root): RandR outputs DUMMY0...
         bool secondMonitor = false;  // with xorgDummy: DUMMY1, 1280x800, right of the first
         // Key bindings of Openbox's own, each running a command: {"W-F11", "touch /tmp/x"}.
-        std::vector<std::pair<std::string, std::string>> openboxKeys{};
+        OpenboxKeys openboxKeys{};
     };
     static constexpr int secondWidth = 1280, secondHeight = 800;
     static Options twoMonitors() { return {.xorgDummy = true, .secondMonitor = true}; }
@@ -98,19 +99,27 @@ public:
     std::optional<xcb_window_t> activeWindow() const;
     struct Geometry {
         int x = 0, y = 0, width = 0, height = 0;
+        int border = 0;  // the client's own X border, outside x, y, width and height
     };
     // Root-relative geometry of a client window, without its decorations; none once it is gone.
     std::optional<Geometry> clientGeometry(xcb_window_t window) const;
     const std::filesystem::path& tempDir() const { return tempDir_; }
     pid_t serverPid() const { return server_.pid(); }
     pid_t windowManagerPid() const { return windowManager_.pid(); }
+    // How long the window manager took until it was ready for windows.
+    std::chrono::milliseconds windowManagerStartTime() const { return windowManagerStartTime_; }
+    // Whether the window manager publishes _NET_WORKAREA (i3 does not).
+    bool publishesWorkArea() const { return workArea_ != WorkAreaPublished::never; }
+    // Asks the window manager to make `window` the active one, as a pager does,
+    // and waits until it is; false when it is not within `timeout`.
+    bool activate(xcb_window_t window, std::chrono::milliseconds timeout = 3000ms);
 
 private:
     void startServer(std::vector<std::string> argv);
     void startXorg();
     void xrandr(std::vector<std::string> args);
     void startDock();
-    void startOpenbox();
+    void startWindowManager();
     void stopAll();
 
     Options options_;
@@ -119,6 +128,8 @@ private:
     ChildProcess server_;
     ChildProcess windowManager_;
     ChildProcess dock_;
+    WorkAreaPublished workArea_ = WorkAreaPublished::never;
+    std::chrono::milliseconds windowManagerStartTime_{0};
     xcb_connection_t* connection_ = nullptr;
     xcb_window_t root_ = XCB_NONE;
 };
