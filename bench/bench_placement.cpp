@@ -58,7 +58,14 @@ void print(const char* label, const Figures& f, const Figures& floor, const std:
                 f.p90, f.median / floor.median, note.c_str());
 }
 
+e2e::Desktop::Options desktopWith(e2e::WindowManager wm) {
+    e2e::Desktop::Options options;
+    options.windowManager = wm;
+    return options;
+}
+
 struct Bench {
+    explicit Bench(e2e::WindowManager wm) : desktop(desktopWith(wm)) { init(); }
     e2e::Desktop desktop;
     e2e::ProbeWindow probe = desktop.startProbe();
     e2e::Connection connection{desktop.display()};
@@ -66,7 +73,7 @@ struct Bench {
     // Outer frame -> client geometry: Openbox's decorations around the probe.
     std::vector<std::uint32_t> extents = desktop.cardinals(probe.window, "_NET_FRAME_EXTENTS");
 
-    Bench() {
+    void init() {
         platform::X11Displays displays(connection.get(), 0);
         const Rect visible = displays.displays().at(0).visibleFrame;
         halves[0] = TileGeometry::frame(TileRegion{0, 0, 0.5, 1}, visible, Margins{});
@@ -162,12 +169,13 @@ std::vector<double> placeThroughXdotool(Bench& b) {
 
 }  // namespace
 
-int main() {
-    Bench b;
+int main(int argc, char** argv) try {
+    const e2e::WindowManager wm = e2e::windowManagerNamed(argc > 1 ? argv[1] : "openbox");
+    Bench b(wm);
     std::printf(
-        "%d placements alternating between the halves of a 1440x900 Xvfb screen, Openbox,\n"
+        "%d placements alternating between the halves of a 1440x900 Xvfb screen, %s,\n"
         "25 px dock, one window; each from its start to its end.\n\n",
-        placements);
+        placements, e2e::windowManagerName(wm).c_str());
     const Figures floor = figures(placeBare(b));
     print("_NET_MOVERESIZE_WINDOW + frame read (floor)", floor, floor, "");
     std::string note;
@@ -180,4 +188,7 @@ int main() {
     print("wmctrl -e (unverified process)", figures(placeThroughWmctrl(b)), floor, "");
     print("xdotool windowsize windowmove (unverified)", figures(placeThroughXdotool(b)), floor, "");
     return 0;
+} catch (const std::exception& error) {
+    std::fprintf(stderr, "bench_placement: %s\n", error.what());
+    return 1;
 }

@@ -1,5 +1,6 @@
 #include "tests/e2e/harness/window_manager.h"
 
+#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -75,6 +76,20 @@ std::string windowManagerName(WindowManager wm) {
             return "i3";
     }
     return "?";
+}
+
+WindowManager windowManagerNamed(const std::string& name) {
+    const auto lower = [](std::string text) {
+        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
+    for (WindowManager wm :
+         {WindowManager::openbox, WindowManager::xfwm4, WindowManager::kwin, WindowManager::mutter,
+          WindowManager::muffin, WindowManager::marco, WindowManager::metacity,
+          WindowManager::icewm, WindowManager::fluxbox, WindowManager::i3}) {
+        if (lower(windowManagerName(wm)) == lower(name)) return wm;
+    }
+    throw std::runtime_error("no window manager is called " + name);
 }
 
 WindowManagerLaunch windowManagerLaunch(WindowManager wm, const std::filesystem::path& folder,

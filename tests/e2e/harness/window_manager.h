@@ -25,6 +25,10 @@ enum class WindowManager {
 // Its name as the window manager gives it ("Openbox", "KWin", ...).
 std::string windowManagerName(WindowManager wm);
 
+// The window manager of that name, in any case ("xfwm4", "KWin"); throws
+// std::runtime_error for a name that is none of them.
+WindowManager windowManagerNamed(const std::string& name);
+
 // When a window manager publishes _NET_WORKAREA: at its start, only once a window
 // declares a strut (KWin), at its start but without the struts of docks (Fluxbox,
 // whose work area leaves out only its own toolbar), or never (i3).
