@@ -36,22 +36,30 @@ TEST(MoveResizeTest, NamesTheWindowManagersFrameWhereverTheClientSits) {
 }
 
 TEST(MoveResizeTest, AMoveOrAResizeAloneKeepsTheRestAsItIs) {
-    // Fluxbox grows a window by its title on a move that leaves the size out,
-    // and moves it on a resize that leaves the position out: both are sent.
+    constexpr std::uint32_t position = 0x3u << 8, size = 0xcu << 8;
     const MoveResize move = moveResizeRequest(xterm, openboxFrame, {}, std::pair(200.0, 50.0), {});
-    EXPECT_EQ(move.message[0] & allFour, allFour);
-    EXPECT_EQ(move.message[3], 484u);
-    EXPECT_EQ(move.message[4], 316u);
+    EXPECT_EQ(move.message[0] & allFour, position);
     EXPECT_EQ(move.client.x, 201);
     EXPECT_EQ(move.client.y, 70);
-
     const MoveResize resize =
         moveResizeRequest(xterm, openboxFrame, {}, {}, std::pair(606.0, 432.0));
-    EXPECT_EQ(resize.message[0] & allFour, allFour);
-    EXPECT_EQ(signedWord(resize.message[1]), 100);
-    EXPECT_EQ(signedWord(resize.message[2]), 100);
+    EXPECT_EQ(resize.message[0] & allFour, size);
     EXPECT_EQ(resize.message[3], 604u);
     EXPECT_EQ(resize.message[4], 407u);
+
+    // Fluxbox grows a window by its title on a move that leaves the size out,
+    // and moves it on a resize that leaves the position out: both are sent.
+    const RequestQuirks fluxbox{.carryAll = true, .placesClient = std::nullopt};
+    const MoveResize fullMove =
+        moveResizeRequest(xterm, openboxFrame, {}, std::pair(200.0, 50.0), {}, fluxbox);
+    EXPECT_EQ(fullMove.message[0] & allFour, allFour);
+    EXPECT_EQ(fullMove.message[3], 484u);
+    EXPECT_EQ(fullMove.message[4], 316u);
+    const MoveResize fullResize =
+        moveResizeRequest(xterm, openboxFrame, {}, {}, std::pair(606.0, 432.0), fluxbox);
+    EXPECT_EQ(fullResize.message[0] & allFour, allFour);
+    EXPECT_EQ(signedWord(fullResize.message[1]), 100);
+    EXPECT_EQ(signedWord(fullResize.message[2]), 100);
 }
 
 TEST(MoveResizeTest, ClientSideShadowsLieInsideTheClient) {
@@ -75,7 +83,8 @@ TEST(MoveResizeTest, AWindowManagerWithoutFrameExtentsIsToldWhereTheClientGoes) 
     const ClientBox floating{801, 351, 484, 316};
     const EdgeWidths i3Frame{3, 3, 19, 3};
     const MoveResize r =
-        moveResizeRequest(floating, i3Frame, {}, std::pair(0.0, 0.0), std::pair(720.0, 900.0), 1);
+        moveResizeRequest(floating, i3Frame, {}, std::pair(0.0, 0.0), std::pair(720.0, 900.0),
+                          RequestQuirks{.carryAll = false, .placesClient = 1});
     EXPECT_EQ(signedWord(r.message[1]), 2);
     EXPECT_EQ(signedWord(r.message[2]), 18);
     EXPECT_EQ(r.message[3], 714u);

@@ -24,6 +24,19 @@ struct MoveResize {
     ClientBox client;                        // where the client will be
 };
 
+// What a window manager makes of a move or resize request, where it differs
+// from the standard.
+struct RequestQuirks {
+    // Fluxbox takes a missing size for the frame's (a moved window grows by
+    // its title bar) and a missing position for the client's: every request
+    // carries all four values.
+    bool carryAll = false;
+    // A window manager that publishes no frame extents (i3) places the client
+    // window itself at the position, gravity or not: the client's X border
+    // width, which that position includes.
+    std::optional<int> placesClient;
+};
+
 // The request that puts a window's visible frame (decorations in, the
 // client's own shadow out) at `origin` with `size`, keeping what is not given.
 //
@@ -31,17 +44,11 @@ struct MoveResize {
 // rather than the client with static gravity: with static gravity the window
 // manager counts the border the client had before it was reparented (xterm's
 // 1 px), which no longer shows on the client, and Openbox and Fluxbox then
-// land a pixel right and down. It always carries all four values: Fluxbox
-// takes a missing size for the frame's (22 px taller on every move) and a
-// missing position for the client's.
-//
-// A window manager that publishes no frame extents (i3) places the client
-// window itself at the position, gravity or not: `placesClient` is then the
-// client's X border width, which that position includes.
+// land a pixel right and down.
 MoveResize moveResizeRequest(const ClientBox& now, const EdgeWidths& frame,
                              const EdgeWidths& shadow,
                              std::optional<std::pair<double, double>> origin,
                              std::optional<std::pair<double, double>> size,
-                             std::optional<int> placesClient = std::nullopt);
+                             const RequestQuirks& quirks = {});
 
 }  // namespace corvane::platform

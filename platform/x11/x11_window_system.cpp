@@ -113,9 +113,10 @@ const X11WindowSystem::Support& X11WindowSystem::support() {
     // for them cannot be asked for an exact frame.
     support_.available = contains(atoms, x_.atom(Atom::NET_ACTIVE_WINDOW)) &&
                          (support_.frameExtents || support_.moveResize);
-    support_.tiles =
-        !support_.frameExtents && itemsOf(x_.readText(window, x_.atom(Atom::NET_WM_NAME),
-                                                      x_.atom(Atom::UTF8_STRING))) == "i3";
+    const std::string name =
+        itemsOf(x_.readText(window, x_.atom(Atom::NET_WM_NAME), x_.atom(Atom::UTF8_STRING)));
+    support_.tiles = !support_.frameExtents && name == "i3";
+    support_.carriesAll = name == "Fluxbox";
     return support_;
 }
 

@@ -132,6 +132,8 @@ private:
         // from the window the window manager put the client in, and a move
         // names the client window itself.
         bool frameExtents = false;
+        // Fluxbox: requests carry position and size (see RequestQuirks).
+        bool carriesAll = false;
         // i3: it lets the windows it marks I3_FLOATING_WINDOW float, and tiles the rest.
         bool tiles = false;
     };

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <thread>
+#include <tuple>
 
 #include "platform/x11/x11_window_system.h"
 
@@ -79,11 +80,15 @@ WindowResult<void> X11WindowSystem::write(WindowId window,
     const Extents& f = now.frame;
     const Extents& s = now.shadow;
 
-    // Without frame extents from the window manager, it places the client window itself.
-    const auto placesClient = support_.frameExtents ? std::nullopt : std::optional(now.border);
-    const MoveResize request =
-        moveResizeRequest(ClientBox{now.clientX, now.clientY, now.width, now.height}, f, s, origin,
-                          size, placesClient);
+    RequestQuirks quirks;
+    quirks.carryAll = support_.carriesAll;
+    if (!support_.frameExtents) quirks.placesClient = now.border;
+    // A size carried along with a move is the one asked for last, if any:
+    // the window manager may not have shown it yet.
+    ClientBox current{now.clientX, now.clientY, now.width, now.height};
+    if (quirks.carryAll && !size && window == settle_.window && settle_.size)
+        std::tie(current.width, current.height) = *settle_.size;
+    const MoveResize request = moveResizeRequest(current, f, s, origin, size, quirks);
     const ClientBox& to = request.client;
     noteWrite(window, ctx, origin ? std::optional(std::pair(to.x, to.y)) : std::nullopt,
               size ? std::optional(std::pair(to.width, to.height)) : std::nullopt);
