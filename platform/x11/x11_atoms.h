@@ -41,6 +41,9 @@ enum class Atom : std::size_t {
     NET_WM_WINDOW_TYPE_DOCK,
     NET_WM_STRUT,
     NET_WM_STRUT_PARTIAL,
+    NET_WORKAREA,
+    NET_CURRENT_DESKTOP,
+    I3_FLOATING_WINDOW,
     NET_WM_CM_S,  // the compositing manager's selection
     XSETTINGS_S,  // the settings manager's selection
     XSETTINGS_SETTINGS,

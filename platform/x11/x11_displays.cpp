@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/x11/x11_strut.h"
+#include "platform/x11/x11_work_area.h"
 
 namespace corvane::platform {
 
@@ -18,11 +19,97 @@ std::vector<Display> X11Displays::displays() {
     if (!root.ok()) return {};
     const double rootWidth = root.value()->width, rootHeight = root.value()->height;
 
-    auto reserved = struts(rootWidth, rootHeight);
+    auto list = x_.readWords(x_.root(), x_.atom(Atom::NET_CLIENT_LIST), XCB_ATOM_WINDOW, 65536);
+    const std::vector<std::uint32_t> clients = itemsOf(list);
+    auto reserved = list.ok() ? struts(clients, rootWidth, rootHeight) : std::vector<Strut>{};
+    const auto monitorList = monitors(rootWidth, rootHeight);
+    const auto wm = windowManagerReserve(Rect{0, 0, rootWidth, rootHeight}, reserved, clients,
+                                         monitorList.size() == 1);
     std::vector<Display> result;
-    for (auto& monitor : monitors(rootWidth, rootHeight))
-        result.push_back(Display{monitor.name, monitor.frame,
-                                 visibleFrame(monitor.frame, rootWidth, rootHeight, reserved)});
+    for (const auto& monitor : monitorList) {
+        const Rect free = visibleFrame(monitor.frame, rootWidth, rootHeight, reserved);
+        result.push_back(
+            Display{monitor.name, monitor.frame, narrowToWorkArea(monitor.frame, free, wm)});
+    }
+    return result;
+}
+
+// _NET_WORKAREA of the current desktop, and where it is tighter than the
+// struts, the window manager's own windows that may explain it.
+WindowManagerReserve X11Displays::windowManagerReserve(const Rect& root,
+                                                       const std::vector<Strut>& reserved,
+                                                       const std::vector<std::uint32_t>& clients,
+                                                       bool oneMonitor) {
+    WindowManagerReserve wm;
+    wm.root = root;
+    wm.oneMonitor = oneMonitor;
+    auto desktopCookie =
+        x_.requestWords(x_.root(), x_.atom(Atom::NET_CURRENT_DESKTOP), XCB_ATOM_CARDINAL);
+    auto areaCookie = x_.requestWords(x_.root(), x_.atom(Atom::NET_WORKAREA), XCB_ATOM_CARDINAL);
+    const std::size_t desktop = firstItem(x_.property(desktopCookie)).value_or(0);
+    const std::vector<std::uint32_t> areas = itemsOf(x_.property(areaCookie));
+    if (areas.size() < 4 * (desktop + 1)) return wm;
+    const std::uint32_t* a = &areas[4 * desktop];
+    wm.workArea =
+        Rect{double(std::int32_t(a[0])), double(std::int32_t(a[1])), double(a[2]), double(a[3])};
+    wm.unexplained = unexplainedReserve(wm.workArea, root, reserved);
+    if (wm.unexplained.any() && !oneMonitor) wm.ownWindows = ownWindows(clients);
+    return wm;
+}
+
+// The mapped children of the root that are neither clients nor frames
+// holding one (a frame holds its client one or two levels down).
+std::vector<Rect> X11Displays::ownWindows(const std::vector<std::uint32_t>& clients) {
+    auto isClient = [&](xcb_window_t w) {
+        return std::find(clients.begin(), clients.end(), w) != clients.end();
+    };
+    std::vector<xcb_window_t> top = childrenOf({x_.root()}).front();
+    std::erase_if(top, isClient);
+    const auto children = childrenOf(top);
+    std::vector<xcb_window_t> all;
+    for (const auto& list : children) all.insert(all.end(), list.begin(), list.end());
+    const auto grandchildren = childrenOf(all);
+    std::vector<xcb_get_window_attributes_cookie_t> attributes;
+    std::vector<xcb_get_geometry_cookie_t> geometries;
+    for (auto window : top) {
+        attributes.push_back(xcb_get_window_attributes(x_.get(), window));
+        geometries.push_back(xcb_get_geometry(x_.get(), window));
+    }
+    std::vector<Rect> result;
+    std::size_t next = 0;  // the first of this window's children in `all`
+    for (std::size_t i = 0; i < top.size(); ++i) {
+        auto attribute = x_.reply(attributes[i]);
+        auto geometry = x_.reply(geometries[i]);
+        bool holdsClient = std::any_of(children[i].begin(), children[i].end(), isClient);
+        for (std::size_t j = next; j < next + children[i].size(); ++j)
+            holdsClient = holdsClient ||
+                          std::any_of(grandchildren[j].begin(), grandchildren[j].end(), isClient);
+        next += children[i].size();
+        if (holdsClient || !attribute.ok() || !geometry.ok() ||
+            attribute.value()->map_state != XCB_MAP_STATE_VIEWABLE)
+            continue;
+        const auto& g = *geometry.value();
+        result.push_back(Rect{double(g.x), double(g.y), double(g.width + 2 * g.border_width),
+                              double(g.height + 2 * g.border_width)});
+    }
+    return result;
+}
+
+// The children of each window, in one round trip; none for a window that is gone.
+std::vector<std::vector<xcb_window_t>> X11Displays::childrenOf(
+    const std::vector<xcb_window_t>& windows) {
+    std::vector<xcb_query_tree_cookie_t> cookies;
+    cookies.reserve(windows.size());
+    for (auto window : windows) cookies.push_back(xcb_query_tree(x_.get(), window));
+    std::vector<std::vector<xcb_window_t>> result;
+    result.reserve(windows.size());
+    for (auto cookie : cookies) {
+        auto tree = x_.reply(cookie);
+        auto& children = result.emplace_back();
+        if (!tree.ok()) continue;
+        const xcb_window_t* first = xcb_query_tree_children(tree.value().get());
+        children.assign(first, first + xcb_query_tree_children_length(tree.value().get()));
+    }
     return result;
 }
 
@@ -76,21 +163,12 @@ std::vector<X11Displays::Monitor> X11Displays::monitors(double rootWidth, double
 std::vector<xcb_window_t> X11Displays::unlistedWindows(const std::vector<std::uint32_t>& clients) {
     constexpr int depth = 3;
     constexpr std::size_t mostWindows = 4096;
-    auto c = x_.get();
     std::vector<xcb_window_t> found;
     std::vector<xcb_window_t> level = {x_.root()};
     for (int d = 0; d < depth && !level.empty() && found.size() < mostWindows; ++d) {
-        std::vector<xcb_query_tree_cookie_t> cookies;
-        cookies.reserve(level.size());
-        for (auto window : level) cookies.push_back(xcb_query_tree(c, window));
         std::vector<xcb_window_t> next;
-        for (auto cookie : cookies) {
-            auto tree = x_.reply(cookie);
-            if (!tree.ok()) continue;
-            const xcb_window_t* children = xcb_query_tree_children(tree.value().get());
-            next.insert(next.end(), children,
-                        children + xcb_query_tree_children_length(tree.value().get()));
-        }
+        for (const auto& children : childrenOf(level))
+            next.insert(next.end(), children.begin(), children.end());
         // A client's own subwindows are not panels.
         std::erase_if(next, [&](xcb_window_t w) {
             return std::find(clients.begin(), clients.end(), w) != clients.end();
@@ -104,11 +182,9 @@ std::vector<xcb_window_t> X11Displays::unlistedWindows(const std::vector<std::ui
 // The struts of the docks among the window manager's clients, and of any
 // unlisted top-level window that reserves space (a panel the window manager
 // draws itself).
-std::vector<Strut> X11Displays::struts(double rootWidth, double rootHeight) {
+std::vector<Strut> X11Displays::struts(const std::vector<std::uint32_t>& clients, double rootWidth,
+                                       double rootHeight) {
     std::vector<Strut> result;
-    auto list = x_.readWords(x_.root(), x_.atom(Atom::NET_CLIENT_LIST), XCB_ATOM_WINDOW, 65536);
-    if (!list.ok()) return result;
-    const std::vector<std::uint32_t> clients = itemsOf(list);
     const std::vector<xcb_window_t> unlisted = unlistedWindows(clients);
     std::vector<std::pair<xcb_window_t, bool>> candidates;  // window, listed as a client
     candidates.reserve(clients.size() + unlisted.size());

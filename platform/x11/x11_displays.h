@@ -5,13 +5,16 @@
 #include "platform/displays.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_strut.h"
+#include "platform/x11/x11_work_area.h"
 
 namespace corvane::platform {
 
 // The monitors RandR reports (primary first), each with the area the docks
 // and panels leave free: the struts of dock windows, and of panels the window
-// manager draws itself. _NET_WORKAREA is not used: it is one rectangle for
-// all monitors and wrong as soon as there are several.
+// manager draws itself. _NET_WORKAREA, one rectangle for all monitors, only
+// narrows that where it keeps space free that no strut explains (see
+// narrowToWorkArea). Everything is read anew on each call, so a dock or
+// toolbar that comes, goes or moves counts at once.
 class X11Displays : public Displays {
 public:
     // Borrows `connection`; it must outlive this object.
@@ -26,7 +29,13 @@ private:
         Rect frame;
     };
     std::vector<Monitor> monitors(double rootWidth, double rootHeight);
-    std::vector<Strut> struts(double rootWidth, double rootHeight);
+    std::vector<Strut> struts(const std::vector<std::uint32_t>& clients, double rootWidth,
+                              double rootHeight);
+    WindowManagerReserve windowManagerReserve(const Rect& root, const std::vector<Strut>& reserved,
+                                              const std::vector<std::uint32_t>& clients,
+                                              bool oneMonitor);
+    std::vector<Rect> ownWindows(const std::vector<std::uint32_t>& clients);
+    std::vector<std::vector<xcb_window_t>> childrenOf(const std::vector<xcb_window_t>& windows);
     std::vector<xcb_window_t> unlistedWindows(const std::vector<std::uint32_t>& clients);
 
     X11Connection x_;

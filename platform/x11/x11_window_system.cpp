@@ -41,13 +41,6 @@ std::string classOf(const std::string& text) {
     return cls.substr(0, cls.find('\0'));
 }
 
-// Left, right, top, bottom: the order of _NET_FRAME_EXTENTS and _GTK_FRAME_EXTENTS.
-template <typename Extents>
-Extents extentsOf(const std::vector<std::uint32_t>& v) {
-    if (v.size() < 4) return Extents{};
-    return Extents{double(v[0]), double(v[1]), double(v[2]), double(v[3])};
-}
-
 // A window whose minimum and maximum sizes are one size cannot be resized.
 bool isFixedSize(const xcb_size_hints_t& hints) {
     constexpr std::uint32_t bothSizes =
@@ -113,10 +106,17 @@ const X11WindowSystem::Support& X11WindowSystem::support() {
     const auto atoms =
         itemsOf(x_.readWords(root, x_.atom(Atom::NET_SUPPORTED), XCB_ATOM_ATOM, 8192));
     support_.checkWindow = window;
-    support_.available = contains(atoms, x_.atom(Atom::NET_ACTIVE_WINDOW)) &&
-                         contains(atoms, x_.atom(Atom::NET_FRAME_EXTENTS));
     support_.moveResize = contains(atoms, x_.atom(Atom::NET_MOVERESIZE_WINDOW));
     support_.allowedActions = contains(atoms, x_.atom(Atom::NET_WM_ALLOWED_ACTIONS));
+    support_.frameExtents = contains(atoms, x_.atom(Atom::NET_FRAME_EXTENTS));
+    // A window manager that tells neither its frames nor takes move requests
+    // for them cannot be asked for an exact frame.
+    support_.available = contains(atoms, x_.atom(Atom::NET_ACTIVE_WINDOW)) &&
+                         (support_.frameExtents || support_.moveResize);
+    const std::string name =
+        itemsOf(x_.readText(window, x_.atom(Atom::NET_WM_NAME), x_.atom(Atom::UTF8_STRING)));
+    support_.tiles = !support_.frameExtents && name == "i3";
+    support_.carriesAll = name == "Fluxbox";
     return support_;
 }
 
@@ -295,53 +295,19 @@ WindowResult<Settable> X11WindowSystem::settable(WindowId window) {
 
     Settable result;
     if (hints.value() && isFixedSize(*hints.value())) result.size = false;
+    if (support_.tiles) {
+        // A tiled window's place belongs to i3: it ignores every request.
+        const bool floating =
+            firstItem(x_.readWords(window, x_.atom(Atom::I3_FLOATING_WINDOW), XCB_ATOM_CARDINAL))
+                .value_or(0) != 0;
+        if (!floating) result.size = result.position = false;
+    }
     if (support_.allowedActions && actions.value()) {
         const auto& allowed = actions.value()->items;
         result.size = result.size && contains(allowed, x_.atom(Atom::NET_WM_ACTION_RESIZE));
         result.position = contains(allowed, x_.atom(Atom::NET_WM_ACTION_MOVE));
     }
     return result;
-}
-
-WindowResult<X11WindowSystem::Placement> X11WindowSystem::readPlacement(WindowId window) {
-    auto c = x_.get();
-    auto geometryCookie = xcb_get_geometry(c, window);
-    auto originCookie = xcb_translate_coordinates(c, window, x_.root(), 0, 0);
-    auto frameCookie = x_.requestWords(window, x_.atom(Atom::NET_FRAME_EXTENTS), XCB_ATOM_CARDINAL);
-    auto shadowCookie =
-        x_.requestWords(window, x_.atom(Atom::GTK_FRAME_EXTENTS), XCB_ATOM_CARDINAL);
-    auto geometry = x_.reply(geometryCookie);
-    auto origin = x_.reply(originCookie);
-    auto frameExtents = x_.property(frameCookie);
-    auto shadowExtents = x_.property(shadowCookie);
-    if (!geometry.ok()) return geometry.error();
-    if (!origin.ok()) return origin.error();
-    if (!frameExtents.ok()) return frameExtents.error();
-    if (!shadowExtents.ok()) return shadowExtents.error();
-
-    Placement placement;
-    placement.clientX = origin.value()->dst_x;
-    placement.clientY = origin.value()->dst_y;
-    placement.width = geometry.value()->width;
-    placement.height = geometry.value()->height;
-    placement.frame = extentsOf<Extents>(itemsOf(frameExtents));
-    placement.shadow = extentsOf<Extents>(itemsOf(shadowExtents));
-    return placement;
-}
-
-Rect X11WindowSystem::Placement::outer() const {
-    const Extents& f = frame;
-    const Extents& s = shadow;
-    return Rect{clientX - f.left + s.left, clientY - f.top + s.top,
-                width + f.left + f.right - s.left - s.right,
-                height + f.top + f.bottom - s.top - s.bottom};
-}
-
-WindowResult<Rect> X11WindowSystem::frame(WindowId window) {
-    auto placement = readPlacement(window);
-    if (!placement.ok()) return placement.error();
-    if (window == settle_.window) settle_.lastRead = placement.value();
-    return placement.value().outer();
 }
 
 WindowResult<void> X11WindowSystem::setSize(WindowId window, double width, double height) {

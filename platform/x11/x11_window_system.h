@@ -10,14 +10,15 @@
 #include "platform/settle_signal.h"
 #include "platform/window_system.h"
 #include "platform/x11/x11_connection.h"
+#include "platform/x11/x11_move_resize.h"
 
 namespace corvane::platform {
 
 // Other applications' windows through an EWMH window manager. Frames are the
 // visible outer frames: the window manager's decorations (_NET_FRAME_EXTENTS)
 // count, a client-side shadow (_GTK_FRAME_EXTENTS) does not. Writes ask the
-// window manager (_NET_MOVERESIZE_WINDOW, static gravity) for the client
-// geometry that puts that outer frame where asked.
+// window manager (_NET_MOVERESIZE_WINDOW, see moveResizeRequest) for the
+// frame that puts that outer frame where asked.
 //
 // As a settle signal, a pause ends once the window manager has answered a
 // request sent after everything else (_NET_REQUEST_FRAME_EXTENTS for an
@@ -84,16 +85,14 @@ public:
     std::uint64_t settleAnswers() const { return settle_.answered; }
 
 private:
-    struct Extents {
-        double left = 0, right = 0, top = 0, bottom = 0;
-        bool operator==(const Extents&) const = default;
-    };
+    using Extents = EdgeWidths;
     // Where a client window is and what surrounds it, read in one round trip.
     struct Placement {
         int clientX = 0, clientY = 0;  // root coordinates of the client's top-left
         int width = 0, height = 0;     // the client's size
         Extents frame;                 // the window manager's decorations
         Extents shadow;                // the client's own invisible shadow
+        int border = 0;                // the client's own X border
         // The visible outer frame: decorations in, shadow out.
         Rect outer() const;
         bool operator==(const Placement&) const = default;
@@ -129,6 +128,14 @@ private:
         bool available = false;
         bool moveResize = false;
         bool allowedActions = false;
+        // Publishes _NET_FRAME_EXTENTS. Without (i3), the frame is measured
+        // from the window the window manager put the client in, and a move
+        // names the client window itself.
+        bool frameExtents = false;
+        // Fluxbox: requests carry position and size (see RequestQuirks).
+        bool carriesAll = false;
+        // i3: it lets the windows it marks I3_FLOATING_WINDOW float, and tiles the rest.
+        bool tiles = false;
     };
 
     const Support& support();
@@ -141,6 +148,9 @@ private:
     std::optional<std::vector<std::uint32_t>> clientList();
     bool hasClientOf(const AppRef& app, const std::vector<std::uint32_t>& clients);
     WindowResult<Placement> readPlacement(WindowId window);
+    // The decorations as the distance from the client to the top-level
+    // window that holds it, for a window manager without _NET_FRAME_EXTENTS.
+    Extents measuredFrame(WindowId window, const Placement& client);
     WindowResult<WriteContext> writeContext(WindowId window);
     WindowResult<WriteContext> restore(WindowId window, const WriteContext& before);
     WindowResult<void> write(WindowId window, std::optional<std::pair<double, double>> origin,

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <thread>
+#include <tuple>
 
 #include "platform/x11/x11_window_system.h"
 
@@ -16,9 +17,6 @@ constexpr std::uint32_t staticGravity = 10;
 constexpr std::uint32_t sourceTool = 2;
 constexpr std::uint32_t stateRemove = 0;
 constexpr std::uint32_t stateAdd = 1;
-// _NET_MOVERESIZE_WINDOW: which of x, y, width, height the message carries.
-constexpr std::uint32_t carriesX = 1u << 8, carriesY = 1u << 9;
-constexpr std::uint32_t carriesWidth = 1u << 10, carriesHeight = 1u << 11;
 
 std::uint32_t wire(long value) {
     return static_cast<std::uint32_t>(static_cast<std::int32_t>(value));
@@ -82,26 +80,20 @@ WindowResult<void> X11WindowSystem::write(WindowId window,
     const Extents& f = now.frame;
     const Extents& s = now.shadow;
 
-    // The client geometry that puts the visible frame where asked: decorations
-    // lie outside the client, the shadow inside it.
-    long x = now.clientX, y = now.clientY, width = now.width, height = now.height;
-    if (origin) {
-        x = std::lround(origin->first + f.left - s.left);
-        y = std::lround(origin->second + f.top - s.top);
-    }
-    if (size) {
-        width = std::max(1L, std::lround(size->first - f.left - f.right + s.left + s.right));
-        height = std::max(1L, std::lround(size->second - f.top - f.bottom + s.top + s.bottom));
-    }
-
-    noteWrite(window, ctx, origin ? std::optional(std::pair(int(x), int(y))) : std::nullopt,
-              size ? std::optional(std::pair(int(width), int(height))) : std::nullopt);
+    RequestQuirks quirks;
+    quirks.carryAll = support_.carriesAll;
+    if (!support_.frameExtents) quirks.placesClient = now.border;
+    // A size carried along with a move is the one asked for last, if any:
+    // the window manager may not have shown it yet.
+    ClientBox current{now.clientX, now.clientY, now.width, now.height};
+    if (quirks.carryAll && !size && window == settle_.window && settle_.size)
+        std::tie(current.width, current.height) = *settle_.size;
+    const MoveResize request = moveResizeRequest(current, f, s, origin, size, quirks);
+    const ClientBox& to = request.client;
+    noteWrite(window, ctx, origin ? std::optional(std::pair(to.x, to.y)) : std::nullopt,
+              size ? std::optional(std::pair(to.width, to.height)) : std::nullopt);
     if (support_.moveResize && !options_.forceConfigureRequests) {
-        std::uint32_t flags = staticGravity | (sourceTool << 12);
-        if (origin) flags |= carriesX | carriesY;
-        if (size) flags |= carriesWidth | carriesHeight;
-        x_.sendToRoot(window, x_.atom(Atom::NET_MOVERESIZE_WINDOW),
-                      {flags, wire(x), wire(y), wire(width), wire(height)});
+        x_.sendToRoot(window, x_.atom(Atom::NET_MOVERESIZE_WINDOW), request.message);
         xcb_flush(x_.get());
     } else {
         std::uint16_t mask = 0;
@@ -116,16 +108,14 @@ WindowResult<void> X11WindowSystem::write(WindowId window,
         }
         if (size) {
             mask |= XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT;
-            values.push_back(wire(width));
-            values.push_back(wire(height));
+            values.push_back(wire(to.width));
+            values.push_back(wire(to.height));
         }
         auto checked =
             x_.check(xcb_configure_window_checked(x_.get(), window, mask, values.data()));
         if (!checked.ok()) return checked.error();
     }
-    // X coordinates and sizes are 16-bit on the wire: they always fit an int.
-    waitForWindowManager(window, now, static_cast<int>(x), static_cast<int>(y),
-                         static_cast<int>(width), static_cast<int>(height), origin.has_value(),
+    waitForWindowManager(window, now, to.x, to.y, to.width, to.height, origin.has_value(),
                          size.has_value());
     return {};
 }
