@@ -39,18 +39,24 @@ const Row rows[] = {
     {WindowManager::kwin, true},
     {WindowManager::mutter, true},
     {WindowManager::muffin},
-    {WindowManager::marco},
+    // Marco keeps a window's whole rectangle, its client-side shadow included, inside the
+    // work area, whatever the request: the visible window lands a shadow's width inwards.
+    {WindowManager::marco, false, {{Cell::shadows, Expect::notExact}}},
     {WindowManager::metacity},
     {WindowManager::icewm,
      false,
      {// IceWM grabs the Super key for its start menu: Ctrl+Alt+Super+L never arrives.
       {Cell::shortcut, Expect::swallowed},
+      // IceWM keeps a window's whole rectangle, shadow included, on screen unless the
+      // user sets LimitPosition=0 in its preferences.
+      {Cell::shadows, Expect::notExact},
       // IceWM gives a window less than its minimum size when another client asks.
       {Cell::minimumSize, Expect::exact}},
      true},
     // Fluxbox gives a window less than its minimum size when another client asks.
     {WindowManager::fluxbox, false, {{Cell::minimumSize, Expect::exact}}, true},
-    {WindowManager::i3},
+    // i3 gives a floating window less than its minimum size when another client asks.
+    {WindowManager::i3, false, {{Cell::minimumSize, Expect::exact}}},
 };
 
 // Test names and failure messages name the window manager.
