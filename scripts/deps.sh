@@ -23,6 +23,8 @@ packages=(
   scdoc desktop-file-utils appstream man-db dpkg-dev
   # source checks (scripts/check_*.sh): formatting, clang-tidy and the clang++ it configures with
   clang-format clang-tidy clang
+  # the fuzz targets: libFuzzer and the sanitizer runtimes for clang
+  libclang-rt-14-dev
 )
 
 missing=()
