@@ -9,6 +9,8 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-release
 TIDY_BUILD ?= build-tidy
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 600
 PREFIX ?= /usr/local
 # Line tables are all a backtrace or a sanitizer report needs, and cost a fifth less
 # compile time than full debug information.
@@ -16,7 +18,7 @@ CMAKE_FLAGS := -G Ninja -DCORVANE_WERROR=ON \
 	'-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG' '-DCMAKE_CXX_FLAGS_DEBUG=-g1'
 CTEST_FLAGS := --output-on-failure --timeout 300 -j 2
 
-.PHONY: all deps build check check-format check-layers tidy format test test-plain test-asan bench run install package clean
+.PHONY: all deps build check check-format check-layers tidy format test test-plain test-asan test-fuzz fuzz fuzz-build bench run install package clean
 
 all: build
 
@@ -29,8 +31,9 @@ build: deps
 
 # The source checks first, so formatting or a layering slip fails within seconds; then
 # every test twice: an optimised build, then AddressSanitizer + UndefinedBehaviorSanitizer
-# (the window-manager matrix only in the first: it checks window managers, not memory).
-test: deps check test-plain test-asan
+# (the window-manager matrix only in the first: it checks window managers, not memory);
+# then each fuzz target for a short while.
+test: deps check test-plain test-asan test-fuzz
 
 check: check-format check-layers
 
@@ -59,6 +62,18 @@ test-asan: deps
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	ctest --test-dir $(ASAN_BUILD) $(CTEST_FLAGS) -LE matrix
 
+# The libFuzzer targets (clang++, ASan + UBSan): `make fuzz` runs each for FUZZ_SECONDS,
+# two at a time, from a scratch copy of fuzz/corpus; `make test` runs each for 15 s.
+fuzz-build: deps
+	cmake -S . -B $(FUZZ_BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_BUILD_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(FUZZ_BUILD)
+
+fuzz: fuzz-build
+	./scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+test-fuzz: fuzz-build
+	./scripts/fuzz.sh $(FUZZ_BUILD) 15
+
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release -DCORVANE_BUILD_TESTS=ON -DCORVANE_BUILD_BENCH=ON
 	cmake --build $(BENCH_BUILD)
@@ -84,4 +99,4 @@ package: build
 	cd $(BUILD) && cpack
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(TIDY_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(TIDY_BUILD) $(FUZZ_BUILD)

@@ -9,7 +9,7 @@ packages=(
   g++ cmake ninja-build make pkg-config lld
   # libraries
   qt6-base-dev qt6-base-dev-tools fonts-dejavu-core
-  libxcb1-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-xtest0-dev
+  libxcb1-dev libxcb-randr0-dev libxcb-xtest0-dev
   libxkbcommon-x11-dev libxkbcommon-dev
   nlohmann-json3-dev libutf8proc-dev
   # the update feed's Ed25519 signature
@@ -27,6 +27,8 @@ packages=(
   scdoc desktop-file-utils appstream man-db dpkg-dev
   # source checks (scripts/check_*.sh): formatting, clang-tidy and the clang++ it configures with
   clang-format clang-tidy clang
+  # the fuzz targets: libFuzzer and the sanitizer runtimes for clang
+  libclang-rt-14-dev
 )
 
 missing=()

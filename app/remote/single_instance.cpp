@@ -8,11 +8,10 @@
 
 #include <QDeadlineTimer>
 #include <QFileSystemWatcher>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
+#include <QVariant>
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -52,10 +51,6 @@ QString toQString(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-std::string line(const QJsonObject& object) {
-    return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() + "\n";
-}
-
 // Whether the process at the other end of a connection runs as this user.
 bool peerIsThisUser(const QLocalSocket& socket) {
     struct ucred peer {};
@@ -63,14 +58,6 @@ bool peerIsThisUser(const QLocalSocket& socket) {
     const auto fd = int(socket.socketDescriptor());
     if (fd < 0 || getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0) return false;
     return peer.uid == getuid();
-}
-
-std::optional<QJsonObject> parseObject(const std::string& line) {
-    QJsonParseError problem{};
-    const QJsonDocument document =
-        QJsonDocument::fromJson(QByteArray::fromStdString(line), &problem);
-    if (problem.error != QJsonParseError::NoError || !document.isObject()) return std::nullopt;
-    return document.object();
 }
 
 }  // namespace
@@ -215,11 +202,11 @@ void SingleInstance::readRequest(QLocalSocket* socket) {
     Responder respond = [target](const InstanceResponse& response) {
         if (!target || target->property("answered").toBool()) return;
         target->setProperty("answered", true);
-        target->write(QByteArray::fromStdString(encode(response)));
+        target->write(QByteArray::fromStdString(InstanceWire::encode(response)));
         target->flush();
         target->disconnectFromServer();
     };
-    const std::optional<InstanceRequest> request = decodeRequest(text);
+    const std::optional<InstanceRequest> request = InstanceWire::decodeRequest(text);
     if (!request) {
         respond(InstanceResponse{1, {}, "Corvane did not understand the request.\n"});
     } else if (!handler_) {
@@ -244,7 +231,7 @@ std::optional<InstanceResponse> SingleInstance::send(const Location& location,
     QLocalSocket socket;
     socket.connectToServer(toQString(location.socket.string()));
     if (!socket.waitForConnected(1000)) return std::nullopt;
-    socket.write(QByteArray::fromStdString(encode(request)));
+    socket.write(QByteArray::fromStdString(InstanceWire::encode(request)));
     socket.flush();
 
     const QDeadlineTimer deadline(answerTimeout);
@@ -261,49 +248,10 @@ std::optional<InstanceResponse> SingleInstance::send(const Location& location,
         received += socket.readAll();
     }
     std::optional<InstanceResponse> response =
-        decodeResponse(received.left(received.indexOf('\n')).toStdString());
+        InstanceWire::decodeResponse(received.left(received.indexOf('\n')).toStdString());
     if (!response && error)
         *error = "Corvane gave an answer that this version does not understand.";
     return response;
-}
-
-std::string SingleInstance::encode(const InstanceRequest& request) {
-    QJsonObject object{{"command", toQString(request.command)}};
-    if (!request.argument.empty()) object.insert("argument", toQString(request.argument));
-    if (request.show) object.insert("show", true);
-    if (request.settings) object.insert("settings", true);
-    return line(object);
-}
-
-std::string SingleInstance::encode(const InstanceResponse& response) {
-    return line(QJsonObject{{"exitCode", response.exitCode},
-                            {"stdout", toQString(response.out)},
-                            {"stderr", toQString(response.err)}});
-}
-
-std::optional<InstanceRequest> SingleInstance::decodeRequest(const std::string& line) {
-    const std::optional<QJsonObject> object = parseObject(line);
-    if (!object || !(*object)["command"].isString()) return std::nullopt;
-    const QJsonValue argument = (*object)["argument"];
-    if (!argument.isUndefined() && !argument.isString()) return std::nullopt;
-    InstanceRequest request;
-    request.command = (*object)["command"].toString().toStdString();
-    request.argument = argument.toString().toStdString();
-    request.show = (*object)["show"].toBool(false);
-    request.settings = (*object)["settings"].toBool(false);
-    return request;
-}
-
-std::optional<InstanceResponse> SingleInstance::decodeResponse(const std::string& line) {
-    const std::optional<QJsonObject> object = parseObject(line);
-    if (!object) return std::nullopt;
-    const QJsonValue code = (*object)["exitCode"];
-    if (!code.isDouble() || (*object)["stdout"].isUndefined() ||
-        (*object)["stderr"].isUndefined()) {
-        return std::nullopt;
-    }
-    return InstanceResponse{code.toInt(1), (*object)["stdout"].toString().toStdString(),
-                            (*object)["stderr"].toString().toStdString()};
 }
 
 }  // namespace corvane

@@ -9,30 +9,13 @@
 #include <optional>
 #include <string>
 
+#include "app/remote/instance_wire.h"
+
 class QFileSystemWatcher;
 class QLocalServer;
 class QLocalSocket;
 
 namespace corvane {
-
-// A request from another `corvane` process to the running one: one JSON line.
-struct InstanceRequest {
-    std::string command;    // "launch", "apply-layout", "undo", "toggle-grid", ...
-    std::string argument;   // the layout name for "apply-layout"
-    bool show = false;      // "launch": --show was given
-    bool settings = false;  // "launch": --settings was given
-
-    bool operator==(const InstanceRequest&) const = default;
-};
-
-// The answer, one JSON line: what the asking process prints and its exit status.
-struct InstanceResponse {
-    int exitCode = 0;
-    std::string out;  // for standard output
-    std::string err;  // for standard error
-
-    bool operator==(const InstanceResponse&) const = default;
-};
 
 // One Corvane per user. The first process takes a lock file and listens on a
 // local socket beside it; later processes hand their request over that socket
@@ -87,12 +70,6 @@ public:
                                                 const InstanceRequest& request,
                                                 std::chrono::milliseconds answerTimeout,
                                                 std::string* error);
-
-    // The wire format, exposed for tests.
-    static std::string encode(const InstanceRequest& request);
-    static std::string encode(const InstanceResponse& response);
-    static std::optional<InstanceRequest> decodeRequest(const std::string& line);
-    static std::optional<InstanceResponse> decodeResponse(const std::string& line);
 
     // Connections open now (tests).
     int openConnections() const { return int(connections_.size()); }

@@ -34,7 +34,7 @@ deb=$(ls "$work"/out/corvane_*.deb 2>/dev/null)
 # Each dependency alone on a line, without its version or alternatives.
 depends=$(dpkg-deb -f "$deb" Depends)
 sed 's/, /\n/g' <<<"$depends" | sed 's/ [|(].*//' >"$work/depends"
-for needed in libc6 libstdc++6 libqt6widgets6 libqt6network6 libxcb1 libxcb-icccm4 libxcb-randr0 \
+for needed in libc6 libstdc++6 libqt6widgets6 libqt6network6 libxcb1 libxcb-randr0 \
   libxkbcommon-x11-0 libutf8proc2 qt6-qpa-plugins; do
   grep -Fxq "$needed" "$work/depends" || fail "the package does not depend on $needed: $depends"
 done

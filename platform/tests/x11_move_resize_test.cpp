@@ -14,7 +14,7 @@ std::int32_t signedWord(std::uint32_t word) {
 
 // An xterm under Openbox: 1 px borders, a 20 px title, a 5 px handle.
 const ClientBox xterm{101, 120, 484, 316};
-const EdgeWidths openboxFrame{1, 1, 20, 5};
+const FrameExtents openboxFrame{1, 1, 20, 5};
 
 TEST(MoveResizeTest, NamesTheWindowManagersFrameWhereverTheClientSits) {
     // The right half of a 1440 px screen: the frame's left edge at 720, its
@@ -66,7 +66,7 @@ TEST(MoveResizeTest, ClientSideShadowsLieInsideTheClient) {
     // A GTK window without decorations, its 20 px shadow all round: the
     // visible window at (0, 0) puts the client 20 px further up and left.
     const ClientBox gtk{300, 300, 440, 340};
-    const EdgeWidths shadow{20, 20, 20, 20};
+    const FrameExtents shadow{20, 20, 20, 20};
     const MoveResize r =
         moveResizeRequest(gtk, {}, shadow, std::pair(0.0, 0.0), std::pair(720.0, 900.0));
     EXPECT_EQ(signedWord(r.message[1]), -20);
@@ -81,7 +81,7 @@ TEST(MoveResizeTest, AWindowManagerWithoutFrameExtentsIsToldWhereTheClientGoes) 
     // i3 puts the client's outer corner, its 1 px X border included, where
     // asked, and draws its 2 px border and 18 px title around that.
     const ClientBox floating{801, 351, 484, 316};
-    const EdgeWidths i3Frame{3, 3, 19, 3};
+    const FrameExtents i3Frame{3, 3, 19, 3};
     const MoveResize r =
         moveResizeRequest(floating, i3Frame, {}, std::pair(0.0, 0.0), std::pair(720.0, 900.0),
                           RequestQuirks{.carryAll = false, .placesClient = 1});

@@ -54,25 +54,6 @@ xcb_get_property_cookie_t X11Connection::request(xcb_window_t window, xcb_atom_t
     return xcb_get_property(connection_, 0, window, property, type, 0, maxWords);
 }
 
-NormalHintsRequest X11Connection::requestNormalHints(xcb_window_t window) {
-    return {xcb_icccm_get_wm_normal_hints(connection_, window)};
-}
-
-WindowResult<std::optional<xcb_size_hints_t>> X11Connection::normalHints(
-    const NormalHintsRequest& request) {
-    auto answer = reply(request.cookie);
-    if (!answer.ok()) return answer.error();
-    const xcb_get_property_reply_t& raw = *answer.value();
-    if (!checkedPropertyValue(raw, XCB_ATOM_WM_SIZE_HINTS, 32))
-        return std::optional<xcb_size_hints_t>();
-    // Hints shorter than the full structure (older clients) leave the rest zero.
-    xcb_size_hints_t hints{};
-    if (!xcb_icccm_get_wm_size_hints_from_reply(&hints,
-                                                const_cast<xcb_get_property_reply_t*>(&raw)))
-        return std::optional<xcb_size_hints_t>();
-    return std::optional<xcb_size_hints_t>(hints);
-}
-
 WindowResult<void> X11Connection::check(xcb_void_cookie_t cookie) {
     // A reply to a later request proves the server has handled the checked
     // one; xcb_request_check then answers without waiting.

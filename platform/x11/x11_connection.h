@@ -1,7 +1,6 @@
 #pragma once
 
 #include <xcb/xcb.h>
-#include <xcb/xcb_icccm.h>
 
 #include <array>
 #include <cstdint>
@@ -44,11 +43,6 @@ template <PropertyItem Item>
 struct PropertyRequest {
     xcb_get_property_cookie_t cookie;
     xcb_atom_t type;  // XCB_GET_PROPERTY_TYPE_ANY: whatever it is
-};
-
-// A read of WM_NORMAL_HINTS under way; normalHints() collects it.
-struct NormalHintsRequest {
-    xcb_get_property_cookie_t cookie;
 };
 
 // The value bytes of a property reply, when its type is `type` (or `type` is
@@ -107,10 +101,6 @@ public:
                                 std::uint32_t maxWords = 1024) {
         return this->property(requestText(window, property, type, maxWords));
     }
-
-    // WM_NORMAL_HINTS through xcb-icccm; none when the window has no usable hints.
-    NormalHintsRequest requestNormalHints(xcb_window_t window);
-    WindowResult<std::optional<xcb_size_hints_t>> normalHints(const NormalHintsRequest& request);
 
     // Waits until the server has handled everything sent so far and reports
     // the error of the checked void request `cookie`, if it caused one.

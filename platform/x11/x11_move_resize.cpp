@@ -18,7 +18,7 @@ std::uint32_t wire(long value) {
 
 }  // namespace
 
-MoveResize moveResizeRequest(const ClientBox& now, const EdgeWidths& f, const EdgeWidths& s,
+MoveResize moveResizeRequest(const ClientBox& now, const FrameExtents& f, const FrameExtents& s,
                              std::optional<std::pair<double, double>> origin,
                              std::optional<std::pair<double, double>> size,
                              const RequestQuirks& quirks) {

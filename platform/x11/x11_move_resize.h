@@ -5,13 +5,9 @@
 #include <optional>
 #include <utility>
 
-namespace corvane::platform {
+#include "platform/x11/x11_frame_extents.h"
 
-// Left, right, top, bottom, in the order of _NET_FRAME_EXTENTS and _GTK_FRAME_EXTENTS.
-struct EdgeWidths {
-    double left = 0, right = 0, top = 0, bottom = 0;
-    bool operator==(const EdgeWidths&) const = default;
-};
+namespace corvane::platform {
 
 // A client window as the server reports it: root position of its contents, its size.
 struct ClientBox {
@@ -45,8 +41,8 @@ struct RequestQuirks {
 // manager counts the border the client had before it was reparented (xterm's
 // 1 px), which no longer shows on the client, and Openbox and Fluxbox then
 // land a pixel right and down.
-MoveResize moveResizeRequest(const ClientBox& now, const EdgeWidths& frame,
-                             const EdgeWidths& shadow,
+MoveResize moveResizeRequest(const ClientBox& now, const FrameExtents& frame,
+                             const FrameExtents& shadow,
                              std::optional<std::pair<double, double>> origin,
                              std::optional<std::pair<double, double>> size,
                              const RequestQuirks& quirks = {});

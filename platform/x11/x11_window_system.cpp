@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "platform/x11/x11_net_wm_icon.h"
+#include "platform/x11/x11_window_text.h"
 #include "platform/x11/x11_xsettings.h"
 
 namespace corvane::platform {
@@ -18,35 +19,6 @@ constexpr std::uint32_t iconicState = 3;
 
 bool contains(const std::vector<std::uint32_t>& list, std::uint32_t value) {
     return std::find(list.begin(), list.end(), value) != list.end();
-}
-
-std::string latin1ToUtf8(const std::string& text) {
-    std::string out;
-    for (unsigned char c : text) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else {
-            out += static_cast<char>(0xc0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3f));
-        }
-    }
-    return out;
-}
-
-// The application part of WM_CLASS, which holds "instance\0class\0".
-std::string classOf(const std::string& text) {
-    const auto split = text.find('\0');
-    if (split == std::string::npos) return {};
-    const std::string cls = text.substr(split + 1);
-    return cls.substr(0, cls.find('\0'));
-}
-
-// A window whose minimum and maximum sizes are one size cannot be resized.
-bool isFixedSize(const xcb_size_hints_t& hints) {
-    constexpr std::uint32_t bothSizes =
-        XCB_ICCCM_SIZE_HINT_P_MIN_SIZE | XCB_ICCCM_SIZE_HINT_P_MAX_SIZE;
-    return (hints.flags & bothSizes) == bothSizes && hints.min_width > 0 &&
-           hints.min_width == hints.max_width && hints.min_height == hints.max_height;
 }
 
 }  // namespace
@@ -146,7 +118,7 @@ WindowResult<AppRef> X11WindowSystem::appOf(WindowId window) {
 
     AppRef app;
     app.pid = static_cast<int>(firstItem(pid).value_or(0));
-    app.wmClass = classOf(itemsOf(wmClass));
+    app.wmClass = wmClassName(itemsOf(wmClass));
     app.name = !app.wmClass.empty() ? app.wmClass : titleText(netName.value(), name.value());
     app.client = clientOf(window);
     // A window of this very connection is this process's even when it does not say so.
@@ -212,7 +184,7 @@ bool X11WindowSystem::hasClientOf(const AppRef& app, const std::vector<std::uint
         if (found || !pid.ok() || !wmClass.ok()) continue;
         AppRef candidate;
         candidate.pid = static_cast<int>(firstItem(pid).value_or(0));
-        candidate.wmClass = classOf(itemsOf(wmClass));
+        candidate.wmClass = wmClassName(itemsOf(wmClass));
         candidate.client = clientOf(clients[i]);
         found = candidate.sameApp(app);
     }
@@ -250,11 +222,19 @@ PropertyRequest<char> X11WindowSystem::requestName(WindowId window) {
     return x_.requestText(window, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY);
 }
 
+PropertyRequest<std::uint32_t> X11WindowSystem::requestNormalHints(WindowId window) {
+    constexpr std::uint32_t sizeHintsWords = 18;
+    return x_.requestWords(window, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS,
+                           sizeHintsWords);
+}
+
 std::string X11WindowSystem::titleText(const std::optional<PropertyValue<char>>& netName,
                                        const std::optional<PropertyValue<char>>& wmName) {
-    if (netName) return netName->items;
-    if (!wmName) return {};
-    return wmName->type == XCB_ATOM_STRING ? latin1ToUtf8(wmName->items) : wmName->items;
+    std::optional<std::string> net;
+    if (netName) net = netName->items;
+    std::optional<TextProperty> wm;
+    if (wmName) wm = TextProperty{wmName->items, wmName->type == XCB_ATOM_STRING};
+    return windowTitle(net, wm);
 }
 
 std::optional<std::string> X11WindowSystem::title(WindowId window) {
@@ -285,16 +265,17 @@ WindowResult<WindowStates> X11WindowSystem::states(WindowId window) {
 
 WindowResult<Settable> X11WindowSystem::settable(WindowId window) {
     if (support_.checkWindow == XCB_NONE) support();
-    auto hintsCookie = x_.requestNormalHints(window);
+    auto hintsCookie = requestNormalHints(window);
     auto actionsCookie =
         x_.requestWords(window, x_.atom(Atom::NET_WM_ALLOWED_ACTIONS), XCB_ATOM_ATOM);
-    auto hints = x_.normalHints(hintsCookie);
+    auto hints = x_.property(hintsCookie);
     auto actions = x_.property(actionsCookie);
     if (!hints.ok()) return hints.error();
     if (!actions.ok()) return actions.error();
 
     Settable result;
-    if (hints.value() && isFixedSize(*hints.value())) result.size = false;
+    const auto sizeHints = parseNormalHints(itemsOf(hints));
+    if (sizeHints && isFixedSize(*sizeHints)) result.size = false;
     if (support_.tiles) {
         // A tiled window's place belongs to i3: it ignores every request.
         const bool floating =

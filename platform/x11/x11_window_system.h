@@ -10,7 +10,9 @@
 #include "platform/settle_signal.h"
 #include "platform/window_system.h"
 #include "platform/x11/x11_connection.h"
+#include "platform/x11/x11_frame_extents.h"
 #include "platform/x11/x11_move_resize.h"
+#include "platform/x11/x11_size_hints.h"
 
 namespace corvane::platform {
 
@@ -85,7 +87,7 @@ public:
     std::uint64_t settleAnswers() const { return settle_.answered; }
 
 private:
-    using Extents = EdgeWidths;
+    using Extents = FrameExtents;
     // Where a client window is and what surrounds it, read in one round trip.
     struct Placement {
         int clientX = 0, clientY = 0;  // root coordinates of the client's top-left
@@ -102,7 +104,7 @@ private:
         Placement placement;
         Maximized maximized;
         std::uint32_t gravity = 1;  // the client's win_gravity (NorthWest when unset)
-        std::optional<xcb_size_hints_t> hints;
+        std::optional<SizeHints> hints;
     };
     // What was last asked of a window, in client geometry, and what it looked
     // like when last read: what a settle pause compares the window with.
@@ -116,7 +118,7 @@ private:
         WindowId window = XCB_NONE;       // the window written last
         std::uint32_t ownMaskBefore = 0;  // what this connection selected on it before
         std::optional<std::pair<int, int>> origin, size;
-        std::optional<xcb_size_hints_t> hints;
+        std::optional<SizeHints> hints;
         std::optional<Placement> lastRead;
     };
     struct Recent {
@@ -169,6 +171,7 @@ private:
     xcb_window_t barrierWindow();
     PropertyRequest<char> requestNetName(WindowId window);
     PropertyRequest<char> requestName(WindowId window);
+    PropertyRequest<std::uint32_t> requestNormalHints(WindowId window);
     static std::string titleText(const std::optional<PropertyValue<char>>& netName,
                                  const std::optional<PropertyValue<char>>& wmName);
 

@@ -4,17 +4,6 @@
 
 namespace corvane::platform {
 
-namespace {
-
-// Left, right, top, bottom: the order of _NET_FRAME_EXTENTS and _GTK_FRAME_EXTENTS.
-template <typename Extents>
-Extents extentsOf(const std::vector<std::uint32_t>& v) {
-    if (v.size() < 4) return Extents{};
-    return Extents{double(v[0]), double(v[1]), double(v[2]), double(v[3])};
-}
-
-}  // namespace
-
 WindowResult<X11WindowSystem::Placement> X11WindowSystem::readPlacement(WindowId window) {
     auto c = x_.get();
     auto geometryCookie = xcb_get_geometry(c, window);
@@ -36,8 +25,9 @@ WindowResult<X11WindowSystem::Placement> X11WindowSystem::readPlacement(WindowId
     placement.clientY = origin.value()->dst_y;
     placement.width = geometry.value()->width;
     placement.height = geometry.value()->height;
-    placement.frame = extentsOf<Extents>(itemsOf(frameExtents));
-    placement.shadow = extentsOf<Extents>(itemsOf(shadowExtents));
+    placement.frame = parseFrameExtents(itemsOf(frameExtents));
+    placement.shadow =
+        shadowWithin(parseFrameExtents(itemsOf(shadowExtents)), placement.width, placement.height);
     placement.border = geometry.value()->border_width;
     if (support_.checkWindow != XCB_NONE && !support_.frameExtents)
         placement.frame = measuredFrame(window, placement);

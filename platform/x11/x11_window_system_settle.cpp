@@ -40,31 +40,6 @@ double secondsNow() {
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-// Whether a window manager that follows the size hints may give `actual` when
-// asked for `requested`: the minimum and maximum clamp it, and resize
-// increments round it to a step from the base size.
-bool sizeAllowed(int requested, int actual, const std::optional<xcb_size_hints_t>& hints,
-                 bool width) {
-    if (actual == requested) return true;
-    if (!hints) return false;
-    const auto& h = *hints;
-    const bool hasMin = h.flags & XCB_ICCCM_SIZE_HINT_P_MIN_SIZE;
-    const bool hasMax = h.flags & XCB_ICCCM_SIZE_HINT_P_MAX_SIZE;
-    const bool hasBase = h.flags & XCB_ICCCM_SIZE_HINT_BASE_SIZE;
-    const bool hasStep = h.flags & XCB_ICCCM_SIZE_HINT_P_RESIZE_INC;
-    const int min = width ? h.min_width : h.min_height;
-    const int max = width ? h.max_width : h.max_height;
-    const int base = width ? h.base_width : h.base_height;
-    const int step = width ? h.width_inc : h.height_inc;
-    int clamped = requested;
-    if (hasMin && clamped < min) clamped = min;
-    if (hasMax && max > 0 && clamped > max) clamped = max;
-    if (actual == clamped) return true;
-    if (!hasStep || step <= 1) return false;
-    const int from = hasBase ? base : (hasMin ? min : 0);
-    return (actual - from) % step == 0 && std::abs(actual - clamped) < step;
-}
-
 }  // namespace
 
 // The window may be gone by now: the error that would cause is dropped, so

@@ -42,10 +42,10 @@ std::pair<double, double> configureOrigin(std::uint32_t gravity, double frameX, 
 WindowResult<X11WindowSystem::WriteContext> X11WindowSystem::writeContext(WindowId window) {
     // Sent before the placement's requests, so all arrive in one round trip.
     auto stateCookie = x_.requestWords(window, x_.atom(Atom::NET_WM_STATE), XCB_ATOM_ATOM);
-    auto hintsCookie = x_.requestNormalHints(window);
+    auto hintsCookie = requestNormalHints(window);
     auto placement = readPlacement(window);
     auto state = x_.property(stateCookie);
-    auto hints = x_.normalHints(hintsCookie);
+    auto hints = x_.property(hintsCookie);
     if (!placement.ok()) return placement.error();
     if (!state.ok()) return state.error();
     if (!hints.ok()) return hints.error();
@@ -53,10 +53,8 @@ WindowResult<X11WindowSystem::WriteContext> X11WindowSystem::writeContext(Window
     WriteContext context;
     context.placement = placement.value();
     context.maximized = maximizedIn(itemsOf(state));
-    const auto& h = hints.value();
-    context.gravity =
-        h && (h->flags & XCB_ICCCM_SIZE_HINT_P_WIN_GRAVITY) ? h->win_gravity : northWestGravity;
-    context.hints = h;
+    context.hints = parseNormalHints(itemsOf(hints));
+    context.gravity = context.hints ? context.hints->gravity : northWestGravity;
     return context;
 }
 

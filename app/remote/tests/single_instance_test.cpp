@@ -91,7 +91,7 @@ TEST_F(SingleInstanceTest, OneInstanceAnswersEveryLaterLaunchAndRefusesTheRest) 
     // Garbage gets an answer, an endless line the door; neither reaches the application.
     auto garbage = talk("{\"command\":3}\n");
     auto flood = talk(QByteArray(SingleInstance::longestRequest + 4096, 'x'));
-    EXPECT_EQ(SingleInstance::decodeResponse(served(garbage).trimmed().toStdString()),
+    EXPECT_EQ(InstanceWire::decodeResponse(served(garbage).trimmed().toStdString()),
               (InstanceResponse{1, {}, "Corvane did not understand the request.\n"}));
     EXPECT_TRUE(served(flood).isEmpty()) << "an endless line is cut off unread";
     EXPECT_EQ(pending.size(), 2u);
