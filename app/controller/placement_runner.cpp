@@ -218,8 +218,11 @@ void PlacementRunner::finishJob(const Job& job, std::optional<bool> exact,
     const double endTime = activeScheduler_ ? activeScheduler_->now() : startTime;
     try {
         if (error) std::rethrow_exception(error);
-        const Rect final = controller_.windows().frame(job.target);
         const bool isExact = exact.value_or(false);
+        // A window manager that died mid-way explains the miss better than a
+        // size restriction the window may not have.
+        if (!isExact && !state.permissionGranted) throw WindowError(WindowError::Kind::permission);
+        const Rect final = controller_.windows().frame(job.target);
         const auto milliseconds = static_cast<long long>(std::trunc((endTime - startTime) * 1000));
         controller_.diagnostic("Resize result: " + describe(final) + ", exact=" + text(isExact) +
                                ", duration=" + std::to_string(milliseconds) + "ms");
