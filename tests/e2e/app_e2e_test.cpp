@@ -70,15 +70,7 @@ TEST(AppE2E, ShortcutsScriptsTheTrayAndOneInstanceOnARealDesktop) {
     // Another client holds the activation shortcut, Ctrl+Alt+Super+T.
     const Connection other(xcb_connect(desktop.display().c_str(), nullptr), &xcb_disconnect);
     ASSERT_TRUE(grab(other, 28));
-    // The starter layouts, "Left half" made global on Ctrl+Alt+Super+L; no tray icon asked for.
-    AppSettings settings;
-    for (SavedLayout& layout : settings.layouts) {
-        if (layout.name != "Left half") continue;
-        layout.shortcut = KeyCombo{37, KeyCombo::ctrl | KeyCombo::alt | KeyCombo::super, "L"};
-        layout.isGlobal = true;
-    }
-    settings.animateWindows = false;
-    settings.showMenuBarIcon = false;
+    const AppSettings settings = e2e::leftHalfOnShortcut();
     e2e::CorvaneSession corvane(desktop, settings, CORVANE_APP_PATH);  // stopped before the tray
     std::string why;
     ASSERT_TRUE(corvane.start(&why)) << why;

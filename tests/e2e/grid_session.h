@@ -46,6 +46,20 @@ inline std::string readFile(const std::filesystem::path& path) {
 // which does not link it, names the executable itself).
 std::string corvanePath();
 
+// Corvane's starter layouts with "Left half" made global on Ctrl+Alt+Super+L,
+// no animation and no tray icon asked for.
+inline AppSettings leftHalfOnShortcut() {
+    AppSettings settings;
+    for (SavedLayout& layout : settings.layouts) {
+        if (layout.name != "Left half") continue;
+        layout.shortcut = KeyCombo{37, KeyCombo::ctrl | KeyCombo::alt | KeyCombo::super, "L"};
+        layout.isGlobal = true;
+    }
+    settings.animateWindows = false;
+    settings.showMenuBarIcon = false;
+    return settings;
+}
+
 // Corvane running on a test desktop as a user starts it: its own settings
 // folder (written first), past its first launch so the grid starts closed,
 // and no session bus. Stopped with everything it started when this goes away.

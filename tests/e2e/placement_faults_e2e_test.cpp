@@ -103,12 +103,7 @@ TEST(PlacementFaultsE2E, TheWindowManagerDyingDuringAPlacementOrWithTheGridOpen)
     e2e::Desktop desktop(
         e2e::Desktop::Options{.windowManager = e2e::WindowManager::none, .dockHeight = 0});
     e2e::ChildProcess openbox;
-    auto startOpenbox = [&] {
-        openbox = desktop.spawn({"openbox", "--sm-disable"});
-        ASSERT_TRUE(e2e::waitUntil(
-            [&] { return !desktop.cardinals(desktop.root(), "_NET_WORKAREA").empty(); }, 10s));
-        std::this_thread::sleep_for(300ms);  // it manages windows a moment later
-    };
+    auto startOpenbox = [&] { openbox = desktop.spawnOpenbox(); };
     ASSERT_NO_FATAL_FAILURE(startOpenbox());
     e2e::CorvaneSession session(desktop, animated());
     std::string why;

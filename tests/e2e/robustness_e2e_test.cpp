@@ -20,12 +20,7 @@ TEST(RobustnessE2E, CorvaneWeathersTheSettingsWindowTheWindowManagerAndTheXServe
     options.dockHeight = 0;
     e2e::Desktop desktop(options);
     e2e::ChildProcess openbox;
-    auto startOpenbox = [&] {
-        openbox = desktop.spawn({"openbox", "--sm-disable"});
-        ASSERT_TRUE(e2e::waitUntil(
-            [&] { return !desktop.cardinals(desktop.root(), "_NET_WORKAREA").empty(); }, 10s));
-        std::this_thread::sleep_for(300ms);  // it manages windows a moment later
-    };
+    auto startOpenbox = [&] { openbox = desktop.spawnOpenbox(); };
     ASSERT_NO_FATAL_FAILURE(startOpenbox());
     AppSettings settings;
     settings.animateWindows = false;

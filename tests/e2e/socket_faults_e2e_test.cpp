@@ -143,6 +143,14 @@ TEST_F(SocketFaultsE2E, EndlessPartialAndGarbageRequestsAreDroppedWhileStatusAns
     EXPECT_TRUE(statusAnswers());
 }
 
+// AddressSanitizer keeps freed memory aside (its quarantine, 256 MB unless told
+// otherwise) before reusing it, so a sanitizer build can only show gross growth.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr long allowedGrowthKb = 64 * 1024;
+#else
+constexpr long allowedGrowthKb = 8 * 1024;
+#endif
+
 TEST_F(SocketFaultsE2E, MemoryReturnsToItsIdleFigureAfterManyShortConnections) {
     auto connections = [&](int count) {
         for (int i = 0; i < count; ++i) {
@@ -163,7 +171,7 @@ TEST_F(SocketFaultsE2E, MemoryReturnsToItsIdleFigureAfterManyShortConnections) {
     // Past the silence timeout, when every connection's own timer has ended too.
     std::this_thread::sleep_for(5500ms);
     const long after = residentKilobytes(session_->pid());
-    EXPECT_LT(after - idle, 8 * 1024) << "from " << idle << " kB to " << after << " kB";
+    EXPECT_LT(after - idle, allowedGrowthKb) << "from " << idle << " kB to " << after << " kB";
     EXPECT_TRUE(statusAnswers());
 }
 

@@ -120,19 +120,6 @@ protected:
     }
 };
 
-// Corvane's starter layouts, "Left half" made global on Ctrl+Alt+Super+L.
-AppSettings shortcutSettings() {
-    AppSettings settings;
-    for (SavedLayout& layout : settings.layouts) {
-        if (layout.name != "Left half") continue;
-        layout.shortcut = KeyCombo{37, KeyCombo::ctrl | KeyCombo::alt | KeyCombo::super, "L"};
-        layout.isGlobal = true;
-    }
-    settings.animateWindows = false;
-    settings.showMenuBarIcon = false;
-    return settings;
-}
-
 // A client of another program (xterm, a GTK demo), once the window manager has it.
 std::optional<xcb_window_t> clientOf(const Desktop& desktop, pid_t pid) {
     for (std::uint32_t window : desktop.cardinals(desktop.root(), "_NET_CLIENT_LIST")) {
@@ -159,7 +146,7 @@ TEST_P(WindowManagerMatrix, PlacesExactlyWhereTheWindowManagerAllowsAndSaysSoQui
     Desktop desktop({.windowManager = GetParam().wm, .dockHeight = dockHeight});
     std::cout << "MATRIX " << wm() << " | start | " << desktop.windowManagerStartTime().count()
               << " ms" << std::endl;
-    CorvaneSession corvane(desktop, shortcutSettings());
+    CorvaneSession corvane(desktop, leftHalfOnShortcut());
     std::string why;
     ASSERT_TRUE(corvane.start(&why)) << why;
 
@@ -216,8 +203,13 @@ TEST_P(TwoMonitorMatrix, CarriesAWindowToTheSecondMonitorAndPlacesItThere) {
     const std::vector<Box> screens = monitors(desktop);
     ASSERT_EQ(screens.size(), 2u) << "the window manager turned a monitor off";
     ProbeWindow probe = desktop.startProbe();
-    // _NET_WORKAREA spans both monitors: the first one's is its part below the dock.
-    const Box first = {screens[0].x, dockHeight, screens[0].width, screens[0].height - dockHeight};
+    // _NET_WORKAREA spans both monitors: the first one's is its part below the dock, and
+    // above a panel of the window manager's own (Fluxbox's toolbar sits on the first);
+    // the second keeps its whole height.
+    Box first = {screens[0].x, dockHeight, screens[0].width, screens[0].height - dockHeight};
+    if (GetParam().ownPanel)
+        first.height =
+            managerWorkArea(desktop, screens[0].width, screens[0].height, dockHeight).height;
     expectCell(wm(), "two monitors, left half of the first", Expect::exact,
                placeActive(desktop, probe.window, {"0,0,0.5,1", "--margins", "10"},
                            halfWithMargins(first, false)));

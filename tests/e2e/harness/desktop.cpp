@@ -146,6 +146,14 @@ ChildProcess Desktop::spawn(const std::vector<std::string>& argv, bool captureSt
                          .captureStdout = captureStdout});
 }
 
+ChildProcess Desktop::spawnOpenbox() const {
+    ChildProcess openbox = spawn({"openbox", "--sm-disable"});
+    if (!waitUntil([&] { return !cardinals(root_, "_NET_WORKAREA").empty(); }, 10s))
+        throw std::runtime_error("Openbox did not start:\n" + fileText(tempDir_ / "clients.log"));
+    std::this_thread::sleep_for(300ms);  // it manages windows a moment after its work area
+    return openbox;
+}
+
 // The server writes its display number to -displayfd once it accepts clients.
 void Desktop::startServer(std::vector<std::string> argv) {
     argv.insert(argv.end(), {"-displayfd", "1", "-nolisten", "tcp", "-noreset"});

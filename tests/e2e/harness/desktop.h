@@ -84,6 +84,10 @@ public:
     int run(const std::vector<std::string>& argv, std::string* output = nullptr,
             std::chrono::milliseconds timeout = 10s, std::string* errors = nullptr) const;
     ChildProcess spawn(const std::vector<std::string>& argv, bool captureStdout = false) const;
+    // Openbox started apart from the desktop's own window manager, for a test that
+    // stops and restarts it; returns once it manages windows. Throws
+    // std::runtime_error when it does not come up.
+    ChildProcess spawnOpenbox() const;
     // Opens a probe window and waits until the window manager manages it.
     [[nodiscard]] ProbeWindow startProbe(const ProbeOptions& options = {});
     // Unplugs the second monitor (Xorg dummy only) and waits until the window
