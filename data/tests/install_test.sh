@@ -9,14 +9,8 @@ set -uo pipefail
 build=$1
 version=$2
 source=$3
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+# shellcheck source=/dev/null
+source "$(dirname "$0")/../../scripts/check_lib.sh"
 
 for tool in desktop-file-validate appstreamcli man python3; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/deps.sh installs it)" >&2; exit 1; }
@@ -98,8 +92,4 @@ done
 check=$("$root/bin/corvane-settings" check "$work/defaults.json")
 [[ $check == OK:* ]] || fail "the installed defaults do not check: $check"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures check(s) failed" >&2
-  exit 1
-fi
-echo "installation under $prefix: all checks passed"
+finish "installation under $prefix: all checks passed"

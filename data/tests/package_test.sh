@@ -8,14 +8,8 @@ set -uo pipefail
 
 build=$1
 version=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+# shellcheck source=/dev/null
+source "$(dirname "$0")/../../scripts/check_lib.sh"
 
 for tool in cpack dpkg-deb dpkg-shlibdeps; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/deps.sh installs it)" >&2; exit 1; }
@@ -55,8 +49,4 @@ bin=$work/root/usr/bin
 check=$("$bin/corvane-settings" check "$work/defaults.json" 2>&1)
 [[ $check == OK:* ]] || fail "the packaged defaults do not check: $check"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures check(s) failed" >&2
-  exit 1
-fi
-echo "$(basename "$deb"): all checks passed"
+finish "$(basename "$deb"): all checks passed"

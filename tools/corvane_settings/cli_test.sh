@@ -4,14 +4,8 @@
 set -uo pipefail
 
 tool=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+# shellcheck source=/dev/null
+source "$(dirname "$0")/../../scripts/check_lib.sh"
 
 # expect NAME STATUS STDOUT STDERR -- ARGS...: runs the tool (stopped after 10 s)
 # and compares its exit status and, unless given as '*', both outputs exactly.
@@ -126,8 +120,4 @@ timeout 10 "$tool" defaults >/dev/full 2>/dev/null && fail "full output device: 
   fail "a file given to the tool changed"
 [ -p "$work/pipe.json" ] || fail "the pipe was replaced"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures check(s) failed" >&2
-  exit 1
-fi
-echo "corvane-settings: all checks passed"
+finish "corvane-settings: all checks passed"
