@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "core/settings/bounded_read.h"
 #include "core/settings/settings_codec.h"
 
 namespace corvane {
@@ -16,21 +17,6 @@ std::string identityOf(const struct stat& status) {
     return "mode " + std::to_string(status.st_mode) + " size " + std::to_string(status.st_size) +
            " inode " + std::to_string(status.st_ino) + " changed " +
            std::to_string(status.st_ctim.tv_sec) + "." + std::to_string(status.st_ctim.tv_nsec);
-}
-
-// Reads until end of file or `limit` bytes; an error ends the read early, which
-// the loader that follows reports properly.
-std::string readAtMost(int descriptor, std::size_t limit) {
-    std::string bytes(limit, '\0');
-    std::size_t filled = 0;
-    while (filled < limit) {
-        const ssize_t count = ::read(descriptor, bytes.data() + filled, limit - filled);
-        if (count < 0 && errno == EINTR) continue;
-        if (count <= 0) break;
-        filled += std::size_t(count);
-    }
-    bytes.resize(filled);
-    return bytes;
 }
 
 }  // namespace
@@ -46,7 +32,8 @@ FileSnapshot FileSnapshot::of(const std::filesystem::path& file) {
     if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
         snapshot = {Kind::unreadable, identityOf(status)};
     } else {
-        snapshot = ofBytes(readAtMost(descriptor, SettingsCodec::maximumBytes + 1));
+        // An error ends the read early; the loader that follows reports it properly.
+        snapshot = ofBytes(readAtMost(descriptor, SettingsCodec::maximumBytes + 1).bytes);
     }
     ::close(descriptor);
     return snapshot;

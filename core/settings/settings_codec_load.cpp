@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <system_error>
 
+#include "core/settings/bounded_read.h"
 #include "core/settings/settings_codec.h"
 
 namespace corvane::SettingsCodec {
@@ -30,24 +31,6 @@ private:
     int descriptor_;
 };
 
-// Reads until end of file or `limit` bytes, whichever comes first.
-std::string readAtMost(int descriptor, std::size_t limit) {
-    std::string bytes(limit, '\0');
-    std::size_t filled = 0;
-    while (filled < limit) {
-        const ssize_t count = ::read(descriptor, bytes.data() + filled, limit - filled);
-        if (count == 0) break;
-        if (count < 0) {
-            if (errno == EINTR) continue;
-            throw std::system_error(errno, std::generic_category(),
-                                    "Could not read the settings file");
-        }
-        filled += std::size_t(count);
-    }
-    bytes.resize(filled);
-    return bytes;
-}
-
 }  // namespace
 
 AppSettings load(const std::filesystem::path& file) {
@@ -61,7 +44,12 @@ AppSettings load(const std::filesystem::path& file) {
         throw SettingsError::invalid(std::string(tooLargeMessage));
     }
     // One byte past the limit: a file that grew since fstat still fails the size check.
-    return decode(readAtMost(opened.descriptor(), maximumBytes + 1));
+    BoundedRead read = readAtMost(opened.descriptor(), maximumBytes + 1);
+    if (read.error != 0) {
+        throw std::system_error(read.error, std::generic_category(),
+                                "Could not read the settings file");
+    }
+    return decode(read.bytes);
 }
 
 }  // namespace corvane::SettingsCodec

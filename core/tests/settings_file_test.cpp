@@ -9,6 +9,7 @@
 #include <chrono>
 #include <future>
 
+#include "core/settings/bounded_read.h"
 #include "core/settings/durable_file.h"
 #include "core/settings/settings_codec.h"
 #include "core/settings/settings_migration.h"
@@ -74,6 +75,33 @@ TEST(SettingsFile, LoadsOnlyRegularFilesOfAtMostTwoMillionBytesAndClosesThem) {
     for (const auto& [name, outcome] : cases) EXPECT_EQ(loadOutcome(dir / name), outcome) << name;
     EXPECT_EQ(openFiles(), before);
     EXPECT_EQ(SettingsCodec::load(dir / "valid.json"), settings);
+}
+
+// A copy of the file is kept for as long as Corvane runs: it must cost what the
+// file holds, not the size limit.
+TEST(SettingsFile, BoundedReadsKeepWhatArrivedUpToTheLimitAndReportErrors) {
+    TempDir dir;
+    const std::string small = SettingsCodec::encode(AppSettings{});
+    writeFile(dir / "small.json", small);
+    writeFile(dir / "large.json", std::string(300'000, 'x'));
+    const auto readFile = [&](const char* name, std::size_t limit) {
+        const int descriptor = ::open((dir / name).c_str(), O_RDONLY | O_CLOEXEC);
+        BoundedRead read = readAtMost(descriptor, limit);
+        ::close(descriptor);
+        return read;
+    };
+
+    const BoundedRead whole = readFile("small.json", SettingsCodec::maximumBytes + 1);
+    EXPECT_EQ(whole.bytes, small);
+    EXPECT_EQ(whole.error, 0);
+    EXPECT_LT(whole.bytes.capacity(), small.size() + 64);
+
+    EXPECT_EQ(readFile("large.json", 200'001).bytes.size(), 200'001u);
+    EXPECT_EQ(readFile("large.json", 1'000'000).bytes.size(), 300'000u);
+
+    const BoundedRead folder = readFile("", 100);
+    EXPECT_EQ(folder.error, EISDIR);
+    EXPECT_TRUE(folder.bytes.empty());
 }
 
 TEST(DurableFile, WritesAreAllOrNothingNeverOverwriteAndKeepPermissionsAndLinks) {
