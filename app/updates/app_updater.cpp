@@ -29,13 +29,7 @@ AppUpdater::AppUpdater(UpdateFeedConfig config, QObject* parent)
     : QObject(parent),
       config_(std::move(config)),
       key_(decodePublicKey(config_.publicKeyBase64)),
-      preferences_(std::make_unique<QSettings>(config_.preferencesFile, QSettings::IniFormat)),
-      network_(std::make_unique<QNetworkAccessManager>()) {
-    FetchLimits limits{.silenceMilliseconds = config_.silenceMilliseconds,
-                       .allowLoopbackHttp = config_.allowLoopbackHttp};
-    fetch_ = std::make_unique<FeedFetch>(*network_, limits);
-    limits.maxBytes = maxReleaseBytes;
-    download_ = std::make_unique<ReleaseDownload>(*network_, limits);
+      preferences_(std::make_unique<QSettings>(config_.preferencesFile, QSettings::IniFormat)) {
     nextCheck_.setSingleShot(true);
     connect(&nextCheck_, &QTimer::timeout, this, [this] { runCheck(Origin::schedule); });
     reloadPreferences();
@@ -44,6 +38,18 @@ AppUpdater::AppUpdater(UpdateFeedConfig config, QObject* parent)
 
 AppUpdater::~AppUpdater() {
     if (dialog_) delete dialog_.data();
+}
+
+// The network stack costs resident memory for as long as Corvane runs, so it is
+// set up by the first check, never by a build without a feed.
+void AppUpdater::connectNetwork() {
+    if (network_) return;
+    network_ = std::make_unique<QNetworkAccessManager>();
+    FetchLimits limits{.silenceMilliseconds = config_.silenceMilliseconds,
+                       .allowLoopbackHttp = config_.allowLoopbackHttp};
+    fetch_ = std::make_unique<FeedFetch>(*network_, limits);
+    limits.maxBytes = maxReleaseBytes;
+    download_ = std::make_unique<ReleaseDownload>(*network_, limits);
 }
 
 UpdateCheckDialog* AppUpdater::dialog() const {
@@ -74,7 +80,7 @@ void AppUpdater::becomeIdle() {
     QMetaObject::invokeMethod(
         this,
         [this] {
-            if (canCheckForUpdates_) network_->clearConnectionCache();  // still idle
+            if (canCheckForUpdates_ && network_) network_->clearConnectionCache();  // still idle
         },
         Qt::QueuedConnection);
     setCanCheck(true);
@@ -134,6 +140,7 @@ void AppUpdater::runCheck(Origin origin) {
     if (!isConfigured() || !canCheckForUpdates_) return;
     nextCheck_.stop();
     setCanCheck(false);
+    connectNetwork();
     fetch_->get(config_.feedUrl, [this, origin](const QByteArray& body, const QString& error) {
         checkDone(origin, body, error);
     });
@@ -183,6 +190,7 @@ void AppUpdater::download(const UpdateRelease& release) {
     const QString folder = config_.downloadFolder.isEmpty()
                                ? QStandardPaths::writableLocation(QStandardPaths::DownloadLocation)
                                : config_.downloadFolder;
+    connectNetwork();
     download_->start(*release.file, folder,
                      [this, release](const QString& path, const QString& error) {
                          becomeIdle();

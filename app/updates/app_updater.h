@@ -90,6 +90,7 @@ signals:
 private:
     enum class Origin { user, schedule };
 
+    void connectNetwork();
     void reloadPreferences();
     void setCanCheck(bool can);
     void becomeIdle();
