@@ -1,6 +1,10 @@
 #pragma once
 
+#include <xcb/randr.h>
 #include <xcb/xcb.h>
+
+#include <string>
+#include <unordered_map>
 
 #include "platform/displays.h"
 #include "platform/x11/x11_connection.h"
@@ -28,19 +32,26 @@ private:
         std::string name;
         Rect frame;
     };
-    std::vector<Monitor> monitors(double rootWidth, double rootHeight);
-    std::vector<Strut> struts(const std::vector<std::uint32_t>& clients, double rootWidth,
+    void checkRandr();
+    std::vector<Monitor> monitorsFrom(xcb_randr_get_monitors_cookie_t cookie);
+    void learnAtomNames(const std::vector<xcb_atom_t>& atoms);
+    std::vector<Strut> struts(const std::vector<std::uint32_t>& clients,
+                              const std::vector<xcb_window_t>& topLevel, double rootWidth,
                               double rootHeight);
     WindowManagerReserve windowManagerReserve(const Rect& root, const std::vector<Strut>& reserved,
                                               const std::vector<std::uint32_t>& clients,
-                                              bool oneMonitor);
+                                              bool oneMonitor,
+                                              const PropertyRead<std::uint32_t>& desktop,
+                                              const PropertyRead<std::uint32_t>& area);
     std::vector<Rect> ownWindows(const std::vector<std::uint32_t>& clients);
     std::vector<std::vector<xcb_window_t>> childrenOf(const std::vector<xcb_window_t>& windows);
-    std::vector<xcb_window_t> unlistedWindows(const std::vector<std::uint32_t>& clients);
+    std::vector<xcb_window_t> unlistedWindows(const std::vector<std::uint32_t>& clients,
+                                              const std::vector<xcb_window_t>& topLevel);
 
     X11Connection x_;
     bool randrChecked_ = false;
     bool randrMonitors_ = false;
+    std::unordered_map<xcb_atom_t, std::string> atomNames_;
 };
 
 }  // namespace corvane::platform
