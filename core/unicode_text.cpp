@@ -2,6 +2,8 @@
 
 #include <utf8proc.h>
 
+#include <algorithm>
+
 namespace corvane::UnicodeText {
 
 namespace {
@@ -15,6 +17,8 @@ struct Step {
 };
 
 Step stepAt(std::string_view text, std::size_t offset) {
+    const auto first = static_cast<unsigned char>(text[offset]);
+    if (first < 0x80) return Step{first, 1};
     utf8proc_int32_t codePoint = -1;
     const auto* bytes = reinterpret_cast<const utf8proc_uint8_t*>(text.data() + offset);
     const utf8proc_ssize_t read =
@@ -27,8 +31,23 @@ bool isTrimmable(utf8proc_int32_t codePoint) {
     return codePoint >= 0 && isWhitespaceOrLineBreak(static_cast<char32_t>(codePoint));
 }
 
+bool isAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 // Counts grapheme clusters, giving up once there are more than `stopAbove`.
+// Names are mostly plain ASCII, where every character stands alone except a
+// CR LF pair; counting those needs none of the Unicode tables, which then
+// never take memory.
 std::size_t countCharacters(std::string_view text, std::size_t stopAbove) {
+    if (isAscii(text)) {
+        std::size_t pairs = 0;
+        for (std::size_t at = text.find("\r\n"); at != std::string_view::npos;
+             at = text.find("\r\n", at + 2))
+            ++pairs;
+        return text.size() - pairs;
+    }
     std::size_t count = 0;
     utf8proc_int32_t previous = -1;
     utf8proc_int32_t state = 0;
@@ -60,6 +79,7 @@ bool isWhitespaceOrLineBreak(char32_t codePoint) {
     const bool lineBreak = (codePoint >= 0x0A && codePoint <= 0x0D) || codePoint == 0x85 ||
                            codePoint == 0x2028 || codePoint == 0x2029;
     if (codePoint == 0x09 || lineBreak) return true;
+    if (codePoint < 0x80) return codePoint == 0x20;  // the only ASCII space separator
     if (codePoint > 0x10FFFF) return false;
     return utf8proc_category(static_cast<utf8proc_int32_t>(codePoint)) == UTF8PROC_CATEGORY_ZS;
 }
