@@ -7,7 +7,7 @@
 SHELL := /bin/bash
 BUILD ?= build
 ASAN_BUILD ?= build-asan
-BENCH_BUILD ?= build-release
+BENCH_BUILD ?= build-bench
 TIDY_BUILD ?= build-tidy
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 600
@@ -74,8 +74,10 @@ fuzz: fuzz-build
 test-fuzz: fuzz-build
 	./scripts/fuzz.sh $(FUZZ_BUILD) 15
 
+# The figures are those of the program as `make install` and `make package` build it (the same
+# optimisation), plus the benchmark programs.
 bench: deps
-	cmake -S . -B $(BENCH_BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release -DCORVANE_BUILD_TESTS=ON -DCORVANE_BUILD_BENCH=ON
+	cmake -S . -B $(BENCH_BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_BUILD_TESTS=ON -DCORVANE_BUILD_BENCH=ON
 	cmake --build $(BENCH_BUILD)
 	./bench/run.sh $(BENCH_BUILD)
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Runs every benchmark of a release build and prints its figures. The desktop
+# Runs every benchmark of an optimised build and prints its figures. The desktop
 # ones run on Openbox and on Xfwm4, each on a private desktop of its own.
 set -euo pipefail
-build=${1:-build-release}
+build=${1:-build-bench}
 window_managers=(openbox xfwm4)
 
 run() {
