@@ -112,7 +112,10 @@ SingleInstance::SingleInstance(Location location, QObject* parent)
     : QObject(parent), location_(std::move(location)) {
     acceptPause_.setSingleShot(true);
     connect(&acceptPause_, &QTimer::timeout, this, [this] {
-        if (accepting_) accepting_->setEnabled(true);
+        if (accepting_)
+            accepting_->setEnabled(true);
+        else
+            listenAgainIfLost();
     });
 }
 
@@ -138,8 +141,9 @@ bool SingleInstance::listen(std::string* error) {
         if (error) *error = "Another Corvane is running.";
         return false;
     }
-    if (listenFd_ >= 0) return true;
+    if (listening_) return true;
     if (!startServer(error)) return false;
+    listening_ = true;
     // The folder is watched rather than polled: nothing wakes Corvane while idle.
     folderWatch_ = new QFileSystemWatcher(this);
     folderWatch_->addPath(QString::fromStdString(location_.socket.parent_path().string()));
@@ -183,21 +187,23 @@ void SingleInstance::stopServer() {
 }
 
 // The socket file is gone or the path names another file now: listen anew,
-// so later commands and launches find this instance.
+// so later commands and launches find this instance. Without a file
+// descriptor to spare it tries again shortly.
 void SingleInstance::listenAgainIfLost() {
-    if (listenFd_ < 0) return;
+    if (!listening_) return;
     struct stat info {};
-    if (lstat(location_.socket.c_str(), &info) == 0 && info.st_dev == socketDevice_ &&
-        info.st_ino == socketInode_)
+    if (listenFd_ >= 0 && lstat(location_.socket.c_str(), &info) == 0 &&
+        info.st_dev == socketDevice_ && info.st_ino == socketInode_)
         return;
     stopServer();
-    startServer(nullptr);
+    if (!startServer(nullptr)) acceptPause_.start(acceptPauseMilliseconds);
 }
 
 void SingleInstance::close() {
     delete folderWatch_;
     folderWatch_ = nullptr;
-    if (listenFd_ >= 0) {
+    if (listening_) {
+        listening_ = false;
         stopServer();
         ::unlink(location_.socket.c_str());
     }

@@ -88,12 +88,14 @@ private:
 
     Location location_;
     int lockFd_ = -1;
+    // Between listen() and close(), even while the socket is being made anew.
+    bool listening_ = false;
     int listenFd_ = -1;
     // Which file the socket is, to notice when the path names another one.
     std::uint64_t socketDevice_ = 0;
     std::uint64_t socketInode_ = 0;
     QSocketNotifier* accepting_ = nullptr;
-    // Accepting rests while file descriptors have run out.
+    // Accepting, or making the socket anew, rests while file descriptors have run out.
     QTimer acceptPause_;
     QFileSystemWatcher* folderWatch_ = nullptr;
     Handler handler_;
