@@ -1,21 +1,23 @@
 #include "app/remote/single_instance.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/un.h>
 #include <unistd.h>
 
-#include <QDeadlineTimer>
 #include <QFileSystemWatcher>
-#include <QLocalServer>
-#include <QLocalSocket>
-#include <QTimer>
-#include <QVariant>
+#include <QPointer>
+#include <QSocketNotifier>
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+
+#include "app/remote/instance_connection.h"
 
 namespace corvane {
 
@@ -47,17 +49,50 @@ std::optional<fs::path> privateTempFolder(std::string* error) {
     return folder;
 }
 
-QString toQString(const std::string& text) {
-    return QString::fromStdString(text);
+// Connections waiting to be accepted; more wait in their clients' connect().
+constexpr int listenBacklog = 64;
+// How long accepting rests when this process has no file descriptor left.
+constexpr int acceptPauseMilliseconds = 100;
+// Connections taken per wake-up, so a flood cannot keep the event loop to itself.
+constexpr int acceptsPerWakeUp = 64;
+
+// False when the path does not fit a socket address.
+bool socketAddress(const fs::path& path, sockaddr_un* address) {
+    *address = {};
+    address->sun_family = AF_UNIX;
+    if (path.native().size() >= sizeof address->sun_path) return false;
+    std::memcpy(address->sun_path, path.c_str(), path.native().size());
+    return true;
 }
 
 // Whether the process at the other end of a connection runs as this user.
-bool peerIsThisUser(const QLocalSocket& socket) {
+bool peerIsThisUser(int fd) {
     struct ucred peer {};
     socklen_t length = sizeof peer;
-    const auto fd = int(socket.socketDescriptor());
-    if (fd < 0 || getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0) return false;
+    if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0) return false;
     return peer.uid == getuid();
+}
+
+// A socket bound at `path` that only this user may connect to, or -1 and errno.
+int bindPrivateSocket(const fs::path& path) {
+    sockaddr_un address;
+    if (!socketAddress(path, &address)) {
+        errno = ENAMETOOLONG;
+        return -1;
+    }
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    // The file is made with mode 0600 from the start, never briefly open to others.
+    const mode_t previousMask = umask(0177);
+    const int bound = bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    umask(previousMask);
+    if (bound != 0 || ::listen(fd, listenBacklog) != 0) {
+        const int reason = errno;
+        ::close(fd);
+        errno = reason;
+        return -1;
+    }
+    return fd;
 }
 
 }  // namespace
@@ -74,7 +109,15 @@ std::optional<SingleInstance::Location> SingleInstance::defaultLocation(std::str
 }
 
 SingleInstance::SingleInstance(Location location, QObject* parent)
-    : QObject(parent), location_(std::move(location)) {}
+    : QObject(parent), location_(std::move(location)) {
+    acceptPause_.setSingleShot(true);
+    connect(&acceptPause_, &QTimer::timeout, this, [this] {
+        if (accepting_)
+            accepting_->setEnabled(true);
+        else
+            listenAgainIfLost();
+    });
+}
 
 SingleInstance::~SingleInstance() {
     close();
@@ -98,8 +141,9 @@ bool SingleInstance::listen(std::string* error) {
         if (error) *error = "Another Corvane is running.";
         return false;
     }
-    if (server_) return true;
+    if (listening_) return true;
     if (!startServer(error)) return false;
+    listening_ = true;
     // The folder is watched rather than polled: nothing wakes Corvane while idle.
     folderWatch_ = new QFileSystemWatcher(this);
     folderWatch_->addPath(QString::fromStdString(location_.socket.parent_path().string()));
@@ -111,102 +155,114 @@ bool SingleInstance::listen(std::string* error) {
 bool SingleInstance::startServer(std::string* error) {
     // Holding the lock means no live instance owns a socket here: whatever is
     // at the path was left by one that crashed.
-    QLocalServer::removeServer(toQString(location_.socket.string()));
-    server_ = new QLocalServer(this);
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_->listen(toQString(location_.socket.string()))) {
+    ::unlink(location_.socket.c_str());
+    const int fd = bindPrivateSocket(location_.socket);
+    struct stat info {};
+    if (fd < 0 || lstat(location_.socket.c_str(), &info) != 0) {
         if (error)
             *error = "Could not listen on " + location_.socket.string() + ": " +
-                     server_->errorString().toStdString();
-        delete server_;
-        server_ = nullptr;
+                     std::strerror(errno) + ".";
+        if (fd >= 0) ::close(fd);
         return false;
     }
-    connect(server_, &QLocalServer::newConnection, this, &SingleInstance::accept);
+    listenFd_ = fd;
+    socketDevice_ = info.st_dev;
+    socketInode_ = info.st_ino;
+    accepting_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(accepting_, &QSocketNotifier::activated, this, &SingleInstance::accept);
     return true;
 }
 
-// The socket file is gone, or the toolkit stopped listening (it does after an
-// accept fails, for instance when file descriptors run out): listen anew, so
-// later commands and launches find this instance.
+// Closes the listening socket; connections already accepted stay.
+void SingleInstance::stopServer() {
+    acceptPause_.stop();
+    if (accepting_) {
+        accepting_->setEnabled(false);
+        accepting_->deleteLater();  // this may run inside one of its signals
+        accepting_ = nullptr;
+    }
+    if (listenFd_ < 0) return;
+    ::close(listenFd_);
+    listenFd_ = -1;
+}
+
+// The socket file is gone or the path names another file now: listen anew,
+// so later commands and launches find this instance. Without a file
+// descriptor to spare it tries again shortly.
 void SingleInstance::listenAgainIfLost() {
-    if (!server_) return;
-    std::error_code ignored;
-    if (server_->isListening() && fs::exists(location_.socket, ignored)) return;
-    server_->close();
-    delete server_;
-    server_ = nullptr;
-    startServer(nullptr);
+    if (!listening_) return;
+    struct stat info {};
+    if (listenFd_ >= 0 && lstat(location_.socket.c_str(), &info) == 0 &&
+        info.st_dev == socketDevice_ && info.st_ino == socketInode_)
+        return;
+    stopServer();
+    if (!startServer(nullptr)) acceptPause_.start(acceptPauseMilliseconds);
 }
 
 void SingleInstance::close() {
     delete folderWatch_;
     folderWatch_ = nullptr;
-    if (!server_) return;
-    server_->close();  // removes the socket file too
-    delete server_;
-    server_ = nullptr;
+    if (listening_) {
+        listening_ = false;
+        stopServer();
+        ::unlink(location_.socket.c_str());
+    }
+    // Clients still waiting learn that no answer will come.
+    const std::deque<InstanceConnection*> open = connections_;
+    for (InstanceConnection* connection : open) connection->drop();
 }
 
 void SingleInstance::accept() {
-    while (QLocalSocket* socket = server_ ? server_->nextPendingConnection() : nullptr) {
-        if (!peerIsThisUser(*socket)) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
+    for (int taken = 0; taken < acceptsPerWakeUp && listenFd_ >= 0; ++taken) {
+        const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd >= 0) {
+            admit(fd);
+        } else if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+            // The waiting connection stays pending and would wake the notifier
+            // again at once: rest a moment instead of spinning, then retry.
+            accepting_->setEnabled(false);
+            acceptPause_.start(acceptPauseMilliseconds);
+            return;
+        } else if (errno != EINTR && errno != ECONNABORTED) {
+            return;  // EAGAIN: nobody else waits
         }
-        admit(socket);
-        readRequest(socket);
     }
-    listenAgainIfLost();
 }
 
-void SingleInstance::admit(QLocalSocket* socket) {
-    if (int(connections_.size()) >= mostConnections) {
-        const auto silent =
-            std::find_if(connections_.begin(), connections_.end(),
-                         [](const auto& c) { return c && !c->property("received").toBool(); });
-        // Every open connection waits for its answer: the newcomer waits outside.
-        QLocalSocket* dropped = silent != connections_.end() ? silent->data() : socket;
-        forget(dropped);
-        dropped->abort();
-        dropped->deleteLater();
-        if (dropped == socket) return;
-    }
-    connections_.emplace_back(socket);
-    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    connect(socket, &QObject::destroyed, this, [this, socket] { forget(socket); });
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
-    // A client that connects and says nothing does not hold a socket for long.
-    QTimer::singleShot(requestTimeoutMilliseconds, socket, [socket] {
-        if (!socket->property("received").toBool()) socket->abort();
-    });
-}
-
-void SingleInstance::forget(QLocalSocket* socket) {
-    std::erase_if(connections_, [socket](const QPointer<QLocalSocket>& c) {
-        return c.isNull() || c.data() == socket;
-    });
-}
-
-void SingleInstance::readRequest(QLocalSocket* socket) {
-    if (socket->property("received").toBool()) return;
-    if (!socket->canReadLine()) {
-        if (socket->bytesAvailable() > longestRequest) socket->abort();
+void SingleInstance::admit(int fd) {
+    if (!peerIsThisUser(fd) || !makeRoom()) {
+        ::close(fd);
         return;
     }
-    socket->setProperty("received", true);
-    const std::string text = socket->readLine(longestRequest).toStdString();
+    auto* connection = new InstanceConnection(fd, longestRequest, requestTimeoutMilliseconds, this);
+    connections_.push_back(connection);
+    connect(connection, &InstanceConnection::closed, this,
+            [this, connection] { forget(connection); });
+    connect(connection, &InstanceConnection::requestArrived, this,
+            [this, connection](const std::string& line) { serve(connection, line); });
+}
 
-    QPointer<QLocalSocket> target(socket);
+// False when every open connection waits for its answer: the newcomer waits outside.
+bool SingleInstance::makeRoom() {
+    if (int(connections_.size()) < mostConnections) return true;
+    const auto silent = std::find_if(connections_.begin(), connections_.end(),
+                                     [](const auto* c) { return !c->hasRequest(); });
+    if (silent == connections_.end()) return false;
+    (*silent)->drop();
+    return true;
+}
+
+void SingleInstance::forget(InstanceConnection* connection) {
+    std::erase(connections_, connection);
+}
+
+void SingleInstance::serve(InstanceConnection* connection, const std::string& line) {
+    QPointer<InstanceConnection> target(connection);
     Responder respond = [target](const InstanceResponse& response) {
-        if (!target || target->property("answered").toBool()) return;
-        target->setProperty("answered", true);
-        target->write(QByteArray::fromStdString(InstanceWire::encode(response)));
-        target->flush();
-        target->disconnectFromServer();
+        // The client may have left while the answer was being worked out.
+        if (target) target->answer(InstanceWire::encode(response));
     };
-    const std::optional<InstanceRequest> request = InstanceWire::decodeRequest(text);
+    const std::optional<InstanceRequest> request = InstanceWire::decodeRequest(line);
     if (!request) {
         respond(InstanceResponse{1, {}, "Corvane did not understand the request.\n"});
     } else if (!handler_) {
@@ -224,31 +280,78 @@ bool SingleInstance::isRunning(const Location& location) {
     return held;
 }
 
+namespace {
+
+// A connected blocking socket, or -1 when nobody listens.
+int connectTo(const fs::path& path) {
+    sockaddr_un address;
+    if (!socketAddress(path, &address)) return -1;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    // A full listen queue makes connect() wait; a second is long enough.
+    const timeval connectWait{1, 0};
+    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &connectWait, sizeof connectWait);
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// A failed write is not reported: reading the answer then tells why.
+void sendAll(int fd, const std::string& bytes) {
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t count = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (count > 0) {
+            sent += std::size_t(count);
+        } else if (count < 0 && errno != EINTR) {
+            return;
+        }
+    }
+}
+
+// Everything up to the first "\n", or none and `error` says why.
+std::optional<std::string> readLine(int fd, std::chrono::milliseconds timeout, std::string* error) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + timeout;
+    std::string received;
+    char buffer[4096];
+    while (received.find('\n') == std::string::npos) {
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        pollfd readable{fd, POLLIN, 0};
+        const int ready = left > 0 ? poll(&readable, 1, int(left)) : 0;
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready == 0) {
+            if (error) *error = "Corvane did not answer in time.";
+            return std::nullopt;
+        }
+        const ssize_t count = ready > 0 ? ::recv(fd, buffer, sizeof buffer, 0) : -1;
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) {
+            if (error) *error = "Corvane stopped before it answered.";
+            return std::nullopt;
+        }
+        received.append(buffer, std::size_t(count));
+    }
+    received.resize(received.find('\n'));
+    return received;
+}
+
+}  // namespace
+
 std::optional<InstanceResponse> SingleInstance::send(const Location& location,
                                                      const InstanceRequest& request,
                                                      std::chrono::milliseconds answerTimeout,
                                                      std::string* error) {
-    QLocalSocket socket;
-    socket.connectToServer(toQString(location.socket.string()));
-    if (!socket.waitForConnected(1000)) return std::nullopt;
-    socket.write(QByteArray::fromStdString(InstanceWire::encode(request)));
-    socket.flush();
-
-    const QDeadlineTimer deadline(answerTimeout);
-    QByteArray received;
-    while (!received.contains('\n')) {
-        const int wait = int(std::max<qint64>(1, deadline.remainingTime()));
-        if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(wait)) {
-            if (error) {
-                *error = deadline.hasExpired() ? "Corvane did not answer in time."
-                                               : "Corvane stopped before it answered.";
-            }
-            return std::nullopt;
-        }
-        received += socket.readAll();
-    }
-    std::optional<InstanceResponse> response =
-        InstanceWire::decodeResponse(received.left(received.indexOf('\n')).toStdString());
+    const int fd = connectTo(location.socket);
+    if (fd < 0) return std::nullopt;
+    sendAll(fd, InstanceWire::encode(request));
+    const std::optional<std::string> line = readLine(fd, answerTimeout, error);
+    ::close(fd);
+    if (!line) return std::nullopt;
+    std::optional<InstanceResponse> response = InstanceWire::decodeResponse(*line);
     if (!response && error)
         *error = "Corvane gave an answer that this version does not understand.";
     return response;

@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
+#include <QTimer>
 #include <chrono>
+#include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -12,18 +13,19 @@
 #include "app/remote/instance_wire.h"
 
 class QFileSystemWatcher;
-class QLocalServer;
-class QLocalSocket;
+class QSocketNotifier;
 
 namespace corvane {
+
+class InstanceConnection;
 
 // One Corvane per user. The first process takes a lock file and listens on a
 // local socket beside it; later processes hand their request over that socket
 // and print the answer. The lock, not the socket, decides who runs: it is
 // released by the kernel when its holder dies, so a socket file left behind
 // by a crash is known to be stale and is replaced. Only processes of the same
-// user are served, and a socket file that disappears (removed by hand, or by
-// the toolkit after a failed accept) is made again at once.
+// user are served, and a socket file that disappears (removed by hand, or
+// replaced by another) is made again at once.
 class SingleInstance : public QObject {
     Q_OBJECT
 
@@ -76,19 +78,29 @@ public:
 
 private:
     void accept();
-    void admit(QLocalSocket* socket);
-    void forget(QLocalSocket* socket);
-    void readRequest(QLocalSocket* socket);
+    bool makeRoom();
+    void admit(int fd);
+    void forget(InstanceConnection* connection);
+    void serve(InstanceConnection* connection, const std::string& line);
     bool startServer(std::string* error);
+    void stopServer();
     void listenAgainIfLost();
 
     Location location_;
     int lockFd_ = -1;
-    QLocalServer* server_ = nullptr;
+    // Between listen() and close(), even while the socket is being made anew.
+    bool listening_ = false;
+    int listenFd_ = -1;
+    // Which file the socket is, to notice when the path names another one.
+    std::uint64_t socketDevice_ = 0;
+    std::uint64_t socketInode_ = 0;
+    QSocketNotifier* accepting_ = nullptr;
+    // Accepting, or making the socket anew, rests while file descriptors have run out.
+    QTimer acceptPause_;
     QFileSystemWatcher* folderWatch_ = nullptr;
     Handler handler_;
     // Oldest first.
-    std::deque<QPointer<QLocalSocket>> connections_;
+    std::deque<InstanceConnection*> connections_;
 };
 
 }  // namespace corvane
