@@ -3,6 +3,8 @@
 include(GNUInstallDirs)
 
 install(TARGETS corvane corvane-settings corvane-place RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The update checks' network module installs from app/updates, which finds it
+# relative to the program.
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME corvane)

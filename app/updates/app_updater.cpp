@@ -1,12 +1,10 @@
 #include "app/updates/app_updater.h"
 
-#include <QNetworkAccessManager>
 #include <QSettings>
 #include <QStandardPaths>
 
-#include "app/updates/feed_fetch.h"
-#include "app/updates/release_download.h"
 #include "app/updates/update_check_dialog.h"
+#include "app/updates/update_network_loader.h"
 
 namespace corvane {
 
@@ -40,16 +38,19 @@ AppUpdater::~AppUpdater() {
     if (dialog_) delete dialog_.data();
 }
 
-// The network stack costs resident memory for as long as Corvane runs, so it is
-// set up by the first check, never by a build without a feed.
-void AppUpdater::connectNetwork() {
-    if (network_) return;
-    network_ = std::make_unique<QNetworkAccessManager>();
-    FetchLimits limits{.silenceMilliseconds = config_.silenceMilliseconds,
-                       .allowLoopbackHttp = config_.allowLoopbackHttp};
-    fetch_ = std::make_unique<FeedFetch>(*network_, limits);
-    limits.maxBytes = maxReleaseBytes;
-    download_ = std::make_unique<ReleaseDownload>(*network_, limits);
+// The network module costs resident memory for as long as Corvane runs, so it
+// is loaded by the first check, never by a build without a feed. One that
+// cannot be loaded is tried again by the next check.
+bool AppUpdater::connectNetwork() {
+    if (network_) return true;
+    FetchLimits feed{.silenceMilliseconds = config_.silenceMilliseconds,
+                     .allowLoopbackHttp = config_.allowLoopbackHttp};
+    FetchLimits release = feed;
+    release.maxBytes = maxReleaseBytes;
+    UpdateNetworkLoad load = loadUpdateNetwork(config_.networkModule, feed, release);
+    network_ = std::move(load.network);
+    networkError_ = load.error;
+    return network_ != nullptr;
 }
 
 UpdateCheckDialog* AppUpdater::dialog() const {
@@ -140,10 +141,16 @@ void AppUpdater::runCheck(Origin origin) {
     if (!isConfigured() || !canCheckForUpdates_) return;
     nextCheck_.stop();
     setCanCheck(false);
-    connectNetwork();
-    fetch_->get(config_.feedUrl, [this, origin](const QByteArray& body, const QString& error) {
-        checkDone(origin, body, error);
-    });
+    if (!connectNetwork()) {
+        // Reported from the event loop, like a network error.
+        QMetaObject::invokeMethod(
+            this, [this, origin] { checkDone(origin, {}, networkError_); }, Qt::QueuedConnection);
+        return;
+    }
+    network_->fetchFeed(config_.feedUrl,
+                        [this, origin](const QByteArray& body, const QString& error) {
+                            checkDone(origin, body, error);
+                        });
 }
 
 UpdateCheckOutcome AppUpdater::outcomeOf(const QByteArray& body, const QString& error) const {
@@ -190,16 +197,16 @@ void AppUpdater::download(const UpdateRelease& release) {
     const QString folder = config_.downloadFolder.isEmpty()
                                ? QStandardPaths::writableLocation(QStandardPaths::DownloadLocation)
                                : config_.downloadFolder;
-    connectNetwork();
-    download_->start(*release.file, folder,
-                     [this, release](const QString& path, const QString& error) {
-                         becomeIdle();
-                         if (error.isEmpty()) {
-                             downloadDone(release, path);
-                         } else if (dialog_) {
-                             dialog_->showDownloadFailed(error);
-                         }
-                     });
+    // The check that found the release loaded the network module.
+    network_->downloadRelease(*release.file, folder,
+                              [this, release](const QString& path, const QString& error) {
+                                  becomeIdle();
+                                  if (error.isEmpty()) {
+                                      downloadDone(release, path);
+                                  } else if (dialog_) {
+                                      dialog_->showDownloadFailed(error);
+                                  }
+                              });
 }
 
 // The user hears once per version where its file is; a file that is already

@@ -13,14 +13,12 @@
 
 #include "app/updates/update_feed.h"
 
-class QNetworkAccessManager;
 class QSettings;
 
 namespace corvane {
 
-class FeedFetch;
-class ReleaseDownload;
 class UpdateCheckDialog;
+class UpdateNetwork;
 
 // Where updates come from and how the updater behaves; the application fills
 // it from what the build fixed, tests from a local server.
@@ -33,6 +31,8 @@ struct UpdateFeedConfig {
     std::chrono::milliseconds checkInterval = std::chrono::hours(24);
     int silenceMilliseconds = 30000;
     bool allowLoopbackHttp = false;  // tests only
+    // The update network module; empty: the installed one, or this build's.
+    QString networkModule;
     // Opens the release page (the desktop's browser when null).
     std::function<void(const QUrl&)> openUrl;
 };
@@ -90,7 +90,7 @@ signals:
 private:
     enum class Origin { user, schedule };
 
-    void connectNetwork();
+    bool connectNetwork();
     void reloadPreferences();
     void setCanCheck(bool can);
     void becomeIdle();
@@ -106,9 +106,8 @@ private:
     UpdateFeedConfig config_;
     std::optional<FeedPublicKey> key_;
     std::unique_ptr<QSettings> preferences_;
-    std::unique_ptr<QNetworkAccessManager> network_;
-    std::unique_ptr<FeedFetch> fetch_;
-    std::unique_ptr<ReleaseDownload> download_;
+    std::unique_ptr<UpdateNetwork> network_;
+    QString networkError_;  // why the network module could not be loaded
     QTimer nextCheck_;
     QPointer<UpdateCheckDialog> dialog_;
     QString downloadedFile_;

@@ -4,7 +4,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
-#include "app/updates/update_feed.h"
+#include "app/updates/update_url.h"
 
 namespace corvane {
 

@@ -7,18 +7,12 @@
 #include <QUrl>
 #include <functional>
 
+#include "app/updates/update_network.h"
+
 class QNetworkAccessManager;
 class QNetworkReply;
 
 namespace corvane {
-
-// How far one request may go before it is given up.
-struct FetchLimits {
-    int silenceMilliseconds = 30000;  // no byte for this long: the server does not answer
-    qint64 maxBytes = 64 * 1024;
-    int maxRedirects = 5;
-    bool allowLoopbackHttp = false;
-};
 
 // One GET over Qt Network with those limits. The body arrives in pieces to
 // `onData` (when set) or whole at the end; `done` gets the error text, empty on

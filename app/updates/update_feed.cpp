@@ -2,7 +2,6 @@
 
 #include <sodium.h>
 
-#include <QHostAddress>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
@@ -82,13 +81,6 @@ std::optional<FeedPublicKey> decodePublicKey(const QByteArray& base64) {
     FeedPublicKey key{};
     std::copy(bytes->begin(), bytes->end(), key.begin());
     return key;
-}
-
-bool isAcceptedUpdateUrl(const QUrl& url, bool allowLoopbackHttp) {
-    if (!url.isValid() || url.host().isEmpty()) return false;
-    if (url.scheme() == QStringLiteral("https")) return true;
-    return allowLoopbackHttp && url.scheme() == QStringLiteral("http") &&
-           QHostAddress(url.host()).isLoopback();
 }
 
 std::optional<std::vector<int>> parseVersion(const QString& text) {

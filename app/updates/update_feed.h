@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+#include "app/updates/update_url.h"
+
 namespace corvane {
 
 // The release key's public half (Ed25519).
@@ -43,10 +45,6 @@ FeedReading readSignedFeed(const QByteArray& body, const FeedPublicKey& key,
 
 // The key as the build carries it (standard base64 of the 32 bytes).
 std::optional<FeedPublicKey> decodePublicKey(const QByteArray& base64);
-
-// Addresses Corvane fetches or opens for an update: https only; plain http to
-// the loopback address only when allowed (tests).
-bool isAcceptedUpdateUrl(const QUrl& url, bool allowLoopbackHttp);
 
 // Dotted numeric versions ("1.10.2"); nothing else is a version.
 std::optional<std::vector<int>> parseVersion(const QString& text);

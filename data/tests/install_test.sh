@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch DESTDIR under a custom prefix, as
 # `make install PREFIX=... DESTDIR=...` does, and checks what lands there: the
-# programs run, the menu entry and the metainfo pass their validators, the menu
-# entry's icon and program exist, and the manual pages render cleanly.
+# programs run, the update checks' network module lies where corvane looks for
+# it, the menu entry and the metainfo pass their validators, the menu entry's
+# icon and program exist, and the manual pages render cleanly.
 # Usage: install_test.sh BUILD-FOLDER VERSION SOURCE-FOLDER
 set -uo pipefail
 
@@ -11,6 +12,8 @@ version=$2
 source=$3
 # shellcheck source=/dev/null
 source "$(dirname "$0")/../../scripts/check_lib.sh"
+# shellcheck source=/dev/null
+source "$(dirname "$0")/update_module_check.sh"
 
 for tool in desktop-file-validate appstreamcli man python3; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/deps.sh installs it)" >&2; exit 1; }
@@ -33,6 +36,7 @@ for program in corvane corvane-settings corvane-place; do
   [ -x "$root/bin/$program" ] || fail "bin/$program was not installed as a program"
   expect_file "share/man/man1/$program.1.gz"
 done
+check_update_module "$root"
 desktop=share/applications/corvane.desktop
 expect_file "$desktop"
 expect_file share/icons/hicolor/scalable/apps/corvane.svg

@@ -2,7 +2,8 @@
 # Builds the Debian package as `make package` does, unpacks it into a scratch
 # root (no root rights needed) and checks it: its name, version and declared
 # dependencies, that every file lives under /usr, and that the unpacked
-# programs run.
+# programs run and the update checks' network module lies where corvane
+# looks for it.
 # Usage: package_test.sh BUILD-FOLDER VERSION
 set -uo pipefail
 
@@ -10,6 +11,8 @@ build=$1
 version=$2
 # shellcheck source=/dev/null
 source "$(dirname "$0")/../../scripts/check_lib.sh"
+# shellcheck source=/dev/null
+source "$(dirname "$0")/update_module_check.sh"
 
 for tool in cpack dpkg-deb dpkg-shlibdeps; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/deps.sh installs it)" >&2; exit 1; }
@@ -43,6 +46,7 @@ for file in ./usr/bin/corvane ./usr/bin/corvane-settings ./usr/bin/corvane-place
 done
 
 dpkg-deb -x "$deb" "$work/root" || fail "the package could not be unpacked"
+check_update_module "$work/root/usr"
 bin=$work/root/usr/bin
 [ "$("$bin/corvane" --version 2>&1)" = "corvane $version" ] || fail "the packaged corvane --version printed '$("$bin/corvane" --version 2>&1)'"
 "$bin/corvane-settings" defaults >"$work/defaults.json" || fail "the packaged corvane-settings defaults failed"

@@ -13,6 +13,7 @@
 #include "app/updates/release_download.h"
 #include "app/updates/tests/feed_server.h"
 #include "app/updates/update_check_dialog.h"
+#include "app/updates/update_network_loader.h"
 
 namespace corvane::testing {
 namespace {
@@ -31,6 +32,7 @@ protected:
         config.downloadFolder = dir.filePath(QStringLiteral("Downloads"));
         config.silenceMilliseconds = 300;
         config.allowLoopbackHttp = true;
+        config.networkModule = networkModule;
         config.checkInterval = checkInterval;
         config.openUrl = [this](const QUrl& url) { opened.push_back(url); };
         auto updater = std::make_unique<AppUpdater>(config);
@@ -58,6 +60,7 @@ protected:
     FeedServer server;
     TestReleaseKey key;
     std::chrono::milliseconds checkInterval = 24h;
+    QString networkModule;  // empty: the one this build made
     std::vector<UpdateCheckOutcome> outcomes;
     std::vector<QUrl> opened;
 };
@@ -123,6 +126,48 @@ TEST_F(AppUpdaterTest, AFeedThatCannotBeTrustedOrFetchedIsReportedAndIgnored) {
         EXPECT_TRUE(updater->canCheckForUpdates()) << path.toStdString();
     }
     EXPECT_LE(server.requests(QStringLiteral("/loop-a")), 6) << "the loop is cut short";
+}
+
+// Whether the process has the network module mapped.
+bool networkModuleLoaded() {
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("corvane-update-network");
+}
+
+TEST_F(AppUpdaterTest, TheNetworkModuleIsLoadedByTheFirstCheckNotBefore) {
+    if (networkModuleLoaded()) GTEST_SKIP() << "an earlier case in this process loaded it";
+    publish(QStringLiteral("1.2.0"));
+    auto updater = make();
+    updater->setAutomaticallyDownloads(true);
+    updater->startUpdater();  // automatic checks are off
+    QTest::qWait(50);
+    EXPECT_FALSE(networkModuleLoaded());
+    EXPECT_EQ(checkNow(*updater).kind, Kind::upToDate);
+    EXPECT_TRUE(networkModuleLoaded());
+}
+
+TEST_F(AppUpdaterTest, ANetworkModuleThatCannotBeLoadedFailsOnlyTheCheck) {
+    publish(QStringLiteral("2.0.0"));
+    const QString notALibrary = dir.filePath(QStringLiteral("corvane-update-network.so"));
+    {
+        QFile file(notALibrary);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("not a shared library");
+    }
+    for (const QString& module : {dir.filePath(QStringLiteral("missing.so")), notALibrary}) {
+        networkModule = module;
+        auto updater = make();
+        const UpdateCheckOutcome outcome = checkNow(*updater);
+        EXPECT_EQ(outcome.kind, Kind::failed) << module.toStdString();
+        EXPECT_TRUE(outcome.error.startsWith(QString::fromUtf8(network_module_errors::cannotLoad)))
+            << outcome.error.toStdString();
+        EXPECT_TRUE(outcome.error.contains(module)) << outcome.error.toStdString();
+        EXPECT_EQ(updater->dialog()->title(), QStringLiteral("Couldn\u2019t check for updates"));
+        EXPECT_EQ(updater->dialog()->detail(), outcome.error);
+        EXPECT_TRUE(updater->canCheckForUpdates()) << "the next check tries again";
+        EXPECT_EQ(checkNow(*updater).kind, Kind::failed);
+    }
+    EXPECT_EQ(server.requests(QStringLiteral("/feed.json")), 0);
 }
 
 TEST_F(AppUpdaterTest, ABuildWithoutAFeedOffersNoChecks) {

@@ -81,16 +81,6 @@ TEST(UpdateFeedInteropTest, AFeedSignedWithOpenSslVerifies) {
     EXPECT_EQ(reading.release->version, QStringLiteral("1.0.1"));
 }
 
-TEST(UpdateFeedUrlTest, OnlyHttpsIsFetchedExceptLoopbackHttpInTests) {
-    EXPECT_TRUE(isAcceptedUpdateUrl(QUrl("https://example.org/feed.json"), false));
-    EXPECT_FALSE(isAcceptedUpdateUrl(QUrl("http://example.org/feed.json"), false));
-    EXPECT_FALSE(isAcceptedUpdateUrl(QUrl("http://127.0.0.1:8080/feed.json"), false));
-    EXPECT_TRUE(isAcceptedUpdateUrl(QUrl("http://127.0.0.1:8080/feed.json"), true));
-    EXPECT_FALSE(isAcceptedUpdateUrl(QUrl("http://example.org/feed.json"), true));
-    EXPECT_FALSE(isAcceptedUpdateUrl(QUrl("file:///etc/passwd"), true));
-    EXPECT_FALSE(isAcceptedUpdateUrl(QUrl(), true));
-}
-
 TEST(UpdateFeedKeyTest, TheBuiltInKeyIsThirtyTwoBytesOfBase64) {
     EXPECT_TRUE(decodePublicKey(QByteArray(32, 'k').toBase64()));
     EXPECT_FALSE(decodePublicKey(QByteArray(31, 'k').toBase64()));
