@@ -15,16 +15,22 @@ TEST(UnicodeText, CountsWhatAReaderSeesAsOneCharacter) {
         {"Left half", 9},
         {"a\r\nb", 3},  // CR LF is one line break
         {"\r\r\n\n\r", 4},
-        {"\t\x01 x", 4},                                   // controls stand alone
-        {"Re\xcc\x81sume\xcc\x81", 6},                     // e + combining acute, twice
+        {"\t\x01 x", 4},                // controls stand alone
+        {"Re\xcc\x81sume\xcc\x81", 6},  // e + combining acute, twice
         {"\xf0\x9f\x91\xa8\xe2\x80\x8d\xf0\x9f\x91\xa9\xe2\x80\x8d\xf0\x9f\x91\xa7", 1},  // family
         {"\xf0\x9f\x87\xa9\xf0\x9f\x87\xaa\xf0\x9f\x87\xab\xf0\x9f\x87\xb7", 2},  // two flags
-        {"a\xff" "b", 3},  // a byte that is not UTF-8 counts as one
+        {"a\xff"
+         "b",
+         3},  // a byte that is not UTF-8 counts as one
     };
     for (const auto& [text, count] : cases) EXPECT_EQ(characterCount(text), count) << text;
     EXPECT_TRUE(hasAtMostCharacters("a\r\nb", 3));
     EXPECT_FALSE(hasAtMostCharacters("abcd", 3));
-    EXPECT_TRUE(hasAtMostCharacters("e\xcc\x81" "e\xcc\x81" "e\xcc\x81", 3));
+    EXPECT_TRUE(
+        hasAtMostCharacters("e\xcc\x81"
+                            "e\xcc\x81"
+                            "e\xcc\x81",
+                            3));
 }
 
 TEST(UnicodeText, TrimsAsciiAndUnicodeSpacesButNothingElse) {
