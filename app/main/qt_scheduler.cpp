@@ -13,7 +13,10 @@ QtScheduler::QtScheduler(platform::SettleSignal* settle) : settle_(settle) {
     QObject::connect(&timer_, &QTimer::timeout, [this] { finishWait(); });
     recheck_.setSingleShot(true);
     recheck_.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&recheck_, &QTimer::timeout, [this] { settleChanged(); });
+    QObject::connect(&recheck_, &QTimer::timeout, [this] {
+        if (now() < recheckAt_) return scheduleRecheck();
+        settleChanged();
+    });
 }
 
 QtScheduler::~QtScheduler() {
@@ -48,12 +51,23 @@ void QtScheduler::settleChanged() {
     const std::optional<double> in = settle_->settledIn();
     if (!in) return;
     if (*in > 0) {
-        const auto us = std::chrono::microseconds(static_cast<long long>(std::ceil(*in * 1e6)));
-        recheck_.start(std::chrono::ceil<std::chrono::milliseconds>(us));
+        recheckAt_ = now() + *in;
+        scheduleRecheck();
         return;
     }
     stopListening();
     timer_.start(std::chrono::milliseconds(0));
+}
+
+// Qt's timers count whole milliseconds, and rounding a hold of 1.2 ms up would
+// stretch every pause of a placement to the next millisecond or two. The whole
+// milliseconds go to the timer; the fraction left is waited out turn by turn of
+// the event loop, which keeps handling events meanwhile. That spins for under a
+// millisecond at the end of a pause, never while idle.
+void QtScheduler::scheduleRecheck() {
+    const double left = recheckAt_ - now();
+    const auto wholeMilliseconds = static_cast<long long>(std::floor(std::max(0.0, left) * 1000));
+    recheck_.start(std::chrono::milliseconds(wholeMilliseconds));
 }
 
 void QtScheduler::cancel() {

@@ -27,12 +27,14 @@ public:
 
 private:
     void settleChanged();
+    void scheduleRecheck();
     void finishWait();
     void stopListening();
 
     platform::SettleSignal* settle_;
     QTimer timer_;
     QTimer recheck_;  // the signal's "settled in ..." coming due
+    double recheckAt_ = 0;
     std::function<void()> pending_;
     bool listening_ = false;
     bool cancelled_ = false;
