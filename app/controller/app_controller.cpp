@@ -68,7 +68,6 @@ void AppController::start() {
     placements_->rememberFrontmostApp();
     if (!options_.smokeTest) updater_->startUpdater();
     registerHotKeys();
-    qApp->installEventFilter(keys_.get());
     upkeep_->startPolling();
     fileWatch_->start();
 
@@ -85,7 +84,7 @@ void AppController::stop() {
     fileWatch_->stop();
     updater_->stopUpdater();
     hotKeyRegistration_->unregisterAll();
-    if (qApp) qApp->removeEventFilter(keys_.get());
+    keys_->watch(false);
 }
 
 void AppController::handleReopen() {

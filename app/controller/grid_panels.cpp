@@ -51,6 +51,7 @@ void GridPanels::show() {
     state.subdivided = false;
     controller_.panelKeys().resetAltTap(
         QGuiApplication::queryKeyboardModifiers().testFlag(Qt::AltModifier));
+    controller_.panelKeys().watch(true);
     // A compositing manager may have started or stopped since the last opening.
     controller_.setCompositing(services.shell.isCompositing());
 
@@ -106,6 +107,7 @@ void GridPanels::close(bool restoreFocus) {
     entries_.clear();
     gridDisplays_.reset();
     controller_.panelKeys().resetAltTap(false);
+    controller_.panelKeys().watch(false);
     if (restoreFocus && ownKeyboard && state.target) shell.activate(state.target->window);
     controller_.notify();
 }

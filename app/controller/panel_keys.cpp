@@ -3,6 +3,7 @@
 
 #include "app/controller/panel_keys.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <cctype>
@@ -118,6 +119,15 @@ bool PanelKeys::handleKeyEvent(QObject* watched, QKeyEvent* event) {
         keyCode = platform::virtualKeyFor(std::uint8_t(scanCode));
     if (!keyCode) return false;
     return handleKeyDown(KeyPress{*keyCode, modifiers, typedCommandKey(*event)}, *index);
+}
+
+void PanelKeys::watch(bool on) {
+    if (on == watching_ || !qApp) return;
+    watching_ = on;
+    if (on)
+        qApp->installEventFilter(this);
+    else
+        qApp->removeEventFilter(this);
 }
 
 void PanelKeys::resetAltTap(bool altHeld) {

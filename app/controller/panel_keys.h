@@ -24,8 +24,8 @@ struct KeyPress {
 };
 
 // The grid's own keys while one of its panels has the keyboard, and the Alt
-// tap that subdivides the grid. Installed as an application-wide event filter
-// while the controller runs.
+// tap that subdivides the grid. An application-wide event filter while the
+// grid is open: every event of the application would pass through it otherwise.
 class PanelKeys : public QObject {
 public:
     explicit PanelKeys(AppController& controller) : controller_(controller) {}
@@ -36,6 +36,8 @@ public:
     void handleFlagsChanged(std::uint32_t modifiers);
     // The grid opened (with Alt held or not) or closed: no tap is under way.
     void resetAltTap(bool altHeld);
+    // Starts or stops seeing the application's key and mouse events.
+    void watch(bool on);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -50,6 +52,7 @@ private:
     AppController& controller_;
     bool altTapArmed_ = false;
     bool altDown_ = false;
+    bool watching_ = false;
 };
 
 }  // namespace corvane
