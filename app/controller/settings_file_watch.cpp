@@ -72,6 +72,7 @@ void SettingsFileWatch::pathChanged() {
 
 SettingsFileWatch::Outcome SettingsFileWatch::takeOutsideChange() {
     SettingsStore::Reread reread = controller_.store().reread();
+    if (reread.retry && watching_) settle_.start();
     ControllerState& state = controller_.state();
     switch (reread.outcome) {
         case Outcome::unchanged:

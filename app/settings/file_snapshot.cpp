@@ -25,7 +25,8 @@ FileSnapshot FileSnapshot::of(const std::filesystem::path& file) {
     const int descriptor = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) {
         if (errno == ENOENT || errno == ENOTDIR) return {};
-        return {Kind::unreadable, "error " + std::to_string(errno)};
+        const bool transient = errno == EMFILE || errno == ENFILE || errno == ENOMEM;
+        return {Kind::unreadable, "error " + std::to_string(errno), transient};
     }
     FileSnapshot snapshot;
     struct stat status {};

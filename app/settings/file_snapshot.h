@@ -16,6 +16,9 @@ struct FileSnapshot {
     // The bytes, at most one more than a settings file may hold; for an unreadable
     // entry, what identifies it (the error, or its type, size and change time).
     std::string content;
+    // The file could not be looked at for now (no file descriptor or memory
+    // left), which says nothing about the file itself.
+    bool transient = false;
 
     // Never blocks: pipes and devices are not read from.
     static FileSnapshot of(const std::filesystem::path& file);

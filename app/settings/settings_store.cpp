@@ -241,6 +241,12 @@ void SettingsStore::checkFileUnchanged() {
 SettingsStore::Reread SettingsStore::reread() {
     if (url_.empty()) return {};
     FileSnapshot now = FileSnapshot::of(url_);
+    // Out of file descriptors for a moment is no news about the file.
+    if (now.transient) {
+        Reread later;
+        later.retry = true;
+        return later;
+    }
     if (known_ && now == *known_) return {};
     const bool missing = now.kind == FileSnapshot::Kind::missing;
     known_ = std::move(now);

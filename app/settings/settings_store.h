@@ -54,6 +54,8 @@ public:
     struct Reread {
         enum class Outcome { unchanged, loaded, refused, missing };
         Outcome outcome = Outcome::unchanged;
+        // unchanged because the file could not be looked at for now: ask again later.
+        bool retry = false;
         // loaded: the settings to use, brought up to date like at start.
         AppSettings settings;
         // refused: why, as the loader says it (with line and column where it has them).

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -267,6 +268,35 @@ TEST_F(StoreTest, AHandEditIsReadAgainWithoutWritingAndAnInvalidOneBlocksSaving)
     EXPECT_FALSE(fs::exists(file));
     EXPECT_EQ(saveProblem(running, edited), "saved");
     EXPECT_EQ(SettingsCodec::load(file), edited);
+}
+
+// Running out of file descriptors says nothing about the file: the edit is
+// read once descriptors are back, and saving is never blocked meanwhile.
+TEST_F(StoreTest, AFileThatCannotBeOpenedForWantOfDescriptorsIsAskedForAgain) {
+    SettingsStore running = store();
+    running.save(AppSettings());
+    AppSettings edited;
+    edited.cycleDisplays = true;
+    writeFile(file, compact(edited));
+
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &before), 0);
+    // No descriptor number below the lowest free one is free.
+    const int lowestFree = ::dup(0);
+    ASSERT_GE(lowestFree, 0);
+    ::close(lowestFree);
+    rlimit none = before;
+    none.rlim_cur = rlim_t(lowestFree);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &none), 0);
+    const SettingsStore::Reread starved = running.reread();
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &before), 0);
+    EXPECT_EQ(starved.outcome, Outcome::unchanged);
+    EXPECT_TRUE(starved.retry);
+    EXPECT_FALSE(running.unsafeToOverwrite());
+
+    const SettingsStore::Reread later = running.reread();
+    EXPECT_EQ(later.outcome, Outcome::loaded);
+    EXPECT_EQ(later.settings, edited);
 }
 
 TEST_F(StoreTest, ASaveNeverReplacesAnEditTheStoreHasNotRead) {
