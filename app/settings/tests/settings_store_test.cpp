@@ -2,6 +2,7 @@
 // files and the backups that protect them, and saves that never half-happen.
 #include "app/settings/settings_store.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/resource.h>
@@ -9,6 +10,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <regex>
@@ -282,8 +285,8 @@ TEST_F(StoreTest, AFileThatCannotBeOpenedForWantOfDescriptorsIsAskedForAgain) {
     rlimit before{};
     ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &before), 0);
     // No descriptor number below the lowest free one is free.
-    const int lowestFree = ::dup(0);
-    ASSERT_GE(lowestFree, 0);
+    const int lowestFree = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(lowestFree, 0) << std::strerror(errno);
     ::close(lowestFree);
     rlimit none = before;
     none.rlim_cur = rlim_t(lowestFree);
