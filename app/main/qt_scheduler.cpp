@@ -40,6 +40,8 @@ bool QtScheduler::beginWait(WaitKind kind, double seconds, std::function<void()>
     // Whole milliseconds, rounded up so a wait never ends before its deadline.
     const auto ms = std::chrono::milliseconds(static_cast<long long>(std::ceil(seconds * 1000)));
     timer_.start(std::max(ms, std::chrono::milliseconds(0)));
+    // The window may have settled before the pause began, with no event to come.
+    if (listening_) settleChanged();
     return true;
 }
 

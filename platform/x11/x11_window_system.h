@@ -26,8 +26,9 @@ namespace corvane::platform {
 // request sent after everything else (_NET_REQUEST_FRAME_EXTENTS for an
 // unmapped window of Corvane's own, answered in order) and the window written
 // last either has changed since it was last read, or has the geometry asked
-// for (as far as its size hints allow) and has held still for a moment. A
-// window manager that does not answer leaves every pause to its full time.
+// for (as far as its size hints allow) and has held still for a moment. With
+// a window manager that never answers, only the latter ends a pause, after a
+// longer moment, and the first two pauses run their full time.
 class X11WindowSystem : public WindowSystem, public SettleSignal {
 public:
     struct Options {
@@ -41,7 +42,7 @@ public:
         // understands _NET_MOVERESIZE_WINDOW.
         bool forceConfigureRequests = false;
         // Ask the window manager for an answer that ends a settle pause early.
-        // Off, pauses run their full time, as with a window manager that never answers.
+        // Off, every pause runs its full time.
         bool settleBarrier = true;
     };
 
@@ -113,6 +114,8 @@ private:
         std::uint64_t asked = 0;          // requests sent
         std::uint64_t answered = 0;       // answers seen
         std::uint64_t awaited = 0;        // the request the current pause waits for
+        bool unanswering = false;         // the window manager has never answered
+        double pauseStart = 0;            // when the current pause began (monotonic s)
         std::uint64_t events = 0;         // events that may end a pause, seen so far
         double lastChange = 0;            // when the window was last seen changing (monotonic s)
         WindowId window = XCB_NONE;       // the window written last

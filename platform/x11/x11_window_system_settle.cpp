@@ -16,6 +16,13 @@
 // waits until the window has held still for a few milliseconds: what the
 // application does within that time is seen, as it was within the fixed
 // 20 ms pauses before; what it does later is not.
+//
+// A window manager that has never answered, through two whole pauses (KWin,
+// Fluxbox), is not waited for: a pause then ends once the window has the
+// geometry asked for and has held still for longer, which its own
+// ConfigureNotify events tell. Without proof that the window manager is done,
+// a change since the last read does not end such a pause early, and the first
+// two pauses, before anything is known of the window manager, run in full.
 
 #include <poll.h>
 
@@ -34,6 +41,8 @@ constexpr std::uint32_t watchedEvents =
     XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
 // How long the window must have held still before a pause ends on it.
 constexpr double holdStill = 0.002;
+// The same for a window manager that does not answer.
+constexpr double holdStillUnanswered = 0.005;
 
 double secondsNow() {
     using namespace std::chrono;
@@ -100,9 +109,14 @@ void X11WindowSystem::noteWrite(WindowId window, const WriteContext& context,
 
 void X11WindowSystem::beginPause() {
     settle_.awaited = 0;
+    settle_.pauseStart = secondsNow();
     if (!x_.alive()) return;
     const xcb_window_t barrier = barrierWindow();
     if (barrier == XCB_NONE) return;
+    // Pauses end early only on an answer, so requests unanswered now were left
+    // so for whole pauses. A window manager that has answered once is only
+    // slow (Muffin under load) and keeps being waited for.
+    settle_.unanswering = settle_.answered == 0 && settle_.asked >= 2;
     x_.sendToRoot(barrier, x_.atom(Atom::NET_REQUEST_FRAME_EXTENTS), {0, 0, 0, 0, 0});
     xcb_flush(x_.get());
     settle_.awaited = ++settle_.asked;
@@ -120,17 +134,23 @@ bool X11WindowSystem::asRequested(const Placement& placement) const {
 }
 
 // Answers are counted, so an answer to an earlier request (one whose pause
-// ran out of time) never ends a later pause. A window that changed since the
-// last read ends the pause at once: the next read differs from the last, so
-// it cannot confirm anything yet.
+// ran out of time) never ends a later pause. Once the window manager has
+// answered, a window that changed since the last read ends the pause at once:
+// the next read differs from the last, so it cannot confirm anything yet.
 std::optional<double> X11WindowSystem::settledIn() {
-    if (settle_.awaited == 0 || settle_.answered < settle_.awaited) return std::nullopt;
-    if (settle_.window == XCB_NONE) return 0.0;
+    if (settle_.awaited == 0) return std::nullopt;
+    const bool answered = settle_.answered >= settle_.awaited;
+    if (!answered && !settle_.unanswering) return std::nullopt;
+    if (settle_.window == XCB_NONE) return answered ? std::optional(0.0) : std::nullopt;
     auto now = readPlacement(settle_.window);
     if (!now.ok()) return 0.0;  // gone: the next read says so
-    if (settle_.lastRead && now.value() != *settle_.lastRead) return 0.0;
+    if (answered && settle_.lastRead && now.value() != *settle_.lastRead) return 0.0;
     if (!asRequested(now.value())) return std::nullopt;
-    return std::max(0.0, settle_.lastChange + holdStill - secondsNow());
+    if (answered) return std::max(0.0, settle_.lastChange + holdStill - secondsNow());
+    // Unanswered, every pause lasts a moment, so that two reads in a row are
+    // that far apart however long the window has been still.
+    const double since = std::max(settle_.lastChange, settle_.pauseStart);
+    return std::max(0.0, since + holdStillUnanswered - secondsNow());
 }
 
 bool X11WindowSystem::changedWindow(WindowId window) {
@@ -164,7 +184,8 @@ bool X11WindowSystem::handleSettleEvent(const xcb_generic_event_t* event) {
 
 bool X11WindowSystem::waitSettled(double seconds) {
     const double deadline = secondsNow() + seconds;
-    std::optional<double> recheckAt;
+    // Checked once at the start too: the window may have settled before the pause.
+    std::optional<double> recheckAt = secondsNow();
     auto c = x_.get();
     while (x_.alive()) {
         const std::uint64_t seen = settle_.events;
